@@ -1,0 +1,85 @@
+// The data control (one instance is the main window's dtcDbf): five settings, Refresh, the open
+// record set, a caption, and the record-position event. The only way windows reach table data.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/RecordsetListener.h"
+
+namespace engine {
+
+class Recordset;
+
+// What views of the data control hear: the record set's events, plus these two.
+class DataControlListener : public RecordsetListener {
+public:
+    // Refresh opened another record set, or the set was dropped; views reload everything.
+    virtual void recordsetReplaced() {}
+    virtual void captionChanged() {}
+};
+
+// Settings are read only at Refresh: changing them never touches the open set.
+//
+// Connect names the driver, matched without regard to case: "dBASE III;", "dBASE IV;",
+// "dBASE V;" (also "dBASE 5.0;") open dBASE tables (any supported version, whatever the
+// driver's version), "Excel 8.0;" opens a worksheet of a workbook. For dBASE, DatabaseName is the
+// folder and RecordSource the table file name; for Excel, DatabaseName is the workbook's path and
+// RecordSource the worksheet name followed by "$" ("Sheet1$"). Worksheets always open as
+// read-only snapshots.
+class DataControl : private RecordsetListener {
+public:
+    enum RecordsetTypes { kTable = 0, kDynaset = 1, kSnapshot = 2 };
+
+    DataControl();
+    ~DataControl() override;
+    DataControl(const DataControl&) = delete;
+    DataControl& operator=(const DataControl&) = delete;
+
+    const std::string& Connect() const;
+    void SetConnect(std::string connect);
+    const std::string& DatabaseName() const;
+    void SetDatabaseName(std::string name);
+    const std::string& RecordSource() const;
+    void SetRecordSource(std::string source);
+    bool ReadOnly() const;
+    void SetReadOnly(bool readOnly);
+    int RecordsetType() const;
+    void SetRecordsetType(int type);
+    // Overrides the table's code page at the next Refresh ("" = the table's own: .cpg file,
+    // language driver byte, else CP1252). An iconv encoding name or a code page number.
+    const std::string& Encoding() const;
+    void SetEncoding(std::string encoding);
+
+    const std::string& Caption() const;
+    void SetCaption(std::string caption);
+
+    // Opens a record set from the settings, replacing the open one, and raises recordsetReplaced
+    // and the record-position event. With an empty RecordSource it leaves no set, does not fail
+    // and raises no record-position event. On failure throws EngineError and leaves the previous
+    // set open, current and unchanged.
+    void Refresh();
+
+    // The open record set, or null.
+    Recordset* GetRecordset() const;
+    // "Recordset := nothing": drops the open set (views hear recordsetReplaced).
+    void SetRecordsetNothing();
+
+    // The warnings of the last successful open, for the window to show once.
+    const std::vector<std::string>& OpenWarnings() const;
+
+    void addListener(DataControlListener* listener);
+    void removeListener(DataControlListener* listener);
+
+private:
+    void recordPositionChanged() override;
+    void recordAppended(long position) override;
+    void recordRemoved(long position) override;
+    void recordChanged(long position) override;
+
+    struct State;
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace engine

@@ -1,0 +1,30 @@
+// What a record set knows about one column: name, type, width.
+#pragma once
+
+#include <string>
+
+namespace engine {
+
+enum class FieldType {
+    Character,  // dBASE C; worksheet text column
+    Numeric,    // dBASE N; worksheet number column
+    Float,      // dBASE F
+    Logical,    // dBASE L; worksheet boolean column
+    Date,       // dBASE D; worksheet date column
+    Memo,       // dBASE M
+    Binary,     // dBASE 5 B (recognised, read as unavailable)
+    General,    // dBASE 5 G (recognised, read as unavailable)
+};
+
+struct FieldInfo {
+    std::string name;  // as displayed (duplicates made unique), UTF-8
+    FieldType type = FieldType::Character;
+    char typeLetter = 'C';  // the letter stored in the file ('C', 'N', ...); 0 for worksheet columns
+    int length = 0;         // bytes in the record (worksheet text columns: 255)
+    int decimals = 0;
+    // False when the values cannot be read: memo fields whose memo file is missing, B and G fields.
+    // Such cells read as null.
+    bool available = true;
+};
+
+}  // namespace engine

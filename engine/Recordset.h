@@ -1,0 +1,137 @@
+// A record set over one table: a cursor with moves, edits and the fields of the current record.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/FieldInfo.h"
+#include "engine/Value.h"
+
+namespace engine {
+
+class Recordset;
+class RecordsetListener;
+class TableSource;
+
+// One column of a record set. Its value is always that of the record set's current record (or
+// of the pending edit), so holding a Field and reading it after a move gives the new record.
+class Field {
+public:
+    Field(Recordset& owner, int index);
+
+    const std::string& Name() const;
+    const FieldInfo& info() const;
+    int index() const { return m_index; }
+
+    // The current record's value (during Edit or AddNew, the pending value).
+    // Throws EngineError "No current record." at BOF/EOF or with no record,
+    // "Record is deleted." on a deleted current record.
+    Value GetValue() const;
+    // Assigns the pending value of an Edit or AddNew; converts text to the field's type
+    // (numbers, dates, logicals). Throws EngineError when no Edit or AddNew is pending, when the
+    // record set is not updatable, or when the value cannot be stored in the field (too long in
+    // the table's code page, a character the code page lacks, wider than N(w,d), not a date...).
+    // A refused value leaves the pending edit as it was.
+    void SetValue(const Value& value);
+
+private:
+    Recordset* m_owner;
+    int m_index;
+};
+
+// The fields of a record set in table order; lookups by name ignore case.
+class FieldCollection {
+public:
+    explicit FieldCollection(Recordset& owner, int count);
+
+    int Count() const { return static_cast<int>(m_fields.size()); }
+    // Throws EngineError when the index is out of range or no field has that name.
+    Field& Item(int index);
+    Field& Item(std::string_view name);
+    const Field& Item(int index) const;
+    const Field& Item(std::string_view name) const;
+    Field& operator[](int index) { return Item(index); }
+    Field& operator[](std::string_view name) { return Item(name); }
+
+private:
+    std::vector<std::unique_ptr<Field>> m_fields;
+};
+
+// The record set of the data control: a dynaset (updatable unless opened read-only) or a
+// snapshot (never updatable). Deleted records are hidden. Records are read on demand through a
+// small page cache; the table is never loaded whole.
+//
+// Positions are zero-based over the live records. The rules callers rely on:
+// - A set opens on its first record, or with BOF and EOF both true when it is empty.
+// - MoveFirst, MoveNext, MoveLast (and MovePrevious) on an empty set throw "No current record.".
+// - RecordCount is always the full live count.
+// - After Delete: RecordCount drops at once, AbsolutePosition is -1, BOF and EOF stay false, no
+//   record-position event is raised; reading a field, Edit or a second Delete throw "Record is
+//   deleted."; MoveNext and MovePrevious continue from where the deleted record stood.
+// - A move drops a pending Edit or AddNew without writing it.
+// - Character values come back without their trailing pad spaces; blank is null.
+//
+// Every method that fails throws EngineError with a description and leaves the set as it was.
+class Recordset {
+public:
+    enum class Kind { Dynaset, Snapshot };
+    enum class EditMode { None, Edit, AddNew };
+
+    Recordset(std::unique_ptr<TableSource> source, Kind kind, bool readOnly);
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
+    // The design's BOF and EOF (EOF is a C macro, hence the prefix).
+    bool IsBOF() const;
+    bool IsEOF() const;
+    long RecordCount() const;
+    long AbsolutePosition() const;
+    // Moves to that position and raises the record-position event.
+    void SetAbsolutePosition(long position);
+
+    void MoveFirst();
+    void MoveNext();
+    void MovePrevious();
+    void MoveLast(int options = 0);
+
+    void AddNew();
+    void Edit();
+    // Stores the pending Edit or AddNew. Only the fields assigned are written; the others keep
+    // their bytes. Update after AddNew with nothing assigned appends a blank record. The current
+    // record does not change. updateType 1 and force false are the plain store.
+    void Update(int updateType = 1, bool force = false);
+    void CancelUpdate();
+    // Marks the current record deleted; the position does not move.
+    void Delete();
+
+    FieldCollection& Fields();
+    const FieldCollection& Fields() const;
+
+    Kind kind() const;
+    bool Updatable() const;
+    EditMode editMode() const;
+    const std::vector<FieldInfo>& fieldInfos() const;
+
+    // For views: the values of any live record by position, without moving and without events.
+    // Throws EngineError when the position is out of range.
+    std::vector<Value> readRow(long position) const;
+    Value readValue(long position, int fieldIndex) const;
+
+    // Oddities met while opening (record count repaired, memo file missing, ...), for display.
+    const std::vector<std::string>& warnings() const;
+    // Where the table lives, for messages.
+    std::string sourceDescription() const;
+
+    // The one listener (the data control); may be null.
+    void setListener(RecordsetListener* listener);
+
+private:
+    friend class Field;
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace engine

@@ -1,0 +1,49 @@
+// The storage behind a record set: a dBASE table file or a worksheet. Engine-internal seam.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/FieldInfo.h"
+#include "engine/Value.h"
+
+namespace engine {
+
+// Records are addressed by physical number (0-based slot in the file, deleted ones included).
+// Every method throws EngineError on failure.
+class TableSource {
+public:
+    using Assignments = std::vector<std::pair<int, Value>>;  // field index, prepared value
+
+    virtual ~TableSource() = default;
+
+    virtual const std::vector<FieldInfo>& fields() const = 0;
+    // Physical record slots, live and deleted.
+    virtual std::uint32_t physicalCount() const = 0;
+    // Physical numbers of the records marked deleted, ascending. One sequential pass over the
+    // deletion flags in large blocks, never a read per record.
+    virtual std::vector<std::uint32_t> deletedRecords() const = 0;
+
+    virtual void readRecord(std::uint32_t physical, std::vector<Value>& values) const = 0;
+    virtual Value readField(std::uint32_t physical, int field) const = 0;
+
+    virtual bool isWritable() const = 0;
+    // Converts a value to what the field will hold (text parsed as number, date or logical;
+    // blank text to null) and checks that it can be stored; throws EngineError if not.
+    virtual Value prepareValue(int field, const Value& value) const = 0;
+    // Rewrites only the assigned fields of one record; all other bytes stay as they are.
+    virtual void updateRecord(std::uint32_t physical, const Assignments& assigned) = 0;
+    // Appends a record (unassigned fields blank) and returns its physical number. The record is
+    // written before the header's count is raised.
+    virtual std::uint32_t appendRecord(const Assignments& assigned) = 0;
+    virtual void deleteRecord(std::uint32_t physical) = 0;
+
+    // Oddities met while opening, each a sentence for the user.
+    virtual const std::vector<std::string>& warnings() const = 0;
+    // The file behind the source, for messages.
+    virtual std::string description() const = 0;
+};
+
+}  // namespace engine

@@ -1,0 +1,44 @@
+// A Prompts implementation for tests: answers come from queues the test fills, and every question
+// is recorded so the test can check its texts.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Prompts.h"
+
+namespace testsupport {
+
+class ScriptedPrompts : public platform::Prompts {
+public:
+    enum class Kind { Message, Input, SaveFile };
+
+    struct Question {
+        Kind kind = Kind::Message;
+        std::string text;   // message text, input prompt, or save filter
+        std::string title;  // empty for the save dialog
+        platform::MessageButtons buttons = platform::MessageButtons::Ok;
+        platform::MessageIcon icon = platform::MessageIcon::None;
+    };
+
+    // Queued answers; when a queue is empty, a message box answers Ok, an input box "" (as
+    // Cancel), and the save dialog nullopt (cancelled).
+    std::deque<platform::MessageResult> messageAnswers;
+    std::deque<std::string> inputAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+
+    std::vector<Question> asked;
+
+    platform::MessageResult messageBox(const std::string& text, platform::MessageButtons buttons,
+                                       platform::MessageIcon icon,
+                                       const std::string& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title) override;
+    std::optional<std::string> saveFileName(const std::string& filter) override;
+
+    // The message-box questions only, in order.
+    std::vector<Question> messages() const;
+};
+
+}  // namespace testsupport
