@@ -1,0 +1,42 @@
+// The command line of quillon-cli, split into positional arguments and options.
+#pragma once
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// A usage mistake; main prints its description and the usage text.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct CliArguments {
+    std::vector<std::string> positional;
+    // Options that take one value ("--encoding NAME"); a repeated option keeps every value.
+    std::multimap<std::string, std::string> options;
+
+    // The option's last value, or fallback when it was not given.
+    std::string option(const std::string& name, const std::string& fallback = {}) const;
+    std::vector<std::string> optionValues(const std::string& name) const;
+    bool has(const std::string& name) const { return options.count(name) != 0; }
+};
+
+// Splits arguments after the command name. Every option takes a value; "--name=value" and
+// "--name value" are both accepted. Throws UsageError for an option without a value or one not in
+// knownOptions.
+CliArguments parseArguments(const std::vector<std::string>& arguments,
+                            const std::vector<std::string>& knownOptions);
+
+// Each command returns the process's exit status; failures throw (std::exception's what() is
+// printed on standard error and the status is 1).
+int runInfo(const std::vector<std::string>& arguments);
+int runDump(const std::vector<std::string>& arguments);
+int runReplace(const std::vector<std::string>& arguments);
+int runExport(const std::vector<std::string>& arguments);
+int runCreate(const std::vector<std::string>& arguments);
+
+}  // namespace cli

@@ -1,0 +1,51 @@
+// quillon-cli: the table engine from the command line, for scripts and for checking the engine
+// from outside the application.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliArguments.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quillon-cli COMMAND ARGUMENTS\n"
+    "  info TABLE [--encoding NAME] [--connect TEXT]\n"
+    "      format, version, code page, fields, record counts and warnings of a table\n"
+    "  dump TABLE [--encoding NAME] [--connect TEXT]\n"
+    "      every live record as CSV (UTF-8) on standard output\n"
+    "  replace TABLE FIELD OLD NEW [--encoding NAME] [--connect TEXT]\n"
+    "      puts NEW into FIELD of every record whose FIELD is exactly OLD\n"
+    "  export TABLE OUT.xls [--encoding NAME] [--connect TEXT]\n"
+    "      writes the table to a new workbook\n"
+    "  create FOLDER TABLE --connect TEXT --field NAME:TYPE[:LENGTH] ...\n"
+    "      creates an empty dBASE table (TYPE: Boolean, Date, Double, Integer, Memo, Text)\n"
+    "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
+    "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel 8.0;\").\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty() || arguments[0] == "--help" || arguments[0] == "-h") {
+        std::cout << kUsage;
+        return arguments.empty() ? 1 : 0;
+    }
+    const std::string command = arguments[0];
+    arguments.erase(arguments.begin());
+    try {
+        if (command == "info") return cli::runInfo(arguments);
+        if (command == "dump") return cli::runDump(arguments);
+        if (command == "replace") return cli::runReplace(arguments);
+        if (command == "export") return cli::runExport(arguments);
+        if (command == "create") return cli::runCreate(arguments);
+        throw cli::UsageError("unknown command " + command);
+    } catch (const cli::UsageError& error) {
+        std::cerr << "quillon-cli: " << error.what() << "\n" << kUsage;
+        return 1;
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << "\n";
+        return 1;
+    }
+}

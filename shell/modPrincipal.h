@@ -1,0 +1,27 @@
+// The application's identity and its one way of telling the user that something failed.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace platform {
+class Prompts;
+}
+
+namespace modPrincipal {
+
+// The application title: the reporter's title and the default title of every message box.
+inline constexpr const char* kAppTitle = "Quillon FREE";
+// The main window's caption.
+inline constexpr const char* kMainCaption = "Morvane - Quillon";
+
+// "Version " followed by major, minor and revision joined by points ("Version 1.0.1").
+std::string versionText();
+
+// The error reporter: sets the mouse pointer back to the default, then shows the failure's
+// description, verbatim, in a modal box with an OK button, the exclamation icon and the
+// application title. Returns when the user has closed the box.
+void MostrarError(platform::Prompts& prompts, const std::exception& failure);
+void MostrarError(platform::Prompts& prompts, const std::string& description);
+
+}  // namespace modPrincipal
