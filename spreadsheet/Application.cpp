@@ -33,6 +33,8 @@ WorkbookFiles WorkbookFiles::xlsFiles() { return {xls::readWorkbook, xls::writeW
 
 // --- WorkbookCollection ---
 
+WorkbookCollection::WorkbookCollection(Application& application) : m_application(&application) {}
+
 WorkbookCollection::~WorkbookCollection() = default;
 
 Workbook& WorkbookCollection::Item(int position) const {

@@ -34,7 +34,7 @@ struct WorkbookFiles {
 
 class WorkbookCollection {
 public:
-    explicit WorkbookCollection(Application& application) : m_application(&application) {}
+    explicit WorkbookCollection(Application& application);
     ~WorkbookCollection();
 
     int Count() const { return static_cast<int>(m_books.size()); }

@@ -111,6 +111,11 @@ int SheetCollection::indexOf(const Worksheet& sheet) const {
 }
 
 Worksheet& SheetCollection::insert(int index, const std::string& name) {
+    // New sheets are numbered after every "SheetN" the workbook has had, renamed or not.
+    if (name.size() > 5 && name.size() < 12 && detail::equalFolded(name.substr(0, 5), "SHEET") &&
+        name.find_first_not_of("0123456789", 5) == std::string::npos) {
+        m_lastNumber = std::max(m_lastNumber, std::stoi(name.substr(5)));
+    }
     auto sheet = std::make_unique<Worksheet>(*m_workbook, name);
     Worksheet& added = *sheet;
     m_sheets.insert(m_sheets.begin() + index, std::move(sheet));
