@@ -8,6 +8,7 @@
 #include "platform/Prompts.h"
 #include "spreadsheet/CellReference.h"
 #include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <filesystem>
 #include <memory>
@@ -114,6 +115,10 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
     if (recordset->RecordCount() > 0) recordset->MoveFirst();
     excel.Crear();
     excel.NewBook();
+    // Room for every cell at once: a large table is then written without moving any cell.
+    excel.application()->ActiveSheet().reserveCells(
+        static_cast<std::size_t>(recordset->RecordCount() + 1) *
+        static_cast<std::size_t>(fields.Count()));
 
     const int n = fields.Count();
     std::vector<std::string> letters;

@@ -69,7 +69,9 @@ std::string columnLetters(int column) {
 }
 
 std::string cellName(int row, int column) {
-    return columnLetters(column) + std::to_string(row + 1);
+    std::string name = columnLetters(column);
+    name.append(std::to_string(row + 1));
+    return name;
 }
 
 std::string areaName(const CellArea& area) {
@@ -79,8 +81,9 @@ std::string areaName(const CellArea& area) {
 
 CellArea parseReference(std::string_view text) {
     auto invalid = [&] {
-        return SpreadsheetError::operationFailed("\"" + std::string(text) +
-                                                 "\" is not a valid cell reference.");
+        std::string detail = "\"";
+        detail.append(text).append("\" is not a valid cell reference.");
+        return SpreadsheetError::operationFailed(detail);
     };
     std::size_t colon = text.find(':');
     std::optional<Part> first = parsePart(text.substr(0, colon));

@@ -118,9 +118,9 @@ std::optional<double> parseNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
-CellValue typedText(const std::string& text) {
+CellValue typedText(std::string text) {
     if (text.empty()) return {};
-    return CellValue::text(text);
+    return CellValue::text(std::move(text));
 }
 
 }  // namespace
@@ -160,7 +160,8 @@ CellValue typedInput(const Variant& dat) {
             return CellValue::date(date);
         }
         case Variant::Kind::Text:
-            return fromObject ? typedText(value.asText()) : parseTypedText(value.asText());
+            if (fromObject) return typedText(std::move(value).takeText());
+            return parseTypedText(value.asText());
     }
     return {};
 }

@@ -64,6 +64,11 @@ const std::string& Variant::asText() const {
     throw wrongKind("text");
 }
 
+std::string Variant::takeText() && {
+    if (std::string* s = std::get_if<std::string>(&m_data)) return std::move(*s);
+    throw wrongKind("text");
+}
+
 const DateTime& Variant::asDate() const {
     if (const DateTime* d = std::get_if<DateTime>(&m_data)) return *d;
     throw wrongKind("a date");

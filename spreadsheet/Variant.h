@@ -43,6 +43,8 @@ public:
     const std::string& asText() const;
     const DateTime& asDate() const;
     const VariantObject& asObject() const;
+    // Moves the text out of a Text variant.
+    std::string takeText() &&;
 
     // The plain value: an object is replaced by its default value, repeatedly when that is an
     // object again. Throws SpreadsheetError (13) after 16 levels of objects.

@@ -76,6 +76,9 @@ public:
     CellValue value(int row, int column) const;
     void setValue(int row, int column, CellValue value);
     std::optional<CellArea> usedArea() const { return m_cells.usedArea(); }
+    // A hint from a caller about to write many cells: room for count cells in all. Changes no
+    // value.
+    void reserveCells(std::size_t count) { m_cells.reserve(count); }
     detail::CellStore& store() { return m_cells; }
     const detail::CellStore& store() const { return m_cells; }
 

@@ -31,6 +31,8 @@ public:
     // The cells inside area, in row order.
     std::vector<const xls::Cell*> cellsIn(const CellArea& area) const;
     bool empty() const { return m_cells.empty(); }
+    // Makes room for count cells in all, so that writing them moves none.
+    void reserve(std::size_t count) { m_cells.reserve(count); }
     // The smallest area holding every cell, or nullopt when there is none.
     std::optional<CellArea> usedArea() const;
 

@@ -1,10 +1,21 @@
 #include "spreadsheet/detail/Text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace spreadsheet::detail {
 
 std::optional<std::size_t> utf16Length(std::string_view utf8) {
     std::size_t units = 0;
     std::size_t i = 0;
+    // Plain ASCII, eight bytes at a time: one unit per byte.
+    while (i + 8 <= utf8.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, utf8.data() + i, sizeof word);
+        if ((word & 0x8080808080808080u) != 0) break;
+        i += 8;
+        units += 8;
+    }
     while (i < utf8.size()) {
         auto lead = static_cast<unsigned char>(utf8[i]);
         std::size_t length;
