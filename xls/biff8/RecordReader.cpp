@@ -10,20 +10,22 @@ namespace xls::biff8 {
 RecordReader::RecordReader(std::span<const std::uint8_t> stream, std::size_t position)
     : m_stream(stream), m_position(position) {}
 
-bool RecordReader::header(std::uint16_t& id, std::size_t& length) {
-    if (m_position > m_stream.size() || m_stream.size() - m_position < kRecordHeaderSize) {
-        return false;
-    }
-    const std::uint8_t* p = m_stream.data() + m_position;
+bool RecordReader::header(std::size_t at, std::uint16_t& id, std::size_t& length) const {
+    if (at > m_stream.size() || m_stream.size() - at < kRecordHeaderSize) return false;
+    const std::uint8_t* p = m_stream.data() + at;
     id = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
     length = static_cast<std::size_t>(p[2] | (p[3] << 8));
-    if (m_stream.size() - m_position - kRecordHeaderSize < length) throw RecordTooShort();
     return true;
+}
+
+bool RecordReader::fits(std::size_t at, std::size_t length) const {
+    return m_stream.size() - at - kRecordHeaderSize >= length;
 }
 
 bool RecordReader::skip(std::uint16_t& id) {
     std::size_t length = 0;
-    if (!header(id, length)) return false;
+    if (!header(m_position, id, length)) return false;
+    if (!fits(m_position, length)) throw RecordTooShort();
     m_position += kRecordHeaderSize + length;
     return true;
 }
@@ -31,17 +33,16 @@ bool RecordReader::skip(std::uint16_t& id) {
 bool RecordReader::next(Record& record) {
     std::size_t length = 0;
     record.segments.clear();
-    if (!header(record.id, length)) return false;
+    if (!header(m_position, record.id, length)) return false;
+    if (!fits(m_position, length)) throw RecordTooShort();
     record.offset = m_position;
     record.segments.push_back(m_stream.subspan(m_position + kRecordHeaderSize, length));
     m_position += kRecordHeaderSize + length;
-    while (true) {
-        std::uint16_t id = 0;
-        std::size_t position = m_position;
-        if (!header(id, length) || id != record::kContinue) {
-            m_position = position;
-            break;
-        }
+    // Only a following CONTINUE belongs to this record; any other record is left for the next
+    // call, which judges it.
+    std::uint16_t id = 0;
+    while (header(m_position, id, length) && id == record::kContinue) {
+        if (!fits(m_position, length)) throw RecordTooShort();
         record.segments.push_back(m_stream.subspan(m_position + kRecordHeaderSize, length));
         m_position += kRecordHeaderSize + length;
     }

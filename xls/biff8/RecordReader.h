@@ -41,7 +41,8 @@ public:
     std::size_t position() const { return m_position; }
 
 private:
-    bool header(std::uint16_t& id, std::size_t& length);
+    bool header(std::size_t at, std::uint16_t& id, std::size_t& length) const;
+    bool fits(std::size_t at, std::size_t length) const;
 
     std::span<const std::uint8_t> m_stream;
     std::size_t m_position;

@@ -96,8 +96,13 @@ private:
 WorkbookData Parser::parse() {
     checkFirstBof();
     refuseEncryption();
-    readGlobals();
-    readSheets();
+    try {
+        readGlobals();
+        readSheets();
+    } catch (const RecordTooShort&) {
+        // Each step names what it was reading; this is the net under them.
+        damaged("a record runs past the end of the workbook stream");
+    }
     return std::move(m_data);
 }
 
@@ -156,7 +161,7 @@ void Parser::readGlobals() {
     reader.next(record);  // the BOF, checked already
     while (true) {
         // refuseEncryption walked these headers up to EOF, so the globals are whole.
-        reader.next(record);
+        if (!reader.next(record)) damaged("the workbook globals are cut short");
         if (record.id == record::kEof) break;
         try {
             BodyReader body(record);
@@ -292,8 +297,12 @@ void Parser::readSheets() {
         sheet.visibility = entry.state == 1   ? SheetVisibility::Hidden
                            : entry.state == 2 ? SheetVisibility::VeryHidden
                                               : SheetVisibility::Visible;
-        if (entry.offset < end || entry.offset >= m_stream.size()) {
+        if (entry.offset >= m_stream.size()) {
             damaged("sheet \"" + entry.name + "\" is placed outside the workbook stream");
+        }
+        if (entry.offset < end) {
+            damaged("sheet \"" + entry.name +
+                    "\" is placed over the workbook globals or another sheet");
         }
         end = readSheet(entry, sheet);
     }
