@@ -62,6 +62,10 @@ struct WorkbookData {
 // does not exist.
 std::string errorText(std::uint8_t code);
 
+// True when two sheet names (UTF-8) are the same without regard to case, as the format compares
+// them.
+bool sameSheetName(const std::string& a, const std::string& b);
+
 // Reads every sheet of a BIFF8 workbook. Throws XlsError with a clear description for a file
 // that is missing, not a compound file, damaged, not BIFF8 (BIFF2-5, xlsx), or password-protected.
 WorkbookData readWorkbook(const std::string& path);

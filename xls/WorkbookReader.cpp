@@ -2,6 +2,7 @@
 #include "xls/WorkbookData.h"
 #include "xls/biff8/Biff8Format.h"
 #include "xls/biff8/CompoundFile.h"
+#include "xls/biff8/Utf16.h"
 #include "xls/biff8/WorkbookParser.h"
 
 namespace xls {
@@ -40,6 +41,12 @@ WorkbookData readWorkbook(const std::string& path) {
     WorkbookData data = biff8::parseWorkbookStream(content.workbook, path);
     noteOtherEntries(content.otherEntries, data);
     return data;
+}
+
+bool sameSheetName(const std::string& a, const std::string& b) {
+    std::u16string x, y;
+    if (!biff8::utf8ToUtf16(a, x) || !biff8::utf8ToUtf16(b, y)) return a == b;
+    return biff8::foldCase(x) == biff8::foldCase(y);
 }
 
 std::string errorText(std::uint8_t code) {
