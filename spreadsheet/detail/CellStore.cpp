@@ -124,8 +124,10 @@ void CellStore::put(xls::Cell&& cell) {
 }
 
 void CellStore::erase(int row, int column) {
-    normalize();
     std::uint32_t key = keyOf(row, column);
+    // Clearing past the last cell, as a table's empty values do, finds nothing to erase.
+    if (m_sorted && (m_cells.empty() || keyOf(m_cells.back()) < key)) return;
+    normalize();
     auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key, keyLess);
     if (it != m_cells.end() && keyOf(*it) == key) m_cells.erase(it);
 }
