@@ -74,3 +74,29 @@ TEST(FixtureWalkTest, EveryFixtureOpensWithTheIndependentReadersValuesOrIsRefuse
     EXPECT_EQ(refused, 11);
     EXPECT_GE(opened, 27);
 }
+
+TEST(FixtureWalkTest, TheSampleTablesOpenAsTheirReadmeDescribes) {
+    struct Sample {
+        const char* name;
+        std::uint8_t version;
+        long live;
+        long deleted;
+    };
+    for (const Sample& s : {Sample{"clients.dbf", 0x03, 12, 0}, Sample{"diary.dbf", 0x83, 4, 0},
+                            Sample{"notes.dbf", 0x8B, 5, 0}, Sample{"orders.dbf", 0x03, 7, 3}}) {
+        fs::path path = testsupport::sourceDir() / "samples" / s.name;
+        auto table = enginetest::openTable(path, false);
+        EXPECT_EQ(table->header().version, s.version) << s.name;
+        EXPECT_TRUE(table->warnings().empty()) << s.name;
+        auto set = enginetest::openSet(path, true);
+        EXPECT_EQ(set->RecordCount(), s.live) << s.name;
+        EXPECT_EQ(set->deletedCount(), s.deleted) << s.name;
+        fs::path rows =
+            fs::temp_directory_path() / ("quillon-sample-" + std::to_string(::getpid()) + ".json");
+        enginetest::writeJsonRows(*table, rows);
+        auto result = testsupport::runPython(enginetest::kCompareWithDbfread,
+                                             {path.string(), rows.string(), "cp1252"});
+        fs::remove(rows);
+        EXPECT_EQ(result.out + result.err, "") << s.name;
+    }
+}
