@@ -5,9 +5,12 @@
 #include "spreadsheet/Workbook.h"
 #include "spreadsheet/Worksheet.h"
 #include "tests/spreadsheet/Fakes.h"
+#include "tests/support/DbfBuilder.h"
+#include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -272,6 +275,66 @@ TEST(GlobalApplicationTest, BindsToTheNewestRunningApplicationUntilItQuits) {
     first->Quit();
     second.reset();
     EXPECT_EQ(globalApplication(), nullptr);
+}
+
+}  // namespace
+}  // namespace spreadsheet
+
+namespace spreadsheet {
+namespace {
+
+// Through the .xls writer and reader themselves.
+TEST(WorkbookFileTest, SaveAsThenOpenGivesBackTheModel) {
+    testsupport::TempDir dir;
+    std::string path = (dir / "round.xls").string();
+    std::shared_ptr<Application> writer = Application::create();
+    Workbook& book = writer->Workbooks().Add();
+    Worksheet& first = book.ActiveSheet();
+    const std::vector<CellValue> values = {
+        CellValue::text("naïve 𝄞"),
+        CellValue::number(-12.5),
+        CellValue::date({2024, 2, 29, 0}),
+        CellValue::date({1900, 1, 1, 43'200'000'000}),
+        CellValue::dateSerial(0.25, DateStyle::Time),
+        CellValue::boolean(false),
+        CellValue::text(std::string(9000, 'l')),
+    };
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        first.setValue(static_cast<int>(i), static_cast<int>(i), values[i]);
+    }
+    book.Sheets().Item(3).SetName("Última");
+    book.Sheets().Item(2).setVisibility(SheetVisibility::Hidden);
+    book.SaveAs(path);
+
+    std::shared_ptr<Application> reader = Application::create();
+    Workbook& opened = reader->Workbooks().Open(path);
+    EXPECT_TRUE(opened.unsupportedContent().empty());
+    EXPECT_EQ(sheetNames(opened), (std::vector<std::string>{"Sheet1", "Sheet2", "Última"}));
+    EXPECT_EQ(opened.Sheets().Item(2).visibility(), SheetVisibility::Hidden);
+    EXPECT_EQ(&opened.ActiveSheet(), &opened.Sheets().Item(1));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        EXPECT_EQ(opened.ActiveSheet().value(static_cast<int>(i), static_cast<int>(i)), values[i])
+            << i;
+    }
+    opened.Save();  // nothing was lost, so its own file may be written again
+}
+
+TEST(WorkbookFileTest, SaveRefusesAFileWithFormulasAndLeavesItAlone) {
+    testsupport::TempDir dir;
+    std::filesystem::path file =
+        dir.copyIn(testsupport::dataPath("xls/python-excel-xlrd/formula_test_sjmachin.xls"));
+    testsupport::Bytes before = testsupport::readFileBytes(file);
+    std::shared_ptr<Application> app = Application::create();
+    Workbook& book = app->Workbooks().Open(file.string());
+    EXPECT_FALSE(book.unsupportedContent().empty());
+    book.ActiveSheet().setValue(0, 0, CellValue::text("changed"));
+    EXPECT_EQ(errorCode([&] { book.Save(); }), kErrorOperationFailed);
+    EXPECT_EQ(testsupport::readFileBytes(file), before);
+
+    std::string copy = (dir / "values.xls").string();
+    book.SaveAs(copy);
+    std::shared_ptr<Application> again = Application::create();
+    EXPECT_EQ(again->Workbooks().Open(copy).ActiveSheet().value(0, 0).asText(), "changed");
 }
 
 }  // namespace
