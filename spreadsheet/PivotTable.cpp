@@ -75,6 +75,8 @@ void PivotTable::AddFields(const std::vector<std::string>& rowFields,
                            const std::vector<std::string>& columnFields) {
     std::vector<int> rows;
     std::vector<int> columns;
+    rows.reserve(rowFields.size());
+    columns.reserve(columnFields.size());
     for (const std::string& name : rowFields) rows.push_back(fieldIndex(name));
     for (const std::string& name : columnFields) columns.push_back(fieldIndex(name));
     auto saved = std::tuple(m_rowFields, m_columnFields, m_dataField);

@@ -145,15 +145,15 @@ void SheetCollection::remove(const std::vector<Worksheet*>& sheets) {
             "a workbook must keep at least one visible sheet; " + m_workbook->Name() +
             " would have none.");
     }
-    int lastDoomed = -1;
+    std::size_t afterDoomed = 0;
     for (std::size_t i = 0; i < m_sheets.size(); ++i) {
-        if (doomed(m_sheets[i].get())) lastDoomed = static_cast<int>(i);
+        if (doomed(m_sheets[i].get())) afterDoomed = i + 1;
     }
     bool activeDoomed = doomed(&m_workbook->ActiveSheet());
     Worksheet* next = nullptr;
     if (activeDoomed) {
         // The first visible sheet after the deleted ones, else the last visible one before.
-        for (std::size_t i = static_cast<std::size_t>(lastDoomed + 1); i < m_sheets.size(); ++i) {
+        for (std::size_t i = afterDoomed; i < m_sheets.size(); ++i) {
             if (!doomed(m_sheets[i].get()) &&
                 m_sheets[i]->visibility() == SheetVisibility::Visible) {
                 next = m_sheets[i].get();
