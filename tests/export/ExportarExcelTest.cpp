@@ -4,8 +4,11 @@
 #include "engine/EngineError.h"
 #include "engine/Recordset.h"
 #include "export/ExportarExcel.h"
+#include "spreadsheet/Application.h"
 #include "spreadsheet/CellReference.h"
 #include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Worksheet.h"
 #include "tests/export/WorkbookReaders.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/ScriptedPrompts.h"
@@ -224,6 +227,35 @@ TEST_F(ExportarExcelTest, TheTablesOwnFilesAreRefused) {
     expectRefused<spreadsheet::SpreadsheetError>((dir.path() / "." / "People.Dbt").string(),
                                                  {"memo file"});
     EXPECT_EQ(dtcDbf.GetRecordset()->Fields().Item(0).GetValue().asText(), "memo");
+}
+
+TEST_F(ExportarExcelTest, WorksheetTableKeepsTextNamesAndRefusesItsOwnWorkbook) {
+    // A worksheet whose headings look like a number and a boolean.
+    std::string source = out("source.xls");
+    {
+        std::shared_ptr<spreadsheet::Application> app = spreadsheet::Application::create();
+        spreadsheet::Worksheet& sheet = app->Workbooks().Add().ActiveSheet();
+        sheet.setValue(0, 0, spreadsheet::CellValue::text("007"));
+        sheet.setValue(0, 1, spreadsheet::CellValue::text("TRUE"));
+        sheet.setValue(1, 0, spreadsheet::CellValue::text("0042"));
+        sheet.setValue(1, 1, spreadsheet::CellValue::number(2.5));
+        app->ActiveWorkbook().SaveAs(source);
+    }
+    dtcDbf.SetConnect("Excel 8.0;");
+    dtcDbf.SetDatabaseName(source);
+    dtcDbf.SetRecordSource("Sheet1$");
+    dtcDbf.SetRecordsetType(engine::DataControl::kSnapshot);
+    dtcDbf.Refresh();
+
+    ExportarExcel(dtcDbf, out(), prompts);
+    expectCells(testsupport::readWithXlrd(out()),
+                {{"A1", {"text", "007"}},
+                 {"B1", {"text", "TRUE"}},
+                 {"A3", {"text", "0042"}},
+                 {"B3", {"number", "2.5"}}},
+                "xlrd");
+    prompts.asked.clear();
+    expectRefused<spreadsheet::SpreadsheetError>(source, {"file of the open table"});
 }
 
 TEST_F(ExportarExcelTest, FailuresPassToTheCallerWithoutFileOrMessage) {
