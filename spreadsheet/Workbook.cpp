@@ -315,6 +315,16 @@ void Workbook::SaveAs(const std::string& fileName, const SaveAsOptions& options)
 }
 
 void Workbook::write(const std::string& path) {
+    // The writer replaces a file by renaming a new one over it, which would ignore that the
+    // file was marked read-only.
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!error && std::filesystem::is_regular_file(status) &&
+        (status.permissions() & std::filesystem::perms::owner_write) ==
+            std::filesystem::perms::none) {
+        throw SpreadsheetError::operationFailed("cannot save the workbook " + m_name + " as " +
+                                                path + ": the file is read-only.");
+    }
     xls::WorkbookData data;
     data.activeSheet = static_cast<std::size_t>(m_sheets.indexOf(*m_activeSheet));
     for (int i = 1; i <= m_sheets.Count(); ++i) {

@@ -118,14 +118,15 @@ public:
     // Writes the workbook over its own file. Throws SpreadsheetError (1004), writing nothing,
     // when it was never saved, when it was opened from a file that holds content this model
     // does not keep (formulas, formatting, charts, ...: saving would lose it; SaveAs to a new
-    // name writes what the model holds), or when writing fails.
+    // name writes what the model holds), when the file is marked read-only, or when writing
+    // fails.
     void Save();
     // Writes the workbook to fileName in the .xls format (an existing file is replaced; the
     // file appears whole or not at all) and makes that its file and name. Throws
     // SpreadsheetError (1004), writing nothing, for an empty name, a name that is the file of
     // another open workbook, options the writer cannot honour (another format, passwords,
     // read-only recommended, a backup), the workbook's own file when that would lose content
-    // (as Save), or a failure to write.
+    // (as Save), an existing file marked read-only, or a failure to write.
     void SaveAs(const std::string& fileName, const SaveAsOptions& options = {});
     // Prints every visible sheet's used cells, one job per sheet.
     void PrintOut(int copies = 1, std::optional<bool> collate = {});

@@ -319,6 +319,17 @@ TEST(WorkbookFileTest, SaveAsThenOpenGivesBackTheModel) {
     opened.Save();  // nothing was lost, so its own file may be written again
 }
 
+TEST(WorkbookFileTest, ReadOnlyFileIsNotReplaced) {
+    testsupport::TempDir dir;
+    std::filesystem::path file = dir / "locked.xls";
+    testsupport::writeFileBytes(file, {'k', 'e', 'e', 'p'});
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    std::shared_ptr<Application> app = Application::create();
+    EXPECT_EQ(errorCode([&] { app->Workbooks().Add().SaveAs(file.string()); }),
+              kErrorOperationFailed);
+    EXPECT_EQ(testsupport::readFileBytes(file).size(), 4u);
+}
+
 TEST(WorkbookFileTest, SaveRefusesAFileWithFormulasAndLeavesItAlone) {
     testsupport::TempDir dir;
     std::filesystem::path file =
