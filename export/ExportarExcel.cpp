@@ -10,6 +10,7 @@
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Worksheet.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -133,10 +134,12 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
 
     long row = 3;
     while (!recordset->IsEOF()) {
-        const int count = fields.Count();
+        // An open set keeps its fields; the count is read again as each record is written.
+        const int count = std::min(fields.Count(), n);
+        const std::string rowNumber = std::to_string(row);
         for (int k = 0; k < count; ++k) {
             auto index = static_cast<std::size_t>(k);
-            excel.SetCell(values[index], letters[index] + std::to_string(row));
+            excel.SetCell(values[index], letters[index] + rowNumber);
         }
         recordset->MoveNext();
         ++row;
