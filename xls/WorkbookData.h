@@ -20,10 +20,10 @@ inline constexpr std::uint32_t kMaxColumns = 256;
 inline constexpr std::size_t kMaxCellTextUnits = 32767;  // UTF-16 code units
 inline constexpr std::size_t kMaxSheetNameUnits = 31;
 
-enum class CellType { Number, Text, Boolean, Error };
+enum class CellType : std::uint8_t { Number, Text, Boolean, Error };
 
 // How a number cell is displayed, from its XF's number format.
-enum class NumberFormat { General, Date, DateTime, Time, Other };
+enum class NumberFormat : std::uint8_t { General, Date, DateTime, Time, Other };
 
 struct Cell {
     std::uint32_t row = 0;     // 0-based, < kMaxRows
@@ -84,9 +84,11 @@ WorkbookData readWorkbook(const std::string& path);
 // appears whole or not at all, and a file already at path is replaced only on success. Numbers
 // are RK records when that is exact, else NUMBER; Date, DateTime and Time numbers get the
 // built-in formats 14 (short date), 22 (date and time) and 21 (h:mm:ss), Other is written as
-// General; booleans and errors are BOOLERR; text goes to the shared string table, and an empty
-// text is written as no cell. Cells may come in any order; fromFormula is ignored. The active
-// sheet is shown and selected, as is every sheet marked selected; visibility is kept.
+// General; booleans and errors are BOOLERR; text goes to the shared string table, each text once,
+// and an empty text is written as no cell. Cells may come in any order; fromFormula is ignored.
+// The active sheet is shown and selected, as is every sheet marked selected; visibility is kept.
+// The workbook stream is handed to the file in pieces as it is laid out, never held whole.
+// (xls/WorkbookView.h writes a model's cells in place, without this copy into packed form.)
 // Throws XlsError, having written nothing, when a limit or rule is broken: no sheet, a sheet that
 // is not a worksheet, a row past 65,536 or a column past 256, more than 32,767 UTF-16 units in
 // a cell, two values for one cell, a number that is not finite, an unknown error code, text that

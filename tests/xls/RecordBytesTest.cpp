@@ -62,12 +62,12 @@ TEST(XlsRecords, EachRecordHasItsExactBytes) {
         {"STYLE Normal", [] { return encoded(appendStyle); },
          bytes({0x93, 0x02, 0x04, 0x00, 0x00, 0x80, 0x00, 0xFF})},
         {"BOUNDSHEET of a visible sheet, compressed name",
-         [] { return encoded([](Bytes& out) { appendBoundSheet(out, u"Sheet1", 0); }); },
+         [] { return encoded([](Bytes& out) { appendBoundSheet(out, 0, u"Sheet1", 0); }); },
          bytes({0x85, 0x00, 0x0E, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00, 'S', 'h',
                 'e', 'e', 't', '1'})},
-        {"BOUNDSHEET of a hidden sheet, UTF-16 name",
-         [] { return encoded([](Bytes& out) { appendBoundSheet(out, u"\u03A9x", 1); }); },
-         bytes({0x85, 0x00, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x01, 0xA9, 0x03,
+        {"BOUNDSHEET of a hidden sheet at 0x12345678, UTF-16 name",
+         [] { return encoded([](Bytes& out) { appendBoundSheet(out, 0x12345678, u"\u03A9x", 1); }); },
+         bytes({0x85, 0x00, 0x0C, 0x00, 0x78, 0x56, 0x34, 0x12, 0x01, 0x00, 0x02, 0x01, 0xA9, 0x03,
                 'x', 0x00})},
         {"DIMENSIONS rows 0-2, columns 0-1",
          [] { return encoded([](Bytes& out) { appendDimensions(out, 0, 3, 0, 2); }); },
@@ -101,10 +101,14 @@ TEST(XlsRecords, EachRecordHasItsExactBytes) {
          bytes({0x05, 0x02, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0F, 0x00, 0x07, 0x01})},
         {"SST of a compressed and a UTF-16 string, with its EXTSST",
          [] {
-             SharedStrings strings;
-             strings.add(u"A");
-             strings.add(u"\u03A9");
-             strings.reuse();
+             xls::StringTable texts;
+             std::uint32_t a = texts.add("A").id;
+             std::uint32_t omega = texts.add("\u03A9").id;
+             texts.add("never shown");
+             SharedStrings strings(texts);
+             strings.use(a);
+             strings.use(omega);
+             strings.use(a);
              Bytes out;
              strings.appendRecords(out);
              return out;

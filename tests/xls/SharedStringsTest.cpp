@@ -3,6 +3,7 @@
 #include "tests/xls/XlsTestHelpers.h"
 #include "xls/biff8/RecordReader.h"
 #include "xls/biff8/SharedStrings.h"
+#include "xls/biff8/Utf16.h"
 
 #include <gtest/gtest.h>
 
@@ -84,8 +85,17 @@ DecodedTable decode(const Bytes& stream) {
 }
 
 DecodedTable layOut(const std::vector<std::u16string>& strings) {
-    SharedStrings table;
-    for (const auto& text : strings) table.add(text);
+    xls::StringTable texts;
+    std::vector<std::uint32_t> ids;
+    for (const auto& text : strings) {
+        std::string utf8;
+        appendUtf16AsUtf8(text, utf8);
+        xls::StringTable::Added added = texts.add(utf8);
+        EXPECT_EQ(added.refusal, xls::StringTable::Refusal::None);
+        ids.push_back(added.id);
+    }
+    SharedStrings table(texts);
+    for (std::uint32_t id : ids) table.use(id);
     Bytes stream;
     table.appendRecords(stream);
     DecodedTable decoded = decode(stream);

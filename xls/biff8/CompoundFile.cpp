@@ -207,10 +207,34 @@ CompoundContent readCompoundFile(const std::string& path) {
     return content;
 }
 
-void writeCompoundFile(const std::string& path, std::span<const std::uint8_t> workbookStream) {
-    auto fail = [&](const std::string& why) {
-        throw XlsError("Cannot write the workbook " + quoted(path) + ": " + why + ".");
-    };
+struct CompoundFileWriter::Handles {
+    GPtr<GsfOutput> sink;
+    GPtr<GsfOutfile> container;
+    GPtr<GsfOutput> stream;
+    bool finished = false;
+
+    // Closes everything with an error set on the sink, which makes libgsf remove the temporary
+    // file instead of renaming it over the target.
+    ~Handles() {
+        if (finished || !sink) return;
+        if (gsf_output_error(sink.get()) == nullptr) {
+            gsf_output_set_error(sink.get(), 0, "%s", "the workbook was not completed");
+        }
+        if (stream) gsf_output_close(stream.get());
+        if (container) {
+            gsf_output_close(GSF_OUTPUT(container.get()));
+        } else {
+            gsf_output_close(sink.get());
+        }
+    }
+};
+
+void CompoundFileWriter::fail(const std::string& why) const {
+    throw XlsError("Cannot write the workbook " + quoted(m_path) + ": " + why + ".");
+}
+
+CompoundFileWriter::CompoundFileWriter(const std::string& path)
+    : m_path(path), m_handles(std::make_unique<Handles>()) {
     if (path.empty()) throw XlsError("No file name was given for the workbook.");
     std::filesystem::path target(path);
     std::filesystem::path folder = target.parent_path();
@@ -222,36 +246,39 @@ void writeCompoundFile(const std::string& path, std::span<const std::uint8_t> wo
     initialiseGsf();
 
     GError* rawError = nullptr;
-    GPtr<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &rawError));
+    m_handles->sink.reset(gsf_output_stdio_new(path.c_str(), &rawError));
     GErrorPtr error(rawError);
-    if (!sink) fail(messageOf(error.get(), "the file cannot be created"));
+    if (!m_handles->sink) fail(messageOf(error.get(), "the file cannot be created"));
+    m_handles->container.reset(gsf_outfile_msole_new(m_handles->sink.get()));
+    m_handles->stream.reset(gsf_outfile_new_child(m_handles->container.get(), "Workbook", FALSE));
+    if (!m_handles->stream) fail("the workbook stream could not be created");
+}
 
-    GPtr<GsfOutfile> container(gsf_outfile_msole_new(sink.get()));
-    std::string why;
-    {
-        GPtr<GsfOutput> stream(gsf_outfile_new_child(container.get(), "Workbook", FALSE));
-        bool written = stream != nullptr;
-        for (std::size_t done = 0; written && done < workbookStream.size();) {
-            std::size_t step = std::min(kChunk, workbookStream.size() - done);
-            written = gsf_output_write(stream.get(), step, workbookStream.data() + done) != FALSE;
-            done += step;
-        }
-        if (stream && !gsf_output_close(stream.get())) written = false;
-        if (!written) {
-            why = messageOf(stream ? gsf_output_error(stream.get()) : nullptr,
-                            "the workbook stream could not be written");
-            // With an error set, closing the sink removes the temporary file instead of
-            // renaming it over the target.
-            gsf_output_set_error(sink.get(), 0, "%s", why.c_str());
-        }
+CompoundFileWriter::~CompoundFileWriter() = default;
+
+void CompoundFileWriter::append(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty()) return;
+    GsfOutput* stream = m_handles->stream.get();
+    if (!gsf_output_write(stream, bytes.size(), bytes.data())) {
+        fail(messageOf(gsf_output_error(stream), "the workbook stream could not be written"));
     }
-    bool closed = gsf_output_close(GSF_OUTPUT(container.get())) != FALSE;
-    if (why.empty() && (!closed || gsf_output_error(sink.get()) != nullptr)) {
-        const GError* sinkError = gsf_output_error(sink.get());
-        if (sinkError == nullptr) sinkError = gsf_output_error(GSF_OUTPUT(container.get()));
-        why = messageOf(sinkError, "the file could not be completed");
+}
+
+void CompoundFileWriter::commit() {
+    Handles& handles = *m_handles;
+    bool streamClosed = gsf_output_close(handles.stream.get()) != FALSE;
+    std::string why = streamClosed ? std::string()
+                                   : messageOf(gsf_output_error(handles.stream.get()),
+                                               "the workbook stream could not be written");
+    handles.stream.reset();  // closed either way; on failure the destructor removes the file
+    if (!streamClosed) fail(why);
+    handles.finished = true;
+    bool closed = gsf_output_close(GSF_OUTPUT(handles.container.get())) != FALSE;
+    const GError* sinkError = gsf_output_error(handles.sink.get());
+    if (!closed || sinkError != nullptr) {
+        if (sinkError == nullptr) sinkError = gsf_output_error(GSF_OUTPUT(handles.container.get()));
+        fail(messageOf(sinkError, "the file could not be completed"));
     }
-    if (!why.empty()) fail(why);
 }
 
 }  // namespace xls::biff8

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,10 +24,31 @@ struct CompoundContent {
 // container, or one without a workbook stream.
 CompoundContent readCompoundFile(const std::string& path);
 
-// Writes a new compound file at path holding the single stream "Workbook". libgsf writes a
-// temporary file in the same folder and renames it over path only once everything is written, so
-// the file appears whole or not at all, and a file already at path stays as it was on failure.
-// Throws XlsError when the folder is missing or the file cannot be written.
-void writeCompoundFile(const std::string& path, std::span<const std::uint8_t> workbookStream);
+// A new compound file at path holding the single stream "Workbook", whose bytes are appended
+// piece by piece. libgsf writes a temporary file in the same folder and renames it over path only
+// when commit() succeeds, so the file appears whole or not at all, and a file already at path
+// stays as it was on failure. Every failure throws XlsError naming the file.
+class CompoundFileWriter {
+public:
+    // Starts the temporary file. Throws when the folder is missing, path is a folder, or the
+    // file cannot be created.
+    explicit CompoundFileWriter(const std::string& path);
+    // Without a successful commit(), removes the temporary file; path is left untouched.
+    ~CompoundFileWriter();
+    CompoundFileWriter(const CompoundFileWriter&) = delete;
+    CompoundFileWriter& operator=(const CompoundFileWriter&) = delete;
+
+    // Appends to the workbook stream. Throws when the bytes cannot be written (a full disk).
+    void append(std::span<const std::uint8_t> bytes);
+    // Completes the container and puts the file in place. Throws when that fails.
+    void commit();
+
+private:
+    struct Handles;
+    [[noreturn]] void fail(const std::string& why) const;
+
+    std::string m_path;
+    std::unique_ptr<Handles> m_handles;
+};
 
 }  // namespace xls::biff8

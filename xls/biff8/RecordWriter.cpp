@@ -8,6 +8,18 @@
 
 namespace xls::biff8 {
 
+StreamBuffer::StreamBuffer(Sink sink, std::size_t startPosition)
+    : m_sink(std::move(sink)), m_handedOn(startPosition) {
+    // Records never exceed a few kilobytes, so the buffer never grows past this.
+    m_buffer.reserve(kHandOnSize + 2 * (kRecordHeaderSize + kMaxRecordBody));
+}
+
+void StreamBuffer::flush() {
+    if (m_sink && !m_buffer.empty()) m_sink(m_buffer);
+    m_handedOn += m_buffer.size();
+    m_buffer.clear();
+}
+
 void putF64(Bytes& out, double value) {
     auto bits = std::bit_cast<std::uint64_t>(value);
     putU32(out, static_cast<std::uint32_t>(bits));
@@ -53,12 +65,12 @@ bool isCompressible(std::u16string_view units) {
 }
 
 void putUnits(Bytes& out, std::u16string_view units, bool compressed) {
+    std::size_t at = out.size();
+    out.resize(at + units.size() * (compressed ? 1 : 2));
+    std::uint8_t* to = out.data() + at;
     for (char16_t unit : units) {
-        if (compressed) {
-            putU8(out, static_cast<std::uint8_t>(unit));
-        } else {
-            putU16(out, unit);
-        }
+        *to++ = static_cast<std::uint8_t>(unit);
+        if (!compressed) *to++ = static_cast<std::uint8_t>(unit >> 8);
     }
 }
 

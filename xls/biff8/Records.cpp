@@ -24,10 +24,11 @@ constexpr std::uint16_t kDefaultPatternColours = 0x20C0;
 // workbook stream.
 class CellRecord {
 public:
-    CellRecord(std::uint16_t id, std::uint16_t length, std::uint16_t row, std::uint16_t column,
+    // recordLength: header included.
+    CellRecord(std::uint16_t id, std::size_t recordLength, std::uint16_t row, std::uint16_t column,
                std::uint16_t xf) {
         u16(id);
-        u16(length);
+        u16(static_cast<std::uint16_t>(recordLength - kRecordHeaderSize));
         u16(row);
         u16(column);
         u16(xf);
@@ -44,7 +45,7 @@ public:
     void appendTo(Bytes& out) const { out.insert(out.end(), m_bytes, m_bytes + m_size); }
 
 private:
-    std::uint8_t m_bytes[18];
+    std::uint8_t m_bytes[kNumberRecordLength];
     std::size_t m_size = 0;
 };
 
@@ -139,15 +140,14 @@ void appendStyle(Bytes& out) {
     endRecord(out, header);
 }
 
-std::size_t appendBoundSheet(Bytes& out, std::u16string_view name, std::uint8_t visibility) {
+void appendBoundSheet(Bytes& out, std::uint32_t sheetOffset, std::u16string_view name,
+                      std::uint8_t visibility) {
     std::size_t header = beginRecord(out, record::kBoundSheet);
-    std::size_t offsetField = out.size();
-    putU32(out, 0);
+    putU32(out, sheetOffset);
     putU8(out, visibility);
     putU8(out, sheettype::kWorksheet);
     putShortString(out, name);
     endRecord(out, header);
-    return offsetField;
 }
 
 void appendDimensions(Bytes& out, std::uint32_t firstRow, std::uint32_t lastRowPlusOne,
@@ -180,7 +180,7 @@ void appendWindow2(Bytes& out, bool selected, bool active) {
 
 void appendNumber(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                   double value) {
-    CellRecord cell(record::kNumber, 14, row, column, xf);
+    CellRecord cell(record::kNumber, kNumberRecordLength, row, column, xf);
     auto bits = std::bit_cast<std::uint64_t>(value);
     cell.u32(static_cast<std::uint32_t>(bits));
     cell.u32(static_cast<std::uint32_t>(bits >> 32));
@@ -189,21 +189,21 @@ void appendNumber(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint
 
 void appendRk(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
               std::uint32_t rk) {
-    CellRecord cell(record::kRk, 10, row, column, xf);
+    CellRecord cell(record::kRk, kRkRecordLength, row, column, xf);
     cell.u32(rk);
     cell.appendTo(out);
 }
 
 void appendLabelSst(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                     std::uint32_t stringIndex) {
-    CellRecord cell(record::kLabelSst, 10, row, column, xf);
+    CellRecord cell(record::kLabelSst, kLabelSstRecordLength, row, column, xf);
     cell.u32(stringIndex);
     cell.appendTo(out);
 }
 
 void appendBoolErr(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                    std::uint8_t value, bool isError) {
-    CellRecord cell(record::kBoolErr, 8, row, column, xf);
+    CellRecord cell(record::kBoolErr, kBoolErrRecordLength, row, column, xf);
     cell.u8(value);
     cell.u8(isError ? 1 : 0);
     cell.appendTo(out);

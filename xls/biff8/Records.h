@@ -23,14 +23,20 @@ void appendStyleXf(Bytes& out, bool normal);
 void appendCellXf(Bytes& out, std::uint16_t numberFormat);
 // The built-in "Normal" style bound to XF 0.
 void appendStyle(Bytes& out);
-// Returns the position of the sheet offset field, to be patched once the sheet is placed.
-std::size_t appendBoundSheet(Bytes& out, std::u16string_view name, std::uint8_t visibility);
+// sheetOffset: the stream position of the sheet's BOF.
+void appendBoundSheet(Bytes& out, std::uint32_t sheetOffset, std::u16string_view name,
+                      std::uint8_t visibility);
 
 // Cell extent: rows [firstRow, lastRowPlusOne), columns [firstColumn, lastColumnPlusOne).
 void appendDimensions(Bytes& out, std::uint32_t firstRow, std::uint32_t lastRowPlusOne,
                       std::uint16_t firstColumn, std::uint16_t lastColumnPlusOne);
 void appendWindow2(Bytes& out, bool selected, bool active);
 
+// Cell records, each appended whole; their lengths, header included, are fixed.
+inline constexpr std::size_t kNumberRecordLength = 18;
+inline constexpr std::size_t kRkRecordLength = 14;
+inline constexpr std::size_t kLabelSstRecordLength = 14;
+inline constexpr std::size_t kBoolErrRecordLength = 12;
 void appendNumber(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                   double value);
 void appendRk(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,

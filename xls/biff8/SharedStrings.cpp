@@ -1,8 +1,10 @@
 #include "xls/biff8/SharedStrings.h"
 
 #include "xls/biff8/Biff8Format.h"
+#include "xls/biff8/Utf16.h"
 
 #include <algorithm>
+#include <string>
 
 namespace xls::biff8 {
 
@@ -13,55 +15,107 @@ constexpr std::size_t kStringHeader = 3;  // 16-bit count and flags byte
 bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool isLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// How many units, starting at position, fit into room units without splitting a surrogate pair.
-std::size_t unitsThatFit(std::u16string_view text, std::size_t position, std::size_t room) {
-    std::size_t take = std::min(room, text.size() - position);
-    std::size_t end = position + take;
-    if (take > 0 && end < text.size() && isHighSurrogate(text[end - 1]) &&
-        isLowSurrogate(text[end])) {
-        --take;
+// One string's characters in the form they are stored in: one byte each, or UTF-16 units.
+class StoredUnits {
+public:
+    // Fills in the characters of a text of the table, converting through the scratch strings
+    // (kept from string to string) unless the text is ASCII, whose UTF-8 is its one-byte form.
+    void load(const StringTable& texts, std::uint32_t id) {
+        std::string_view utf8 = texts.text(id);
+        m_wide = !texts.singleByte(id);
+        if (texts.ascii(id)) {
+            m_narrow = {reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()};
+            return;
+        }
+        m_units.clear();
+        utf8ToUtf16(utf8, m_units);  // the table holds valid UTF-8 only
+        if (m_wide) return;
+        m_bytes.resize(m_units.size());
+        std::transform(m_units.begin(), m_units.end(), m_bytes.begin(),
+                       [](char16_t unit) { return static_cast<std::uint8_t>(unit); });
+        m_narrow = m_bytes;
     }
-    return take;
-}
+
+    bool wide() const { return m_wide; }
+    std::size_t unitSize() const { return m_wide ? 2 : 1; }
+    std::size_t size() const { return m_wide ? m_units.size() : m_narrow.size(); }
+    // How many units of a record's room (in units) a string's first piece needs: its first
+    // character, which a surrogate pair makes two.
+    std::size_t firstCharacter() const {
+        if (size() == 0) return 0;
+        return m_wide && size() >= 2 && isHighSurrogate(m_units[0]) && isLowSurrogate(m_units[1])
+                   ? 2
+                   : 1;
+    }
+    // How many units, starting at position, fit into room units without splitting a pair.
+    std::size_t fit(std::size_t position, std::size_t room) const {
+        std::size_t take = std::min(room, size() - position);
+        std::size_t end = position + take;
+        if (m_wide && take > 0 && end < size() && isHighSurrogate(m_units[end - 1]) &&
+            isLowSurrogate(m_units[end])) {
+            --take;
+        }
+        return take;
+    }
+    void put(Bytes& out, std::size_t position, std::size_t count) const {
+        if (m_wide) {
+            putUnits(out, std::u16string_view(m_units).substr(position, count), false);
+        } else {
+            putBytes(out, m_narrow.subspan(position, count));
+        }
+    }
+
+private:
+    bool m_wide = false;
+    std::span<const std::uint8_t> m_narrow;
+    std::u16string m_units;
+    std::vector<std::uint8_t> m_bytes;
+};
 
 // The record boundaries a string crosses when its header starts with `capacity` body bytes left
 // in the current record.
-std::size_t boundariesCrossed(std::u16string_view text, std::size_t capacity,
-                              std::size_t unitSize) {
-    std::size_t position = unitsThatFit(text, 0, (capacity - kStringHeader) / unitSize);
+std::size_t boundariesCrossed(const StoredUnits& text, std::size_t capacity) {
+    std::size_t unitSize = text.unitSize();
+    std::size_t position = text.fit(0, (capacity - kStringHeader) / unitSize);
     std::size_t crossed = 0;
     while (position < text.size()) {
         ++crossed;
-        position += unitsThatFit(text, position, (kMaxRecordBody - 1) / unitSize);
+        position += text.fit(position, (kMaxRecordBody - 1) / unitSize);
     }
     return crossed;
 }
 
-// The SST and its CONTINUE records as they are being filled.
+// The SST and its CONTINUE records as they are being filled. The stream buffer hands its bytes
+// on only between records.
 class RecordSequence {
 public:
-    explicit RecordSequence(Bytes& out) : m_out(out) { m_header = beginRecord(out, record::kSst); }
-
-    std::size_t room() const { return kMaxRecordBody - (m_out.size() - m_header - 4); }
-    std::size_t header() const { return m_header; }
-    void startContinue() {
-        endRecord(m_out, m_header);
-        m_header = beginRecord(m_out, record::kContinue);
+    explicit RecordSequence(StreamBuffer& out) : m_out(out) {
+        m_header = beginRecord(out.bytes(), record::kSst);
     }
-    void finish() { endRecord(m_out, m_header); }
+
+    std::size_t room() const {
+        return kMaxRecordBody - (m_out.bytes().size() - m_header - kRecordHeaderSize);
+    }
+    std::size_t offsetInRecord() const { return m_out.bytes().size() - m_header; }
+    void startContinue() {
+        endRecord(m_out.bytes(), m_header);
+        m_out.recordEnded();
+        m_header = beginRecord(m_out.bytes(), record::kContinue);
+    }
+    void finish() {
+        endRecord(m_out.bytes(), m_header);
+        m_out.recordEnded();
+    }
 
 private:
-    Bytes& m_out;
+    StreamBuffer& m_out;
     std::size_t m_header;
 };
 
 }  // namespace
 
-std::uint32_t SharedStrings::add(std::u16string_view text) {
-    ++m_total;
-    m_strings.emplace_back(text);
-    return static_cast<std::uint32_t>(m_strings.size() - 1);
-}
+SharedStrings::SharedStrings(const StringTable& texts)
+    : m_texts(&texts), m_indexPlusOne(texts.size(), 0) {}
 
 std::uint16_t SharedStrings::bucketSize(std::size_t uniqueCount) {
     // About 128 buckets for large tables; the record cannot be continued.
@@ -69,60 +123,67 @@ std::uint16_t SharedStrings::bucketSize(std::size_t uniqueCount) {
     return static_cast<std::uint16_t>(std::min<std::size_t>(1 + uniqueCount / 128, 0xFFFF));
 }
 
-void SharedStrings::appendRecords(Bytes& out) const {
+void SharedStrings::appendRecords(StreamBuffer& out) const {
     struct Bucket {
         std::uint32_t streamPosition;
         std::uint16_t offsetInRecord;
     };
     std::vector<Bucket> buckets;
-    std::uint16_t perBucket = bucketSize(m_strings.size());
+    std::uint16_t perBucket = bucketSize(m_order.size());
 
     RecordSequence records(out);
-    putU32(out, m_total);
-    putU32(out, uniqueCount());
-    for (std::size_t index = 0; index < m_strings.size(); ++index) {
-        const std::u16string& text = m_strings[index];
-        bool compressed = isCompressible(text);
-        std::size_t unitSize = compressed ? 1 : 2;
-        std::size_t firstCharacter =
-            text.size() >= 2 && isHighSurrogate(text[0]) && isLowSurrogate(text[1]) ? 2
-            : text.empty()                                                          ? 0
-                                                                                    : 1;
-        if (records.room() < kStringHeader + firstCharacter * unitSize) {
+    putU32(out.bytes(), m_total);
+    putU32(out.bytes(), uniqueCount());
+    StoredUnits text;
+    for (std::size_t index = 0; index < m_order.size(); ++index) {
+        text.load(*m_texts, m_order[index]);
+        std::size_t unitSize = text.unitSize();
+        if (records.room() < kStringHeader + text.firstCharacter() * unitSize) {
             records.startContinue();
-        } else {
-            std::size_t here = boundariesCrossed(text, records.room(), unitSize);
-            if (here >= 2 && boundariesCrossed(text, kMaxRecordBody, unitSize) <= 1) {
+        } else if (text.size() * unitSize + kStringHeader > records.room()) {
+            std::size_t here = boundariesCrossed(text, records.room());
+            if (here >= 2 && boundariesCrossed(text, kMaxRecordBody) <= 1) {
                 records.startContinue();
             }
         }
         if (index % perBucket == 0) {
-            buckets.push_back({static_cast<std::uint32_t>(out.size()),
-                               static_cast<std::uint16_t>(out.size() - records.header())});
+            buckets.push_back({static_cast<std::uint32_t>(out.position()),
+                               static_cast<std::uint16_t>(records.offsetInRecord())});
         }
-        std::uint8_t flags = compressed ? 0 : kStringHighByte;
-        putU16(out, static_cast<std::uint16_t>(text.size()));
-        putU8(out, flags);
+        std::uint8_t flags = text.wide() ? kStringHighByte : 0;
+        putU16(out.bytes(), static_cast<std::uint16_t>(text.size()));
+        putU8(out.bytes(), flags);
         std::size_t position = 0;
         while (true) {
-            std::size_t take = unitsThatFit(text, position, records.room() / unitSize);
-            putUnits(out, std::u16string_view(text).substr(position, take), compressed);
+            std::size_t take = text.fit(position, records.room() / unitSize);
+            text.put(out.bytes(), position, take);
             position += take;
             if (position == text.size()) break;
             records.startContinue();
-            putU8(out, flags);
+            putU8(out.bytes(), flags);
         }
     }
     records.finish();
 
-    std::size_t header = beginRecord(out, record::kExtSst);
-    putU16(out, perBucket);
+    std::size_t header = beginRecord(out.bytes(), record::kExtSst);
+    putU16(out.bytes(), perBucket);
     for (const Bucket& bucket : buckets) {
-        putU32(out, bucket.streamPosition);
-        putU16(out, bucket.offsetInRecord);
-        putU16(out, 0);
+        putU32(out.bytes(), bucket.streamPosition);
+        putU16(out.bytes(), bucket.offsetInRecord);
+        putU16(out.bytes(), 0);
     }
-    endRecord(out, header);
+    endRecord(out.bytes(), header);
+    out.recordEnded();
+}
+
+void SharedStrings::appendRecords(Bytes& out) const {
+    StreamBuffer buffer(
+        [&out](std::span<const std::uint8_t> piece) {
+            out.insert(out.end(), piece.begin(), piece.end());
+        },
+        out.size());
+    appendRecords(buffer);
+    buffer.flush();
 }
 
 }  // namespace xls::biff8

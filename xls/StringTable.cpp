@@ -1,0 +1,156 @@
+#include "xls/StringTable.h"
+
+#include "xls/WorkbookData.h"
+
+#include <cstring>
+#include <functional>
+
+namespace xls {
+
+namespace {
+
+// Texts are stored in blocks of this size; a longer text gets a block of its own.
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+constexpr std::size_t kFirstIndexSize = 64;
+
+struct Scan {
+    bool valid = true;
+    bool ascii = true;
+    bool singleByte = true;
+    std::size_t units = 0;
+};
+
+// Checks UTF-8 and measures it in one pass; plain ASCII goes eight bytes at a time.
+Scan scan(std::string_view utf8) {
+    Scan result;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        if (i + 8 <= utf8.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, utf8.data() + i, sizeof word);
+            if ((word & 0x8080808080808080u) == 0) {
+                i += 8;
+                result.units += 8;
+                continue;
+            }
+        }
+        auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            ++result.units;
+            ++i;
+            continue;
+        }
+        result.ascii = false;
+        std::size_t length;
+        char32_t codePoint;
+        char32_t smallest;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            codePoint = lead & 0x1Fu;
+            smallest = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            codePoint = lead & 0x0Fu;
+            smallest = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            codePoint = lead & 0x07u;
+            smallest = 0x10000;
+        } else {
+            result.valid = false;
+            return result;
+        }
+        if (i + length > utf8.size()) {
+            result.valid = false;
+            return result;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(utf8[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                result.valid = false;
+                return result;
+            }
+            codePoint = (codePoint << 6) | (next & 0x3Fu);
+        }
+        if (codePoint < smallest || codePoint > 0x10FFFF ||
+            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+            result.valid = false;
+            return result;
+        }
+        if (codePoint > 0xFF) result.singleByte = false;
+        result.units += codePoint >= 0x10000 ? 2 : 1;
+        i += length;
+    }
+    return result;
+}
+
+std::uint32_t hashOf(std::string_view text) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text));
+}
+
+}  // namespace
+
+StringTable::StringTable() = default;
+StringTable::~StringTable() = default;
+StringTable::StringTable(StringTable&&) noexcept = default;
+StringTable& StringTable::operator=(StringTable&&) noexcept = default;
+
+StringTable::Added StringTable::add(std::string_view utf8) {
+    if (m_slots.empty()) m_slots.assign(kFirstIndexSize, Slot{0, 0});
+    const std::uint32_t hash = hashOf(utf8);
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t at = hash & mask;
+    for (;; at = (at + 1) & mask) {
+        const Slot& slot = m_slots[at];
+        if (slot.idPlusOne == 0) break;
+        if (slot.hash == hash && text(slot.idPlusOne - 1) == utf8) return {slot.idPlusOne - 1};
+    }
+
+    Scan measured = scan(utf8);
+    if (!measured.valid) return {0, Refusal::NotUtf8, 0};
+    if (measured.units > kMaxCellTextUnits) return {0, Refusal::TooLong, measured.units};
+    const auto id = static_cast<std::uint32_t>(m_entries.size());
+    std::uint8_t flags = 0;
+    if (measured.singleByte) flags |= kSingleByte;
+    if (measured.ascii) flags |= kAscii;
+    m_entries.push_back({store(utf8), static_cast<std::uint32_t>(utf8.size()),
+                         static_cast<std::uint16_t>(measured.units), flags});
+    m_slots[at] = {id + 1, hash};
+    if (m_entries.size() * 4 > m_slots.size() * 3) growIndex();
+    return {id};
+}
+
+const char* StringTable::store(std::string_view utf8) {
+    if (utf8.empty()) return "";
+    if (utf8.size() > m_freeSize) {
+        std::size_t size = std::max(kBlockSize, utf8.size());
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
+        // A text too long for a block of the usual size gets its own; the current block keeps
+        // its free end for the texts after it.
+        if (size > kBlockSize) {
+            std::memcpy(m_blocks.back().get(), utf8.data(), utf8.size());
+            return m_blocks.back().get();
+        }
+        m_free = m_blocks.back().get();
+        m_freeSize = size;
+    }
+    char* placed = m_free;
+    std::memcpy(placed, utf8.data(), utf8.size());
+    m_free += utf8.size();
+    m_freeSize -= utf8.size();
+    return placed;
+}
+
+void StringTable::growIndex() {
+    std::vector<Slot> grown(m_slots.size() * 2, Slot{0, 0});
+    const std::size_t mask = grown.size() - 1;
+    for (const Slot& slot : m_slots) {
+        if (slot.idPlusOne == 0) continue;
+        std::size_t at = slot.hash & mask;
+        while (grown[at].idPlusOne != 0) at = (at + 1) & mask;
+        grown[at] = slot;
+    }
+    m_slots = std::move(grown);
+}
+
+}  // namespace xls
