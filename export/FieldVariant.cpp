@@ -9,13 +9,46 @@ namespace tableexport {
 
 namespace {
 
+// Refills v from value in place: text goes into v's own string, whose capacity is kept from
+// record to record.
+void assign(const engine::Value& value, spreadsheet::Variant& v) {
+    switch (value.kind()) {
+        case engine::Value::Kind::Null:
+            v.setNull();
+            return;
+        case engine::Value::Kind::Text:
+            v.assignText().assign(value.asText());
+            return;
+        case engine::Value::Kind::Number:
+            v.setNumber(value.asNumber());
+            return;
+        case engine::Value::Kind::Boolean:
+            v.setBoolean(value.asBoolean());
+            return;
+        case engine::Value::Kind::Date: {
+            const engine::Date& date = value.asDate();
+            v.setDate({date.year, date.month, date.day, date.microsecondsOfDay});
+            return;
+        }
+    }
+}
+
+// A field read record after record keeps its last value, so reading the next record reuses its
+// buffers.
 class FieldObject : public spreadsheet::VariantObject {
 public:
     explicit FieldObject(const engine::Field& field) : m_field(&field) {}
     spreadsheet::Variant defaultValue() const override { return toVariant(m_field->GetValue()); }
+    const spreadsheet::Variant& currentValue() const override {
+        m_read = m_field->GetValue();
+        assign(m_read, m_current);
+        return m_current;
+    }
 
 private:
     const engine::Field* m_field;
+    mutable engine::Value m_read;
+    mutable spreadsheet::Variant m_current;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "spreadsheet/detail/Paths.h"
 #include "spreadsheet/detail/Text.h"
 #include "xls/WorkbookData.h"
+#include "xls/WorkbookView.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -29,7 +30,11 @@ Registry& registry() {
 
 }  // namespace
 
-WorkbookFiles WorkbookFiles::xlsFiles() { return {xls::readWorkbook, xls::writeWorkbook}; }
+WorkbookFiles WorkbookFiles::xlsFiles() {
+    return {xls::readWorkbook, [](const std::string& path, const xls::WorkbookView& workbook) {
+                xls::writeWorkbook(path, workbook);
+            }};
+}
 
 // --- WorkbookCollection ---
 

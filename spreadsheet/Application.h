@@ -12,7 +12,8 @@
 
 namespace xls {
 struct WorkbookData;
-}
+struct WorkbookView;
+}  // namespace xls
 
 namespace spreadsheet {
 
@@ -23,10 +24,11 @@ class Window;
 class Workbook;
 class Worksheet;
 
-// How workbooks reach files: the .xls reader and writer, or a stand-in in tests.
+// How workbooks reach files: the .xls reader and writer, or a stand-in in tests. The writer
+// reads the workbook's cells in place through the view, which is valid only during the call.
 struct WorkbookFiles {
     std::function<xls::WorkbookData(const std::string& path)> read;
-    std::function<void(const std::string& path, const xls::WorkbookData& data)> write;
+    std::function<void(const std::string& path, const xls::WorkbookView& workbook)> write;
 
     // xls::readWorkbook and xls::writeWorkbook.
     static WorkbookFiles xlsFiles();

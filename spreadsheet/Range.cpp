@@ -57,9 +57,9 @@ Range Range::CurrentRegion() const {
         CellArea ring{std::max(region.top - 1, 0), std::max(region.left - 1, 0),
                       std::min(region.bottom + 1, kRowCount - 1),
                       std::min(region.right + 1, kColumnCount - 1)};
-        for (const xls::Cell* cell : store.cellsIn(ring)) {
-            int row = static_cast<int>(cell->row);
-            int column = cell->column;
+        for (const xls::PackedCell* cell : store.cellsIn(ring)) {
+            int row = static_cast<int>(cell->row());
+            int column = cell->column();
             if (region.contains(row, column)) continue;
             region.top = std::min(region.top, row);
             region.bottom = std::max(region.bottom, row);
@@ -132,11 +132,10 @@ void Range::SetValue(const CellValue& value) const {
 }
 
 void Range::SetFormulaR1C1(const Variant& dat) const {
-    CellValue value = typedInput(dat);
     if (m_area.isSingleCell()) {
-        m_sheet->setValue(m_area.top, m_area.left, std::move(value));
+        m_sheet->assign(m_area.top, m_area.left, dat);
     } else {
-        SetValue(value);
+        SetValue(typedInput(dat));
     }
 }
 

@@ -84,9 +84,9 @@ void Range::Sort(const SortOptions& options) const {
     auto columns = static_cast<std::size_t>(area.columnCount());
     std::vector<std::vector<CellValue>> rows(static_cast<std::size_t>(area.rowCount()),
                                              std::vector<CellValue>(columns));
-    for (const xls::Cell* cell : m_sheet->store().cellsIn(area)) {
-        rows[cell->row - static_cast<std::size_t>(area.top)]
-            [static_cast<std::size_t>(cell->column - area.left)] = detail::fromXlsCell(*cell);
+    for (const xls::PackedCell* cell : m_sheet->store().cellsIn(area)) {
+        rows[cell->row() - static_cast<std::size_t>(area.top)]
+            [static_cast<std::size_t>(cell->column() - area.left)] = m_sheet->valueOf(*cell);
     }
     bool header =
         options.header == kHeaderYes || (options.header == kHeaderGuess && looksLikeHeader(rows));

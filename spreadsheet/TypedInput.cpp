@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
-#include <string>
 
 namespace spreadsheet {
 
@@ -118,52 +117,97 @@ std::optional<double> parseNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
-CellValue typedText(std::string text) {
+TypedCell textCell(std::string_view text) {
+    TypedCell cell;
+    if (text.empty()) return cell;
+    cell.kind = CellValue::Kind::Text;
+    cell.text = text;
+    return cell;
+}
+
+TypedCell numberCell(double value) {
+    TypedCell cell;
+    cell.kind = CellValue::Kind::Number;
+    cell.number = value;
+    return cell;
+}
+
+TypedCell booleanCell(bool value) {
+    TypedCell cell;
+    cell.kind = CellValue::Kind::Boolean;
+    cell.boolean = value;
+    return cell;
+}
+
+TypedCell readTypedText(std::string_view text) {
     if (text.empty()) return {};
-    return CellValue::text(std::move(text));
+    if (text.front() == '\'') return textCell(text.substr(1));
+    std::string_view trimmed = trimSpaces(text);
+    if (equalsIgnoringCase(trimmed, "TRUE")) return booleanCell(true);
+    if (equalsIgnoringCase(trimmed, "FALSE")) return booleanCell(false);
+    if (std::optional<double> number = parseNumber(trimmed)) return numberCell(*number);
+    return textCell(text);
+}
+
+CellValue toCellValue(const TypedCell& cell) {
+    switch (cell.kind) {
+        case CellValue::Kind::Number:
+            return CellValue::number(cell.number);
+        case CellValue::Kind::Text:
+            return CellValue::text(std::string(cell.text));
+        case CellValue::Kind::Boolean:
+            return CellValue::boolean(cell.boolean);
+        case CellValue::Kind::Date:
+            return CellValue::dateSerial(cell.number, cell.style);
+        case CellValue::Kind::Empty:
+        case CellValue::Kind::Error:
+            break;
+    }
+    return {};
 }
 
 }  // namespace
 
-CellValue parseTypedText(std::string_view text) {
-    if (text.empty()) return {};
-    if (text.front() == '\'') {
-        if (text.size() == 1) return {};
-        return CellValue::text(std::string(text.substr(1)));
-    }
-    std::string_view trimmed = trimSpaces(text);
-    if (equalsIgnoringCase(trimmed, "TRUE")) return CellValue::boolean(true);
-    if (equalsIgnoringCase(trimmed, "FALSE")) return CellValue::boolean(false);
-    if (std::optional<double> number = parseNumber(trimmed)) return CellValue::number(*number);
-    return CellValue::text(std::string(text));
-}
+CellValue parseTypedText(std::string_view text) { return toCellValue(readTypedText(text)); }
 
-CellValue typedInput(const Variant& dat) {
+TypedCell readTypedInput(const Variant& dat, std::string& madeText) {
     bool fromObject = dat.kind() == Variant::Kind::Object;
-    Variant value = dat.resolved();
+    const Variant& value = dat.plainValue();
     switch (value.kind()) {
         case Variant::Kind::Empty:
         case Variant::Kind::Null:
         case Variant::Kind::Object:
             return {};
         case Variant::Kind::Boolean:
-            return CellValue::boolean(value.asBoolean());
+            return booleanCell(value.asBoolean());
         case Variant::Kind::Number:
             if (!std::isfinite(value.asNumber())) {
                 throw SpreadsheetError::typeMismatch("a cell cannot hold " +
                                                      std::to_string(value.asNumber()) + ".");
             }
-            return CellValue::number(value.asNumber());
+            return numberCell(value.asNumber());
         case Variant::Kind::Date: {
             const DateTime& date = value.asDate();
-            if (date.isValid() && date.year < 1900) return CellValue::text(date.toText());
-            return CellValue::date(date);
+            if (date.isValid() && date.year < 1900) {
+                madeText = date.toText();
+                return textCell(madeText);
+            }
+            TypedCell cell;
+            cell.kind = CellValue::Kind::Date;
+            cell.number = dateToSerial(date);
+            cell.style = date.microsecondsOfDay != 0 ? DateStyle::DateTime : DateStyle::Date;
+            return cell;
         }
         case Variant::Kind::Text:
-            if (fromObject) return typedText(std::move(value).takeText());
-            return parseTypedText(value.asText());
+            if (fromObject) return textCell(value.asText());
+            return readTypedText(value.asText());
     }
     return {};
+}
+
+CellValue typedInput(const Variant& dat) {
+    std::string madeText;
+    return toCellValue(readTypedInput(dat, madeText));
 }
 
 }  // namespace spreadsheet

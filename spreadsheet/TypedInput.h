@@ -31,6 +31,7 @@
 
 #include "spreadsheet/CellValue.h"
 
+#include <string>
 #include <string_view>
 
 namespace spreadsheet {
@@ -44,5 +45,20 @@ CellValue typedInput(const Variant& dat);
 
 // The plain-text rules alone.
 CellValue parseTypedText(std::string_view text);
+
+// The content typed input gives, with its text viewed where it is instead of copied: storing a
+// cell this way allocates nothing for its text.
+struct TypedCell {
+    CellValue::Kind kind = CellValue::Kind::Empty;  // never Error
+    double number = 0;                              // Number; Date: the serial
+    DateStyle style = DateStyle::Date;              // Date
+    bool boolean = false;                           // Boolean
+    std::string_view text;                          // Text, never empty
+};
+
+// typedInput without copies. The text views dat, the current value of an object in dat, or
+// madeText (where text that dat does not hold, a date before 1900, is written); it is valid
+// until dat, that object or madeText changes. Throws as typedInput does.
+TypedCell readTypedInput(const Variant& dat, std::string& madeText);
 
 }  // namespace spreadsheet

@@ -79,17 +79,31 @@ const VariantObject& Variant::asObject() const {
     throw wrongKind("an object");
 }
 
-Variant Variant::resolved() const {
-    if (kind() != Kind::Object) return *this;
-    Variant value = asObject().defaultValue();
-    for (int depth = 1; value.kind() == Kind::Object; ++depth) {
+const Variant& Variant::plainValue() const {
+    const Variant* value = this;
+    for (int depth = 0; value->kind() == Kind::Object; ++depth) {
         if (depth == 16) {
             throw SpreadsheetError::typeMismatch(
                 "the object's default value is an object again, 16 levels deep.");
         }
-        value = value.asObject().defaultValue();
+        value = &value->asObject().currentValue();
     }
-    return value;
+    return *value;
+}
+
+Variant Variant::resolved() const { return plainValue(); }
+
+std::string& Variant::assignText() {
+    if (std::string* text = std::get_if<std::string>(&m_data)) {
+        text->clear();
+        return *text;
+    }
+    return m_data.emplace<std::string>();
+}
+
+const Variant& VariantObject::currentValue() const {
+    m_current = defaultValue();
+    return m_current;
 }
 
 }  // namespace spreadsheet

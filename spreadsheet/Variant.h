@@ -10,17 +10,7 @@
 
 namespace spreadsheet {
 
-class Variant;
-
-// An object passed as a value. Wherever the component needs a plain value it asks the object for
-// its default value at that moment; an object whose value changes (a record set's field, whose
-// value is that of the current record) gives its current value each time.
-class VariantObject {
-public:
-    virtual ~VariantObject() = default;
-    // The default value; may throw (the object's own failure passes to the caller).
-    virtual Variant defaultValue() const = 0;
-};
+class VariantObject;
 
 class Variant {
 public:
@@ -49,6 +39,18 @@ public:
     // The plain value: an object is replaced by its default value, repeatedly when that is an
     // object again. Throws SpreadsheetError (13) after 16 levels of objects.
     Variant resolved() const;
+    // The same without a copy: this variant itself, or the current value an object keeps
+    // (VariantObject::currentValue), valid until that object is asked again.
+    const Variant& plainValue() const;
+
+    // Assignment in place, for a value refilled again and again: a variant that holds text keeps
+    // its string's capacity, so refilling it with text of similar length allocates nothing.
+    void setNull() { m_data = NullTag{}; }
+    void setBoolean(bool value) { m_data = value; }
+    void setNumber(double value) { m_data = value; }
+    void setDate(const DateTime& value) { m_data = value; }
+    // Makes the variant an empty text and returns its string to fill.
+    std::string& assignText();
 
 private:
     struct NullTag {};
@@ -56,6 +58,24 @@ private:
     std::variant<std::monostate, NullTag, bool, double, std::string, DateTime,
                  std::shared_ptr<const VariantObject>>
         m_data;
+};
+
+// An object passed as a value. Wherever the component needs a plain value it asks the object for
+// its default value at that moment; an object whose value changes (a record set's field, whose
+// value is that of the current record) gives its current value each time.
+class VariantObject {
+public:
+    virtual ~VariantObject() = default;
+    // The default value; may throw (the object's own failure passes to the caller).
+    virtual Variant defaultValue() const = 0;
+    // The default value, kept in the object until it is asked again. An object that is read over
+    // and over (a field, record after record) can refill one kept value in place instead of
+    // making a new one each time. By default, defaultValue() stored in the object. Not for use
+    // from several threads at once.
+    virtual const Variant& currentValue() const;
+
+private:
+    mutable Variant m_current;
 };
 
 }  // namespace spreadsheet

@@ -1,6 +1,7 @@
 #include "spreadsheet/Workbook.h"
 
 #include "spreadsheet/Application.h"
+#include "spreadsheet/CellReference.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Variant.h"
 #include "spreadsheet/Worksheet.h"
@@ -8,6 +9,7 @@
 #include "spreadsheet/detail/Printing.h"
 #include "spreadsheet/detail/Text.h"
 #include "xls/WorkbookData.h"
+#include "xls/WorkbookView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -213,6 +215,51 @@ Workbook::Workbook(Application& application, std::string name)
     m_sheets.Item(1).Select(true);
 }
 
+// The sheet's cells in the model's packed form, their texts added to the workbook's table.
+std::vector<xls::PackedCell> Workbook::packCells(const xls::Sheet& sheet, bool date1904) {
+    std::vector<xls::PackedCell> packed;
+    packed.reserve(sheet.cells.size());
+    for (const xls::Cell& cell : sheet.cells) {
+        if (cell.row >= static_cast<std::uint32_t>(kRowCount) || cell.column >= kColumnCount) {
+            throw SpreadsheetError::operationFailed("the workbook " + m_path +
+                                                    " is damaged: a cell of " + sheet.name +
+                                                    " lies outside the worksheet.");
+        }
+        switch (cell.type) {
+            case xls::CellType::Number: {
+                double number = cell.number;
+                if (date1904 && cell.format != xls::NumberFormat::General &&
+                    cell.format != xls::NumberFormat::Other) {
+                    number += k1904Offset;
+                }
+                packed.push_back(
+                    xls::PackedCell::number(cell.row, cell.column, number, cell.format));
+                break;
+            }
+            case xls::CellType::Text: {
+                // Texts longer than a cell holds are kept as read; saving refuses them.
+                xls::StringTable::Added added =
+                    m_texts.add(cell.text, xls::StringTable::kMaxStoredUnits);
+                if (added.refusal != xls::StringTable::Refusal::None) {
+                    throw SpreadsheetError::operationFailed(
+                        "the workbook " + m_path + " is damaged: cell " +
+                        cellName(static_cast<int>(cell.row), cell.column) + " of " + sheet.name +
+                        " holds text that cannot be read.");
+                }
+                packed.push_back(xls::PackedCell::text(cell.row, cell.column, added.id));
+                break;
+            }
+            case xls::CellType::Boolean:
+                packed.push_back(xls::PackedCell::boolean(cell.row, cell.column, cell.boolean));
+                break;
+            case xls::CellType::Error:
+                packed.push_back(xls::PackedCell::error(cell.row, cell.column, cell.errorCode));
+                break;
+        }
+    }
+    return packed;
+}
+
 Workbook::Workbook(Application& application, const std::string& path, xls::WorkbookData&& data)
     : m_application(&application),
       m_name(std::filesystem::path(path).filename().string()),
@@ -231,16 +278,7 @@ Workbook::Workbook(Application& application, const std::string& path, xls::Workb
         Worksheet& sheet = m_sheets.insert(m_sheets.Count(), source.name);
         sheet.setVisibility(fromXls(source.visibility));
         sheet.setSelected(source.selected);
-        if (data.date1904) {
-            for (xls::Cell& cell : source.cells) {
-                if (cell.type == xls::CellType::Number &&
-                    cell.format != xls::NumberFormat::General &&
-                    cell.format != xls::NumberFormat::Other) {
-                    cell.number += k1904Offset;
-                }
-            }
-        }
-        sheet.store().restore(std::move(source.cells));
+        sheet.store().assign(packCells(source, data.date1904));
         if (i == data.activeSheet) active = &sheet;
     }
     if (!dropped.empty()) {
@@ -325,32 +363,20 @@ void Workbook::write(const std::string& path) {
         throw SpreadsheetError::operationFailed("cannot save the workbook " + m_name + " as " +
                                                 path + ": the file is read-only.");
     }
-    xls::WorkbookData data;
-    data.activeSheet = static_cast<std::size_t>(m_sheets.indexOf(*m_activeSheet));
+    // The writer reads the cells where they are.
+    xls::WorkbookView view;
+    view.texts = &m_texts;
+    view.activeSheet = static_cast<std::size_t>(m_sheets.indexOf(*m_activeSheet));
     for (int i = 1; i <= m_sheets.Count(); ++i) {
         Worksheet& sheet = m_sheets.Item(i);
-        xls::Sheet& target = data.sheets.emplace_back();
+        xls::SheetView& target = view.sheets.emplace_back();
         target.name = sheet.Name();
         target.visibility = toXls(sheet.visibility());
         target.selected = sheet.selected();
-    }
-    // The cells are lent to the writer and given back whatever happens.
-    struct Lend {
-        SheetCollection& sheets;
-        xls::WorkbookData& data;
-        ~Lend() {
-            for (std::size_t i = 0; i < data.sheets.size(); ++i) {
-                sheets.Item(static_cast<int>(i + 1))
-                    .store()
-                    .restore(std::move(data.sheets[i].cells));
-            }
-        }
-    } lend{m_sheets, data};
-    for (std::size_t i = 0; i < data.sheets.size(); ++i) {
-        data.sheets[i].cells = m_sheets.Item(static_cast<int>(i + 1)).store().take();
+        target.cells = sheet.store().cells();
     }
     try {
-        m_application->files().write(path, data);
+        m_application->files().write(path, view);
     } catch (const SpreadsheetError&) {
         throw;
     } catch (const std::exception& failure) {

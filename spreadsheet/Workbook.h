@@ -1,6 +1,8 @@
 // A workbook: its worksheets, its window with the selected sheets, saving and printing.
 #pragma once
 
+#include "xls/StringTable.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,8 +10,10 @@
 #include <vector>
 
 namespace xls {
+class PackedCell;
+struct Sheet;
 struct WorkbookData;
-}
+}  // namespace xls
 
 namespace spreadsheet {
 
@@ -139,10 +143,16 @@ public:
 
     void setActiveSheet(Worksheet& sheet) { m_activeSheet = &sheet; }
 
+    // The texts of every sheet's text cells, each kept once (cells hold their ids).
+    xls::StringTable& texts() { return m_texts; }
+    const xls::StringTable& texts() const { return m_texts; }
+
 private:
     void write(const std::string& path);
+    std::vector<xls::PackedCell> packCells(const xls::Sheet& sheet, bool date1904);
 
     Application* m_application;
+    xls::StringTable m_texts;  // before the sheets, whose cells refer to it
     std::string m_name;
     std::string m_path;
     SheetCollection m_sheets;

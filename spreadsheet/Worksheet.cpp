@@ -3,6 +3,7 @@
 #include "spreadsheet/Application.h"
 #include "spreadsheet/PivotTable.h"
 #include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/TypedInput.h"
 #include "spreadsheet/Workbook.h"
 #include "spreadsheet/detail/Printing.h"
 #include "spreadsheet/detail/Text.h"
@@ -14,7 +15,18 @@ namespace spreadsheet {
 namespace {
 
 constexpr std::size_t kMaxSheetName = 31;
-constexpr std::size_t kMaxCellText = 32767;
+
+xls::NumberFormat numberFormatOf(DateStyle style) {
+    switch (style) {
+        case DateStyle::Date:
+            return xls::NumberFormat::Date;
+        case DateStyle::DateTime:
+            return xls::NumberFormat::DateTime;
+        case DateStyle::Time:
+            return xls::NumberFormat::Time;
+    }
+    return xls::NumberFormat::Date;
+}
 
 }  // namespace
 
@@ -146,28 +158,105 @@ void Worksheet::PrintOut(int copies, std::optional<bool> collate) {
 }
 
 CellValue Worksheet::value(int row, int column) const {
-    const xls::Cell* cell = m_cells.find(row, column);
-    return cell == nullptr ? CellValue() : detail::fromXlsCell(*cell);
+    const xls::PackedCell* cell = m_cells.find(row, column);
+    return cell == nullptr ? CellValue() : valueOf(*cell);
+}
+
+CellValue Worksheet::valueOf(const xls::PackedCell& cell) const {
+    switch (cell.type()) {
+        case xls::CellType::Number:
+            switch (cell.format()) {
+                case xls::NumberFormat::Date:
+                    return CellValue::dateSerial(cell.number(), DateStyle::Date);
+                case xls::NumberFormat::DateTime:
+                    return CellValue::dateSerial(cell.number(), DateStyle::DateTime);
+                case xls::NumberFormat::Time:
+                    return CellValue::dateSerial(cell.number(), DateStyle::Time);
+                case xls::NumberFormat::General:
+                case xls::NumberFormat::Other:
+                    return CellValue::number(cell.number());
+            }
+            break;
+        case xls::CellType::Text:
+            return CellValue::text(std::string(m_parent->texts().text(cell.textId())));
+        case xls::CellType::Boolean:
+            return CellValue::boolean(cell.boolean());
+        case xls::CellType::Error:
+            return CellValue::error(cell.errorCode());
+    }
+    return {};
 }
 
 void Worksheet::setValue(int row, int column, CellValue value) {
-    if (value.isEmpty()) {
-        m_cells.erase(row, column);
-        return;
+    auto r = static_cast<std::uint32_t>(row);
+    auto c = static_cast<std::uint32_t>(column);
+    TypedCell typed;
+    typed.kind = value.kind();
+    switch (value.kind()) {
+        case CellValue::Kind::Number:
+            typed.number = value.asNumber();
+            break;
+        case CellValue::Kind::Date:
+            typed.number = value.asDateSerial();
+            typed.style = value.dateStyle();
+            break;
+        case CellValue::Kind::Text:
+            typed.text = value.asText();
+            break;
+        case CellValue::Kind::Boolean:
+            typed.boolean = value.asBoolean();
+            break;
+        case CellValue::Kind::Error:
+            m_cells.put(xls::PackedCell::error(r, c, value.asError()));
+            return;
+        case CellValue::Kind::Empty:
+            break;
     }
-    if (value.kind() == CellValue::Kind::Text) {
-        std::optional<std::size_t> length = detail::utf16Length(value.asText());
-        if (!length) {
+    store(row, column, typed);
+}
+
+void Worksheet::assign(int row, int column, const Variant& dat) {
+    std::string madeText;
+    store(row, column, readTypedInput(dat, madeText));
+}
+
+void Worksheet::store(int row, int column, const TypedCell& cell) {
+    auto r = static_cast<std::uint32_t>(row);
+    auto c = static_cast<std::uint32_t>(column);
+    switch (cell.kind) {
+        case CellValue::Kind::Empty:
+        case CellValue::Kind::Error:
+            m_cells.erase(row, column);
+            return;
+        case CellValue::Kind::Number:
+            m_cells.put(xls::PackedCell::number(r, c, cell.number));
+            return;
+        case CellValue::Kind::Date:
+            m_cells.put(xls::PackedCell::number(r, c, cell.number, numberFormatOf(cell.style)));
+            return;
+        case CellValue::Kind::Boolean:
+            m_cells.put(xls::PackedCell::boolean(r, c, cell.boolean));
+            return;
+        case CellValue::Kind::Text:
+            m_cells.put(xls::PackedCell::text(r, c, addText(row, column, cell.text)));
+            return;
+    }
+}
+
+std::uint32_t Worksheet::addText(int row, int column, std::string_view text) {
+    xls::StringTable::Added added = m_parent->texts().add(text);
+    switch (added.refusal) {
+        case xls::StringTable::Refusal::None:
+            break;
+        case xls::StringTable::Refusal::NotUtf8:
             throw SpreadsheetError::operationFailed("the text for cell " + cellName(row, column) +
                                                     " of " + m_name + " is not valid UTF-8.");
-        }
-        if (*length > kMaxCellText) {
+        case xls::StringTable::Refusal::TooLong:
             throw SpreadsheetError::operationFailed(
                 "the text for cell " + cellName(row, column) + " of " + m_name + " has " +
-                std::to_string(*length) + " characters; a cell holds at most 32767.");
-        }
+                std::to_string(added.units) + " characters; a cell holds at most 32767.");
     }
-    m_cells.put(detail::toXlsCell(row, column, std::move(value)));
+    return added.id;
 }
 
 void Worksheet::setSelection(const CellArea& selection, int activeRow, int activeColumn) {

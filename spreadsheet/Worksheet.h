@@ -16,7 +16,9 @@ namespace spreadsheet {
 
 class Application;
 class PivotTable;
+class Variant;
 class Workbook;
+struct TypedCell;
 
 enum class SheetVisibility { Visible, Hidden, VeryHidden };
 
@@ -75,6 +77,11 @@ public:
     // naming the cell, and the cell keeps its value. An empty value clears the cell.
     CellValue value(int row, int column) const;
     void setValue(int row, int column, CellValue value);
+    // Assigns dat to the cell as typed input (spreadsheet/TypedInput.h), checked as setValue
+    // checks; its text is stored without an intermediate copy.
+    void assign(int row, int column, const Variant& dat);
+    // The value of one of this sheet's stored cells.
+    CellValue valueOf(const xls::PackedCell& cell) const;
     std::optional<CellArea> usedArea() const { return m_cells.usedArea(); }
     // A hint from a caller about to write many cells: room for count cells in all. Changes no
     // value.
@@ -92,6 +99,9 @@ public:
     PivotTable& addPivotTable(std::unique_ptr<PivotTable> table);
 
 private:
+    void store(int row, int column, const TypedCell& cell);
+    std::uint32_t addText(int row, int column, std::string_view text);
+
     Workbook* m_parent;
     std::string m_name;
     SheetVisibility m_visibility = SheetVisibility::Visible;

@@ -2,6 +2,7 @@
 
 #include "xls/WorkbookData.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -95,7 +96,7 @@ StringTable::~StringTable() = default;
 StringTable::StringTable(StringTable&&) noexcept = default;
 StringTable& StringTable::operator=(StringTable&&) noexcept = default;
 
-StringTable::Added StringTable::add(std::string_view utf8) {
+StringTable::Added StringTable::add(std::string_view utf8, std::size_t maxUnits) {
     if (m_slots.empty()) m_slots.assign(kFirstIndexSize, Slot{0, 0});
     const std::uint32_t hash = hashOf(utf8);
     const std::size_t mask = m_slots.size() - 1;
@@ -108,7 +109,9 @@ StringTable::Added StringTable::add(std::string_view utf8) {
 
     Scan measured = scan(utf8);
     if (!measured.valid) return {0, Refusal::NotUtf8, 0};
-    if (measured.units > kMaxCellTextUnits) return {0, Refusal::TooLong, measured.units};
+    if (measured.units > std::min(maxUnits, kMaxStoredUnits)) {
+        return {0, Refusal::TooLong, measured.units};
+    }
     const auto id = static_cast<std::uint32_t>(m_entries.size());
     std::uint8_t flags = 0;
     if (measured.singleByte) flags |= kSingleByte;

@@ -1,35 +1,33 @@
-// The cells of one worksheet, kept in the workbook file's own cell form so that saving hands them
-// to the writer without a copy.
+// The cells of one worksheet, kept in the workbook file's packed form (xls/WorkbookView.h) so
+// that saving hands them to the writer where they are. Text cells hold ids in the workbook's
+// string table; the store never looks at texts.
 #pragma once
 
 #include "spreadsheet/CellReference.h"
-#include "spreadsheet/CellValue.h"
-#include "xls/WorkbookData.h"
+#include "xls/WorkbookView.h"
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace spreadsheet::detail {
 
-xls::Cell toXlsCell(int row, int column, CellValue&& value);
-CellValue fromXlsCell(const xls::Cell& cell);
-
-// Non-empty cells, at most one per position. Writes in row order (as a table is written, left to
-// right and top to bottom) append in constant time; writes out of order are appended too and
-// sorted once, when the cells are next read.
+// Non-empty cells, at most one per position, 16 bytes each. Writes in row order (as a table is
+// written, left to right and top to bottom) append in constant time; writes out of order are
+// appended too and sorted once, when the cells are next read.
 class CellStore {
 public:
-    const xls::Cell* find(int row, int column) const;
+    const xls::PackedCell* find(int row, int column) const;
     // Stores the cell, replacing the one at its position.
-    void put(xls::Cell&& cell);
+    void put(const xls::PackedCell& cell);
     void erase(int row, int column);
     void eraseArea(const CellArea& area);
 
     // All cells ascending by row, then column.
-    const std::vector<xls::Cell>& cells() const;
+    std::span<const xls::PackedCell> cells() const;
     // The cells inside area, in row order.
-    std::vector<const xls::Cell*> cellsIn(const CellArea& area) const;
+    std::vector<const xls::PackedCell*> cellsIn(const CellArea& area) const;
     bool empty() const { return m_cells.empty(); }
     // Makes room for count cells in all, so that writing them moves none.
     void reserve(std::size_t count) { m_cells.reserve(count); }
@@ -41,15 +39,13 @@ public:
     void shiftRows(int firstRow, int count);
     void shiftColumns(int firstColumn, int count);
 
-    // Hands the cells out (for saving) and takes them back unchanged; in between the store is
-    // empty.
-    std::vector<xls::Cell> take();
-    void restore(std::vector<xls::Cell>&& cells);
+    // Replaces the cells by these, in any order; of two cells at one position the later counts.
+    void assign(std::vector<xls::PackedCell>&& cells);
 
 private:
     void normalize() const;
 
-    mutable std::vector<xls::Cell> m_cells;
+    mutable std::vector<xls::PackedCell> m_cells;
     mutable bool m_sorted = true;
 };
 

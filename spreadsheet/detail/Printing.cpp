@@ -16,14 +16,14 @@ std::optional<PrintJob> makePrintJob(const Worksheet& sheet, const CellArea& are
         throw SpreadsheetError::operationFailed("cannot print " + std::to_string(copies) +
                                                 " copies.");
     }
-    std::vector<const xls::Cell*> cells = sheet.store().cellsIn(area);
+    std::vector<const xls::PackedCell*> cells = sheet.store().cellsIn(area);
     if (cells.empty()) return std::nullopt;
     CellArea used{kRowCount, kColumnCount, 0, 0};
-    for (const xls::Cell* cell : cells) {
-        used.top = std::min(used.top, static_cast<int>(cell->row));
-        used.bottom = std::max(used.bottom, static_cast<int>(cell->row));
-        used.left = std::min<int>(used.left, cell->column);
-        used.right = std::max<int>(used.right, cell->column);
+    for (const xls::PackedCell* cell : cells) {
+        used.top = std::min(used.top, static_cast<int>(cell->row()));
+        used.bottom = std::max(used.bottom, static_cast<int>(cell->row()));
+        used.left = std::min<int>(used.left, cell->column());
+        used.right = std::max<int>(used.right, cell->column());
     }
     PrintJob job;
     job.title = sheet.parent().Name() + " - " + sheet.Name();
@@ -31,10 +31,10 @@ std::optional<PrintJob> makePrintJob(const Worksheet& sheet, const CellArea& are
     job.collate = collate.value_or(false);
     job.rows.assign(static_cast<std::size_t>(used.rowCount()),
                     std::vector<std::string>(static_cast<std::size_t>(used.columnCount())));
-    for (const xls::Cell* cell : cells) {
-        job.rows[cell->row - static_cast<std::size_t>(used.top)]
-                [static_cast<std::size_t>(cell->column - used.left)] =
-            fromXlsCell(*cell).displayText();
+    for (const xls::PackedCell* cell : cells) {
+        job.rows[cell->row() - static_cast<std::size_t>(used.top)]
+                [static_cast<std::size_t>(cell->column() - used.left)] =
+            sheet.valueOf(*cell).displayText();
     }
     return job;
 }

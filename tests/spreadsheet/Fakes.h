@@ -5,6 +5,7 @@
 #include "spreadsheet/Application.h"
 #include "spreadsheet/Printer.h"
 #include "xls/WorkbookData.h"
+#include "xls/WorkbookView.h"
 
 #include <map>
 #include <memory>
@@ -25,10 +26,37 @@ struct MemoryFiles {
                     if (it == files.end()) throw xls::XlsError("Cannot open " + path + ".");
                     return it->second;
                 },
-                [this](const std::string& path, const xls::WorkbookData& data) {
+                [this](const std::string& path, const xls::WorkbookView& workbook) {
                     ++writes;
-                    files[path] = data;
+                    files[path] = asData(workbook);
                 }};
+    }
+
+    // What the writer was given, as plain data.
+    static xls::WorkbookData asData(const xls::WorkbookView& workbook) {
+        xls::WorkbookData data;
+        data.date1904 = workbook.date1904;
+        data.activeSheet = workbook.activeSheet;
+        for (const xls::SheetView& view : workbook.sheets) {
+            xls::Sheet& sheet = data.sheets.emplace_back();
+            sheet.name = view.name;
+            sheet.visibility = view.visibility;
+            sheet.selected = view.selected;
+            for (const xls::PackedCell& packed : view.cells) {
+                xls::Cell& cell = sheet.cells.emplace_back();
+                cell.row = packed.row();
+                cell.column = packed.column();
+                cell.type = packed.type();
+                cell.format = packed.format();
+                cell.number = packed.type() == xls::CellType::Number ? packed.number() : 0;
+                cell.boolean = packed.type() == xls::CellType::Boolean && packed.boolean();
+                cell.errorCode = packed.type() == xls::CellType::Error ? packed.errorCode() : 0;
+                if (packed.type() == xls::CellType::Text) {
+                    cell.text = workbook.texts->text(packed.textId());
+                }
+            }
+        }
+        return data;
     }
 };
 

@@ -34,6 +34,12 @@ XlsError rowTooFar(const std::string& sheet, std::uint32_t row) {
                     " is past the last row of an .xls worksheet (" + withThousands(kMaxRows) + ")");
 }
 
+XlsError textTooLong(const std::string& sheet, std::uint32_t row, std::uint32_t column,
+                     std::size_t units) {
+    return XlsError("the text of " + where(sheet, row, column) + " has " + withThousands(units) +
+                    " characters; an .xls cell holds at most " + withThousands(kMaxCellTextUnits));
+}
+
 std::u16string checkedSheetName(const std::string& name) {
     std::u16string units;
     if (!utf8ToUtf16(name, units)) {
@@ -186,6 +192,10 @@ void WorkbookLayout::planSheet(const SheetView& sheet, SheetPlan& plan) {
                 // An empty string is legal BIFF8 but some readers refuse the whole file over
                 // it; an empty text is written as no cell.
                 if (texts.units(cell.textId()) == 0) continue;
+                if (texts.units(cell.textId()) > kMaxCellTextUnits) {
+                    throw textTooLong(sheet.name, cell.row(), cell.column(),
+                                      texts.units(cell.textId()));
+                }
                 m_strings.use(cell.textId());
                 cellsLength += kLabelSstRecordLength;
                 break;
@@ -332,10 +342,7 @@ PackedWorkbook::PackedWorkbook(const WorkbookData& data) {
                                        " is not valid UTF-8");
                     }
                     if (added.refusal == StringTable::Refusal::TooLong) {
-                        throw XlsError("the text of " + where(sheet.name, cell.row, cell.column) +
-                                       " has " + withThousands(added.units) +
-                                       " characters; an .xls cell holds at most " +
-                                       withThousands(kMaxCellTextUnits));
+                        throw textTooLong(sheet.name, cell.row, cell.column, added.units);
                     }
                     packed.push_back(PackedCell::text(cell.row, cell.column, added.id));
                     break;
