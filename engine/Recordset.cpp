@@ -131,14 +131,26 @@ const FieldInfo& Field::info() const {
 const std::string& Field::Name() const { return info().name; }
 
 Value Field::GetValue() const {
+    Value value;
+    GetValueInto(value);
+    return value;
+}
+
+void Field::GetValueInto(Value& out) const {
     const Recordset::Impl& impl = *m_owner->m_impl;
     if (impl.mode != Recordset::EditMode::None) {
         const std::optional<Value>& assigned = impl.pending[static_cast<std::size_t>(m_index)];
-        if (assigned) return *assigned;
-        if (impl.mode == Recordset::EditMode::AddNew) return Value();
+        if (assigned) {
+            out = *assigned;
+            return;
+        }
+        if (impl.mode == Recordset::EditMode::AddNew) {
+            out.setNull();
+            return;
+        }
     }
     impl.requireCurrent();
-    return impl.source->readField(impl.toPhysical(impl.position), m_index);
+    impl.source->readFieldInto(impl.toPhysical(impl.position), m_index, out);
 }
 
 void Field::SetValue(const Value& value) {

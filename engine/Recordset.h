@@ -29,6 +29,10 @@ public:
     // Throws EngineError "No current record." at BOF/EOF or with no record,
     // "Record is deleted." on a deleted current record.
     Value GetValue() const;
+    // GetValue into a value the caller keeps from record to record: its text is refilled in
+    // place, so reading a field record after record does not allocate once the value has grown.
+    // Fails as GetValue does; out is then unspecified.
+    void GetValueInto(Value& out) const;
     // Assigns the pending value of an Edit or AddNew; converts text to the field's type
     // (numbers, dates, logicals). Throws EngineError when no Edit or AddNew is pending, when the
     // record set is not updatable, or when the value cannot be stored in the field (too long in

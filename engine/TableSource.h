@@ -28,6 +28,10 @@ public:
 
     virtual void readRecord(std::uint32_t physical, std::vector<Value>& values) const = 0;
     virtual Value readField(std::uint32_t physical, int field) const = 0;
+    // readField into a value the caller keeps, refilling its text in place where the source can.
+    virtual void readFieldInto(std::uint32_t physical, int field, Value& out) const {
+        out = readField(physical, field);
+    }
 
     virtual bool isWritable() const = 0;
     // Converts a value to what the field will hold (text parsed as number, date or logical;

@@ -133,13 +133,15 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
     }
 
     long row = 3;
+    std::string reference;  // reused from cell to cell, so building it allocates nothing
     while (!recordset->IsEOF()) {
         // An open set keeps its fields; the count is read again as each record is written.
         const int count = std::min(fields.Count(), n);
         const std::string rowNumber = std::to_string(row);
         for (int k = 0; k < count; ++k) {
             auto index = static_cast<std::size_t>(k);
-            excel.SetCell(values[index], letters[index] + rowNumber);
+            reference.assign(letters[index]).append(rowNumber);
+            excel.SetCell(values[index], reference);
         }
         recordset->MoveNext();
         ++row;

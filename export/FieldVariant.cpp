@@ -40,7 +40,7 @@ public:
     explicit FieldObject(const engine::Field& field) : m_field(&field) {}
     spreadsheet::Variant defaultValue() const override { return toVariant(m_field->GetValue()); }
     const spreadsheet::Variant& currentValue() const override {
-        m_read = m_field->GetValue();
+        m_field->GetValueInto(m_read);
         assign(m_read, m_current);
         return m_current;
     }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <iconv.h>
 #include <map>
 #include <mutex>
@@ -219,10 +220,24 @@ public:
     }
 
     void decode(const std::uint8_t* bytes, std::size_t size, std::string& out) const override {
+        // Most text is plain ASCII, which a code page that keeps ASCII leaves as it is: that part
+        // is found eight bytes at a time and copied whole.
+        std::size_t ascii = 0;
+        if (m_asciiIdentity) {
+            while (ascii + 8 <= size) {
+                std::uint64_t word;
+                std::memcpy(&word, bytes + ascii, sizeof word);
+                if ((word & 0x8080808080808080u) != 0) break;
+                ascii += 8;
+            }
+            while (ascii < size && bytes[ascii] < 0x80) ++ascii;
+            out.append(reinterpret_cast<const char*>(bytes), ascii);
+            if (ascii == size) return;
+        }
         std::size_t start = out.size();
-        out.resize(start + size * 3);
+        out.resize(start + (size - ascii) * 3);
         char* p = out.data() + start;
-        for (std::size_t i = 0; i < size; ++i) {
+        for (std::size_t i = ascii; i < size; ++i) {
             std::uint8_t b = bytes[i];
             if (b < 0x80 && m_asciiIdentity) {
                 *p++ = static_cast<char>(b);

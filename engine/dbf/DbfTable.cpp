@@ -442,13 +442,17 @@ void DbfTable::readRecord(std::uint32_t physical, std::vector<Value>& values) co
 }
 
 Value DbfTable::readField(std::uint32_t physical, int field) const {
+    Value value;
+    readFieldInto(physical, field, value);
+    return value;
+}
+
+void DbfTable::readFieldInto(std::uint32_t physical, int field, Value& out) const {
     if (field < 0 || static_cast<std::size_t>(field) >= m_fields.size()) {
         throw EngineError("Field number " + std::to_string(field) + " does not exist in " + m_path +
                           ".");
     }
-    Value value;
-    decodeField(recordBytes(physical), physical, field, value);
-    return value;
+    decodeField(recordBytes(physical), physical, field, out);
 }
 
 void DbfTable::refuseValue(int field, const Value& value, const std::string& why) const {

@@ -43,6 +43,7 @@ public:
     std::vector<std::uint32_t> deletedRecords() const override;
     void readRecord(std::uint32_t physical, std::vector<Value>& values) const override;
     Value readField(std::uint32_t physical, int field) const override;
+    void readFieldInto(std::uint32_t physical, int field, Value& out) const override;
     bool isWritable() const override { return m_writable; }
     Value prepareValue(int field, const Value& value) const override;
     void updateRecord(std::uint32_t physical, const Assignments& assigned) override;

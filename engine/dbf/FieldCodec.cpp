@@ -59,6 +59,59 @@ std::string roundDecimal(const std::string& canonical, int decimals) {
     return out;
 }
 
+// The usual form of a stored number, an optional sign, digits and an optional point with
+// digits ("-1234.50"), with at most 2^53 as its digits and at most 22 of them after the point,
+// read in one pass. Gives exactly what canonicalDecimal and from_chars give for such text: the
+// digits as an integer divided by a power of ten are both exact doubles, so the division is
+// correctly rounded, as from_chars is. Returns false, leaving out alone, for any other text.
+bool decodePlainDecimal(std::string_view text, Value& out) {
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    const std::size_t integerStart = i;
+    while (i < n && isDigit(text[i])) ++i;
+    const std::size_t integerEnd = i;
+    std::size_t fractionStart = i, fractionEnd = i;
+    if (i < n && text[i] == '.') {
+        fractionStart = ++i;
+        while (i < n && isDigit(text[i])) ++i;
+        fractionEnd = i;
+    }
+    if (i != n || (integerEnd == integerStart && fractionEnd == fractionStart)) return false;
+    std::size_t significant = integerStart;
+    while (significant < integerEnd && text[significant] == '0') ++significant;
+    const std::size_t fractionDigits = fractionEnd - fractionStart;
+    // 19 digits cannot overflow 64 bits; the 2^53 test below then decides.
+    if ((integerEnd - significant) + fractionDigits > 19 || fractionDigits > 22) return false;
+    std::uint64_t digits = 0;
+    for (std::size_t k = significant; k < integerEnd; ++k) {
+        digits = digits * 10 + static_cast<std::uint64_t>(text[k] - '0');
+    }
+    for (std::size_t k = fractionStart; k < fractionEnd; ++k) {
+        digits = digits * 10 + static_cast<std::uint64_t>(text[k] - '0');
+    }
+    if (digits > (std::uint64_t{1} << 53)) return false;
+    double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    // Zero is written without its sign ("-0.00" is "0.00", and +0).
+    bool minus = negative && digits != 0;
+    std::string& exact = out.assignNumber(minus ? -value : value);
+    if (minus) exact.push_back('-');
+    if (significant == integerEnd) {
+        exact.push_back('0');
+    } else {
+        exact.append(text.substr(significant, integerEnd - significant));
+    }
+    if (fractionDigits > 0) {
+        exact.push_back('.');
+        exact.append(text.substr(fractionStart, fractionDigits));
+    }
+    return true;
+}
+
 }  // namespace
 
 void decodeCharacter(const std::uint8_t* bytes, std::size_t width, const TextCodec& codec,
@@ -160,6 +213,7 @@ bool decodeNumber(const std::uint8_t* bytes, std::size_t width, Value& out) {
         return true;
     }
     std::string_view body(reinterpret_cast<const char*>(bytes) + first, last - first);
+    if (decodePlainDecimal(body, out)) return true;
     // The canonical text goes through a scratch buffer and is then copied into the value's own
     // string, whose capacity survives from record to record.
     thread_local std::string scratch;

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <utility>
+
 using engine::Date;
 using engine::Value;
 
@@ -90,6 +95,58 @@ TEST(FieldCodecTest, DecimalTextIsCanonicalised) {
         if (ok && c.canonical != nullptr) {
             EXPECT_EQ(canonical, c.canonical) << c.text;
         }
+    }
+}
+
+TEST(FieldCodecTest, StoredNumbersReadTheSameOnTheQuickPathAsOnTheGeneralOne) {
+    // The general reading: the canonical text, then the double it names.
+    auto general = [](const std::string& text) {
+        std::string canonical;
+        std::size_t first = text.find_first_not_of(' ');
+        std::size_t last = text.find_last_not_of(' ');
+        bool ok =
+            engine::dbf::canonicalDecimal(text.substr(first, last - first + 1), true, canonical);
+        EXPECT_TRUE(ok) << text;
+        double value = 0;
+        std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
+        return std::pair(value, canonical);
+    };
+    const char* texts[] = {
+        "  -0012.50",
+        "0",
+        "-0.00",
+        "00.50",
+        ".5",
+        "5.",
+        "+7",
+        "-1234.5678",
+        "0.1",
+        "0.3",
+        "123456789012.34",
+        "999999999999999.9",
+        "9007199254740992",
+        "9007199254740993",
+        "-9007199254740993",
+        "12345678901234567890",
+        "0.1234567890123456789012",
+        "1.0000000000000000000000001",
+        "4.35",
+        "2.675",
+        "1.5e3",
+        "1,5",
+        "000000000000000000001",
+    };
+    Value value = Value::text("a buffer refilled by every reading");
+    for (const char* text : texts) {
+        std::string field(text);
+        ASSERT_TRUE(engine::dbf::decodeNumber(reinterpret_cast<const std::uint8_t*>(field.data()),
+                                              field.size(), value))
+            << text;
+        auto [expected, canonical] = general(field);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(value.asNumber()),
+                  std::bit_cast<std::uint64_t>(expected))
+            << text;
+        EXPECT_EQ(value.exactNumberText(), canonical) << text;
     }
 }
 
