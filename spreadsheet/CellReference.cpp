@@ -57,6 +57,26 @@ std::optional<Part> parsePart(std::string_view text) {
     return part;
 }
 
+// The common form, a single cell without dollar signs ("B2", "aa12"), read in one pass; nullopt
+// for anything else, which the general parser then reads (or refuses).
+std::optional<CellArea> parsePlainCell(std::string_view text) {
+    std::size_t i = 0;
+    int column = 0;
+    while (i < text.size() && i < 3 && isLetter(text[i])) {
+        column = column * 26 + ((text[i] & ~0x20) - 'A' + 1);
+        ++i;
+    }
+    if (i == 0 || i == text.size() || !isDigit(text[i]) || text[i] == '0') return std::nullopt;
+    std::size_t digitsStart = i;
+    int row = 0;
+    while (i < text.size() && i - digitsStart < 6 && isDigit(text[i])) {
+        row = row * 10 + (text[i] - '0');
+        ++i;
+    }
+    if (i != text.size() || column > kColumnCount || row > kRowCount) return std::nullopt;
+    return CellArea{row - 1, column - 1, row - 1, column - 1};
+}
+
 }  // namespace
 
 std::string columnLetters(int column) {
@@ -80,6 +100,7 @@ std::string areaName(const CellArea& area) {
 }
 
 CellArea parseReference(std::string_view text) {
+    if (std::optional<CellArea> cell = parsePlainCell(text)) return *cell;
     auto invalid = [&] {
         std::string detail = "\"";
         detail.append(text).append("\" is not a valid cell reference.");

@@ -227,20 +227,24 @@ std::optional<std::uint32_t> encodeRk(double value) {
         return std::nullopt;
     };
     if (!std::isfinite(value)) return std::nullopt;
+    // This runs twice for every number written (once to measure, once to write): the tests are
+    // plain comparisons, and the exact decode settles every doubt (-0, rounding of the hundredths).
+    const double candidates[] = {value, value * 100.0};
     // A signed 30-bit integer, as is or times 100.
     constexpr double kMin = -536870912.0, kMax = 536870911.0;
     for (std::uint32_t scaled : {0u, 1u}) {
-        double candidate = scaled != 0 ? value * 100.0 : value;
-        if (candidate >= kMin && candidate <= kMax && candidate == std::trunc(candidate)) {
+        double candidate = candidates[scaled];
+        if (candidate >= kMin && candidate <= kMax) {
             auto integer = static_cast<std::int32_t>(candidate);
-            auto rk = (static_cast<std::uint32_t>(integer) << 2) | 0x02u | scaled;
-            if (auto ok = exact(rk)) return ok;
+            if (static_cast<double>(integer) == candidate) {
+                auto rk = (static_cast<std::uint32_t>(integer) << 2) | 0x02u | scaled;
+                if (auto ok = exact(rk)) return ok;
+            }
         }
     }
     // The high 30 bits of the double, as is or times 100.
     for (std::uint32_t scaled : {0u, 1u}) {
-        double candidate = scaled != 0 ? value * 100.0 : value;
-        auto bits = std::bit_cast<std::uint64_t>(candidate);
+        auto bits = std::bit_cast<std::uint64_t>(candidates[scaled]);
         if ((bits & 0x3FFFFFFFFull) == 0) {
             auto rk = static_cast<std::uint32_t>(bits >> 32) | scaled;
             if (auto ok = exact(rk)) return ok;
