@@ -116,10 +116,18 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
     if (recordset->RecordCount() > 0) recordset->MoveFirst();
     excel.Crear();
     excel.NewBook();
-    // Room for every cell at once: a large table is then written without moving any cell.
+    // Room for every cell and text at once: a large table is then written without moving any
+    // cell or rebuilding the index of its texts.
+    std::size_t textFields = 0;
+    for (const engine::FieldInfo& info : recordset->fieldInfos()) {
+        if (info.type == engine::FieldType::Character || info.type == engine::FieldType::Memo) {
+            ++textFields;
+        }
+    }
+    const auto records = static_cast<std::size_t>(recordset->RecordCount());
     excel.application()->ActiveSheet().reserveCells(
-        static_cast<std::size_t>(recordset->RecordCount() + 1) *
-        static_cast<std::size_t>(fields.Count()));
+        (records + 1) * static_cast<std::size_t>(fields.Count()),
+        records * textFields + static_cast<std::size_t>(fields.Count()));
 
     const int n = fields.Count();
     std::vector<std::string> letters;

@@ -259,6 +259,11 @@ std::uint32_t Worksheet::addText(int row, int column, std::string_view text) {
     return added.id;
 }
 
+void Worksheet::reserveCells(std::size_t count, std::size_t texts) {
+    m_cells.reserve(count);
+    m_parent->texts().reserve(m_parent->texts().size() + texts);
+}
+
 void Worksheet::setSelection(const CellArea& selection, int activeRow, int activeColumn) {
     m_selection = selection;
     m_activeRow = activeRow;

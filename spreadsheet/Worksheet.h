@@ -83,9 +83,9 @@ public:
     // The value of one of this sheet's stored cells.
     CellValue valueOf(const xls::PackedCell& cell) const;
     std::optional<CellArea> usedArea() const { return m_cells.usedArea(); }
-    // A hint from a caller about to write many cells: room for count cells in all. Changes no
-    // value.
-    void reserveCells(std::size_t count) { m_cells.reserve(count); }
+    // A hint from a caller about to write many cells: room for count cells in all, of which
+    // about texts hold text. Changes no value.
+    void reserveCells(std::size_t count, std::size_t texts = 0);
     detail::CellStore& store() { return m_cells; }
     const detail::CellStore& store() const { return m_cells; }
 

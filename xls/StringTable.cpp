@@ -12,7 +12,6 @@ namespace {
 
 // Texts are stored in blocks of this size; a longer text gets a block of its own.
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
-constexpr std::size_t kFirstIndexSize = 64;
 
 struct Scan {
     bool valid = true;
@@ -96,15 +95,17 @@ StringTable::~StringTable() = default;
 StringTable::StringTable(StringTable&&) noexcept = default;
 StringTable& StringTable::operator=(StringTable&&) noexcept = default;
 
+void StringTable::reserve(std::size_t count) {
+    m_entries.reserve(count);
+    m_hashes.reserve(count);
+}
+
 StringTable::Added StringTable::add(std::string_view utf8, std::size_t maxUnits) {
-    if (m_slots.empty()) m_slots.assign(kFirstIndexSize, Slot{0, 0});
+    if (!m_recent) m_recent = std::make_unique<std::array<Recent, kRecentSlots>>();
     const std::uint32_t hash = hashOf(utf8);
-    const std::size_t mask = m_slots.size() - 1;
-    std::size_t at = hash & mask;
-    for (;; at = (at + 1) & mask) {
-        const Slot& slot = m_slots[at];
-        if (slot.idPlusOne == 0) break;
-        if (slot.hash == hash && text(slot.idPlusOne - 1) == utf8) return {slot.idPlusOne - 1};
+    Recent& recent = (*m_recent)[hash % kRecentSlots];
+    if (recent.idPlusOne != 0 && recent.hash == hash && text(recent.idPlusOne - 1) == utf8) {
+        return {recent.idPlusOne - 1};
     }
 
     Scan measured = scan(utf8);
@@ -118,8 +119,8 @@ StringTable::Added StringTable::add(std::string_view utf8, std::size_t maxUnits)
     if (measured.ascii) flags |= kAscii;
     m_entries.push_back({store(utf8), static_cast<std::uint32_t>(utf8.size()),
                          static_cast<std::uint16_t>(measured.units), flags});
-    m_slots[at] = {id + 1, hash};
-    if (m_entries.size() * 4 > m_slots.size() * 3) growIndex();
+    m_hashes.push_back(hash);
+    recent = {id + 1, hash};
     return {id};
 }
 
@@ -142,18 +143,6 @@ const char* StringTable::store(std::string_view utf8) {
     m_free += utf8.size();
     m_freeSize -= utf8.size();
     return placed;
-}
-
-void StringTable::growIndex() {
-    std::vector<Slot> grown(m_slots.size() * 2, Slot{0, 0});
-    const std::size_t mask = grown.size() - 1;
-    for (const Slot& slot : m_slots) {
-        if (slot.idPlusOne == 0) continue;
-        std::size_t at = slot.hash & mask;
-        while (grown[at].idPlusOne != 0) at = (at + 1) & mask;
-        grown[at] = slot;
-    }
-    m_slots = std::move(grown);
 }
 
 }  // namespace xls

@@ -1,8 +1,9 @@
-// The texts of a workbook, each kept once; cells refer to a text by its id.
+// The texts of a workbook; cells refer to a text by its id.
 #pragma once
 
 #include "xls/WorkbookData.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,14 +14,17 @@ namespace xls {
 
 // Texts are UTF-8, checked when they are added: valid UTF-8 of at most kMaxCellTextUnits UTF-16
 // code units, as a cell can hold, unless the caller allows more. With each text the table notes
-// what the writer needs to store it in the shared string table: its length in UTF-16 units and
-// whether every character fits in one byte. Ids are dense, from 0 in order of addition. A text
-// stays in the table for the table's life, also when no cell shows it any more; the writer stores
-// only the texts cells show.
+// what the writer needs to store it in the shared string table: its length in UTF-16 units,
+// whether every character fits in one byte, and its hash. Ids are dense, from 0 in order of
+// addition. A text stays in the table for the table's life, also when no cell shows it any more.
+//
+// Equal texts may have several ids. A text added while an equal one is among the last few
+// thousand distinct texts added gets that one's id, so a column of repeated values costs little
+// memory; any other text is stored again. The writer merges equal texts exactly (SharedStrings),
+// where it can do so without reaching into memory at random for every text.
 //
 // Memory: the characters are kept in large blocks that never move (a text's view stays valid),
-// plus 16 bytes per text and a hash index of 11 to 21 bytes per text. Adding a text that is
-// already there allocates nothing.
+// plus 20 bytes per id.
 class StringTable {
 public:
     enum class Refusal { None, NotUtf8, TooLong };
@@ -41,11 +45,13 @@ public:
     StringTable(const StringTable&) = delete;
     StringTable& operator=(const StringTable&) = delete;
 
-    // The id of text, adding it when it is new. A text that is not valid UTF-8, or longer than
-    // maxUnits UTF-16 units, is refused: nothing is added and refusal says why. A longer limit
-    // (up to kMaxStoredUnits) serves texts read from a file, which the writer then refuses to
-    // write.
+    // The id of text, adding it unless an equal text was added recently. A text that is not
+    // valid UTF-8, or longer than maxUnits UTF-16 units, is refused: nothing is added and refusal
+    // says why. A longer limit (up to kMaxStoredUnits) serves texts read from a file, which the
+    // writer then refuses to write.
     Added add(std::string_view utf8, std::size_t maxUnits = kMaxCellTextUnits);
+    // A hint from a caller about to add many texts: room for count ids in all.
+    void reserve(std::size_t count);
 
     std::size_t size() const { return m_entries.size(); }
     // The text of an id below size(); the view stays valid for the table's life.
@@ -59,6 +65,8 @@ public:
     bool singleByte(std::uint32_t id) const { return (m_entries[id].flags & kSingleByte) != 0; }
     // True when the text is plain ASCII: its UTF-8 bytes are then its one-byte form.
     bool ascii(std::uint32_t id) const { return (m_entries[id].flags & kAscii) != 0; }
+    // A hash of the text's bytes: equal texts have equal hashes.
+    std::uint32_t hash(std::uint32_t id) const { return m_hashes[id]; }
 
 private:
     static constexpr std::uint8_t kSingleByte = 1;
@@ -70,20 +78,21 @@ private:
         std::uint16_t units;
         std::uint8_t flags;
     };
-    // A slot of the open-addressing index: the id plus one (0: free) and the text's hash, so that
-    // most mismatches are told apart without looking at the text.
-    struct Slot {
-        std::uint32_t idPlusOne;
-        std::uint32_t hash;
+    // The recent texts, one per slot chosen by hash: small enough to stay in the processor's
+    // cache, which a full index of a large table would not.
+    struct Recent {
+        std::uint32_t idPlusOne = 0;  // 0: none
+        std::uint32_t hash = 0;
     };
+    static constexpr std::size_t kRecentSlots = 4096;
 
     const char* store(std::string_view utf8);
-    void growIndex();
 
     std::vector<Entry> m_entries;
-    std::vector<Slot> m_slots;  // a power of two in size, at most three quarters full
+    std::vector<std::uint32_t> m_hashes;  // per id
+    std::unique_ptr<std::array<Recent, kRecentSlots>> m_recent;
     std::vector<std::unique_ptr<char[]>> m_blocks;
-    char* m_free = nullptr;  // the unused end of the last block
+    char* m_free = nullptr;  // the unused end of the current block
     std::size_t m_freeSize = 0;
 };
 

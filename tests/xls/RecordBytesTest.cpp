@@ -109,6 +109,7 @@ TEST(XlsRecords, EachRecordHasItsExactBytes) {
              strings.use(a);
              strings.use(omega);
              strings.use(a);
+             strings.merge();
              Bytes out;
              strings.appendRecords(out);
              return out;

@@ -283,6 +283,7 @@ WorkbookData everyKindOfCell(bool date1904) {
         text(4, 3, "00123"),
         number(4, 4, 123456789.125),
         number(4, 5, -1e-300),
+        text(4, 6, "caf\xC3\xA9 cr\xC3\xA8me"),  // one byte a character, not ASCII
         text(4, 7, "emoji \xF0\x9F\x98\x80 here"),
         text(5, 0, std::string(10000, 'L')),
         text(5, 1,

@@ -96,6 +96,7 @@ DecodedTable layOut(const std::vector<std::u16string>& strings) {
     }
     SharedStrings table(texts);
     for (std::uint32_t id : ids) table.use(id);
+    table.merge();
     Bytes stream;
     table.appendRecords(stream);
     DecodedTable decoded = decode(stream);
@@ -187,6 +188,40 @@ TEST(XlsSharedStrings, ExtSstPointsAtTheFirstStringOfEveryBucket) {
                   first.streamPosition - table.records[first.record].offset)
             << "bucket " << k;
     }
+}
+
+TEST(XlsSharedStrings, EqualTextsUnderSeveralIdsShareOneIndexGivenInOrderOfFirstUse) {
+    xls::StringTable texts;
+    const std::uint32_t first = texts.add("repeated").id;
+    EXPECT_EQ(texts.add("other").id, first + 1);
+    EXPECT_EQ(texts.add("repeated").id, first) << "a text repeated soon keeps its id";
+    std::vector<std::uint32_t> others;
+    for (int i = 0; i < 100000; ++i) others.push_back(texts.add("text " + std::to_string(i)).id);
+    const std::uint32_t again = texts.add("repeated").id;
+    ASSERT_NE(again, first) << "after 100,000 other texts the table holds it again";
+
+    SharedStrings strings(texts);
+    strings.use(others[7]);
+    strings.use(again);
+    for (std::uint32_t id : others) strings.use(id);
+    strings.use(first);
+    strings.use(again);
+    strings.merge();
+    EXPECT_EQ(strings.totalCount(), 100004u);
+    EXPECT_EQ(strings.uniqueCount(), 100001u);
+    EXPECT_EQ(strings.indexOf(others[7]), 0u);
+    EXPECT_EQ(strings.indexOf(again), 1u);
+    EXPECT_EQ(strings.indexOf(first), 1u);
+    EXPECT_EQ(strings.indexOf(others[0]), 2u);
+    EXPECT_EQ(strings.indexOf(others[8]), 9u);
+
+    Bytes stream;
+    strings.appendRecords(stream);
+    DecodedTable table = decode(stream);
+    ASSERT_EQ(table.strings.size(), 100001u);
+    EXPECT_EQ(table.strings[0], u"text 7");
+    EXPECT_EQ(table.strings[1], u"repeated");
+    EXPECT_EQ(table.strings[100000], u"text 99999");
 }
 
 // The reader's side: a string whose characters go on in CONTINUE records, each starting with its

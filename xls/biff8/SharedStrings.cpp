@@ -4,6 +4,7 @@
 #include "xls/biff8/Utf16.h"
 
 #include <algorithm>
+#include <bit>
 #include <string>
 
 namespace xls::biff8 {
@@ -117,6 +118,74 @@ private:
 SharedStrings::SharedStrings(const StringTable& texts)
     : m_texts(&texts), m_indexPlusOne(texts.size(), 0) {}
 
+void SharedStrings::merge() {
+    const StringTable& texts = *m_texts;
+    const std::size_t n = m_order.size();
+    // Equal texts are found with an index of a few kilobytes at a time: the texts are spread by
+    // the top bits of their hashes into partitions of about kPartitionSize, each searched on its
+    // own. One index over all texts would be reached at random for every text, which for a large
+    // table costs a trip to main memory each time.
+    constexpr std::size_t kPartitionSize = 2048;
+    const std::size_t partitions = std::bit_ceil(std::max<std::size_t>(1, n / kPartitionSize));
+    const int partitionBits = std::countr_zero(partitions);
+    auto partitionOf = [&](std::uint32_t hash) -> std::size_t {
+        return partitionBits == 0 ? 0 : hash >> (32 - partitionBits);
+    };
+    std::vector<std::uint32_t> start(partitions + 1, 0);
+    for (std::uint32_t id : m_order) ++start[partitionOf(texts.hash(id)) + 1];
+    for (std::size_t p = 0; p < partitions; ++p) start[p + 1] += start[p];
+    std::vector<std::uint32_t> byPartition(n);  // positions in m_order, ascending per partition
+    {
+        std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            byPartition[next[partitionOf(texts.hash(m_order[i]))]++] =
+                static_cast<std::uint32_t>(i);
+        }
+    }
+
+    // first[i]: the position of the first text equal to the one at position i.
+    std::vector<std::uint32_t> first(n);
+    struct Slot {
+        std::uint32_t positionPlusOne;
+        std::uint32_t hash;
+    };
+    std::vector<Slot> slots;
+    for (std::size_t p = 0; p < partitions; ++p) {
+        const std::size_t size = start[p + 1] - start[p];
+        slots.assign(std::bit_ceil(std::max<std::size_t>(16, size * 2)), Slot{0, 0});
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t k = start[p]; k < start[p + 1]; ++k) {
+            const std::uint32_t i = byPartition[k];
+            const std::uint32_t hash = texts.hash(m_order[i]);
+            std::size_t at = hash & mask;
+            first[i] = i;
+            for (;; at = (at + 1) & mask) {
+                const Slot& slot = slots[at];
+                if (slot.positionPlusOne == 0) {
+                    slots[at] = {i + 1, hash};
+                    break;
+                }
+                const std::uint32_t earlier = slot.positionPlusOne - 1;
+                if (slot.hash == hash && texts.text(m_order[earlier]) == texts.text(m_order[i])) {
+                    first[i] = earlier;
+                    break;
+                }
+            }
+        }
+    }
+
+    m_unique.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint32_t id = m_order[i];
+        if (first[i] == i) {
+            m_unique.push_back(id);
+            m_indexPlusOne[id] = static_cast<std::uint32_t>(m_unique.size());
+        } else {
+            m_indexPlusOne[id] = m_indexPlusOne[m_order[first[i]]];
+        }
+    }
+}
+
 std::uint16_t SharedStrings::bucketSize(std::size_t uniqueCount) {
     // About 128 buckets for large tables; the record cannot be continued.
     if (uniqueCount < 1024) return 8;
@@ -129,14 +198,14 @@ void SharedStrings::appendRecords(StreamBuffer& out) const {
         std::uint16_t offsetInRecord;
     };
     std::vector<Bucket> buckets;
-    std::uint16_t perBucket = bucketSize(m_order.size());
+    std::uint16_t perBucket = bucketSize(m_unique.size());
 
     RecordSequence records(out);
     putU32(out.bytes(), m_total);
     putU32(out.bytes(), uniqueCount());
     StoredUnits text;
-    for (std::size_t index = 0; index < m_order.size(); ++index) {
-        text.load(*m_texts, m_order[index]);
+    for (std::size_t index = 0; index < m_unique.size(); ++index) {
+        text.load(*m_texts, m_unique[index]);
         std::size_t unitSize = text.unitSize();
         if (records.room() < kStringHeader + text.firstCharacter() * unitSize) {
             records.startContinue();

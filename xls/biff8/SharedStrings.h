@@ -11,29 +11,28 @@
 
 namespace xls::biff8 {
 
-// Texts are taken from a StringTable, which already holds each text once: the table's ids map to
-// shared string indices without comparing any text again. The StringTable must outlive this and
-// stay unchanged while it is used.
+// Texts are taken from a StringTable by id. Cells are counted with use() in the order they are
+// written; merge() then gives every distinct text one index, in order of first use, also where
+// the table holds equal texts under several ids. The StringTable must outlive this and stay
+// unchanged while it is used.
 class SharedStrings {
 public:
     explicit SharedStrings(const StringTable& texts);
 
-    // Counts one cell showing the text `id` and returns the text's index in the shared string
-    // table; the first use of a text gives it the next index.
-    std::uint32_t use(std::uint32_t id) {
-        std::uint32_t& index = m_indexPlusOne[id];
+    // Counts one cell showing the text `id`.
+    void use(std::uint32_t id) {
         ++m_total;
-        if (index == 0) {
+        if (m_indexPlusOne[id] == 0) {
+            m_indexPlusOne[id] = kUsed;
             m_order.push_back(id);
-            index = static_cast<std::uint32_t>(m_order.size());
         }
-        return index - 1;
     }
-
-    // The index that use() gave the text `id`.
+    // Gives the texts their indices; call once, after the last use().
+    void merge();
+    // The index of the text `id` (after merge()).
     std::uint32_t indexOf(std::uint32_t id) const { return m_indexPlusOne[id] - 1; }
 
-    std::uint32_t uniqueCount() const { return static_cast<std::uint32_t>(m_order.size()); }
+    std::uint32_t uniqueCount() const { return static_cast<std::uint32_t>(m_unique.size()); }
     std::uint32_t totalCount() const { return m_total; }
 
     // Appends SST and its CONTINUE records, then EXTSST (whose positions are stream positions).
@@ -52,9 +51,12 @@ public:
     static std::uint16_t bucketSize(std::size_t uniqueCount);
 
 private:
+    static constexpr std::uint32_t kUsed = 0xFFFFFFFF;  // used, index not given yet
+
     const StringTable* m_texts;
-    std::vector<std::uint32_t> m_indexPlusOne;  // per text id: its index plus one, 0 when unused
-    std::vector<std::uint32_t> m_order;         // text ids in index order
+    std::vector<std::uint32_t> m_indexPlusOne;  // per text id: its index plus one; 0 unused
+    std::vector<std::uint32_t> m_order;         // the ids used, in order of first use
+    std::vector<std::uint32_t> m_unique;        // one id per distinct text, in index order
     std::uint32_t m_total = 0;
 };
 

@@ -132,6 +132,7 @@ WorkbookLayout::WorkbookLayout(const WorkbookView& workbook)
     for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {
         planSheet(workbook.sheets[i], m_sheets[i]);
     }
+    m_strings.merge();
     std::unordered_map<std::u16string, std::size_t> seen;
     for (std::size_t i = 0; i < m_sheets.size(); ++i) {
         auto [it, inserted] = seen.try_emplace(foldCase(m_sheets[i].name), i);
