@@ -19,11 +19,8 @@ ExcelVb::ExcelVb(spreadsheet::Printer* printer, spreadsheet::WorkbookFiles files
 
 ExcelVb::~ExcelVb() = default;
 
-spreadsheet::Application& ExcelVb::heldApplication() const {
-    if (!app) {
-        throw spreadsheet::SpreadsheetError::objectNotSet("no spreadsheet application is running.");
-    }
-    return *app;
+void ExcelVb::refuseNoApplication() {
+    throw spreadsheet::SpreadsheetError::objectNotSet("no spreadsheet application is running.");
 }
 
 // The selection step: the range addressed by reference among all cells of the active sheet

@@ -89,7 +89,11 @@ public:
     spreadsheet::Application* application() const { return app.get(); }
 
 private:
-    spreadsheet::Application& heldApplication() const;
+    spreadsheet::Application& heldApplication() const {
+        if (!app) refuseNoApplication();
+        return *app;
+    }
+    [[noreturn]] static void refuseNoApplication();
     void select(const std::string& reference) const;
 
     spreadsheet::Printer* m_printer;

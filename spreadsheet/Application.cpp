@@ -113,10 +113,12 @@ std::shared_ptr<Application> Application::create(Printer* printer, WorkbookFiles
 
 Application::~Application() { m_workbooks.closeAll(); }
 
-void Application::checkRunning() const {
-    if (!m_running) {
-        throw SpreadsheetError::objectNotSet("the spreadsheet application has quit.");
-    }
+void Application::refuseQuit() {
+    throw SpreadsheetError::objectNotSet("the spreadsheet application has quit.");
+}
+
+void Application::refuseNoWorkbook() {
+    throw SpreadsheetError::objectNotSet("no workbook is open in the spreadsheet application.");
 }
 
 WorkbookCollection& Application::Workbooks() {
@@ -124,33 +126,9 @@ WorkbookCollection& Application::Workbooks() {
     return m_workbooks;
 }
 
-Workbook& Application::ActiveWorkbook() {
-    checkRunning();
-    if (m_activeWorkbook == nullptr) {
-        throw SpreadsheetError::objectNotSet("no workbook is open in the spreadsheet application.");
-    }
-    return *m_activeWorkbook;
-}
-
-Worksheet& Application::ActiveSheet() { return ActiveWorkbook().ActiveSheet(); }
-
 Window& Application::ActiveWindow() { return ActiveWorkbook().ActiveWindow(); }
 
 SheetCollection& Application::Sheets() { return ActiveWorkbook().Sheets(); }
-
-Range Application::Selection() {
-    Worksheet& sheet = ActiveSheet();
-    return {sheet, sheet.selection()};
-}
-
-Range Application::ActiveCell() {
-    Worksheet& sheet = ActiveSheet();
-    int row = sheet.activeRow();
-    int column = sheet.activeColumn();
-    return {sheet, {row, column, row, column}};
-}
-
-Range Application::Cells() { return ActiveSheet().Cells(); }
 
 Range Application::Range(std::string_view reference) { return ActiveSheet().Range(reference); }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "spreadsheet/Range.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Worksheet.h"
 
 #include <functional>
 #include <memory>
@@ -98,7 +100,11 @@ public:
 
 private:
     Application(Printer* printer, WorkbookFiles files);
-    void checkRunning() const;
+    void checkRunning() const {
+        if (!m_running) refuseQuit();
+    }
+    [[noreturn]] static void refuseQuit();
+    [[noreturn]] static void refuseNoWorkbook();
 
     Printer* m_printer;
     WorkbookFiles m_files;
@@ -107,6 +113,30 @@ private:
     bool m_visible = false;
     bool m_running = true;
 };
+
+// The members a cell assignment goes through, defined here so that they compile inline: the
+// selection step and the assignment use them for every cell written.
+
+inline Workbook& Application::ActiveWorkbook() {
+    checkRunning();
+    if (m_activeWorkbook == nullptr) refuseNoWorkbook();
+    return *m_activeWorkbook;
+}
+
+inline Worksheet& Application::ActiveSheet() { return ActiveWorkbook().ActiveSheet(); }
+
+inline Range Application::Selection() {
+    Worksheet& sheet = ActiveSheet();
+    return {sheet, sheet.selection()};
+}
+
+inline Range Application::ActiveCell() {
+    Worksheet& sheet = ActiveSheet();
+    return {sheet,
+            {sheet.activeRow(), sheet.activeColumn(), sheet.activeRow(), sheet.activeColumn()}};
+}
+
+inline Range Application::Cells() { return ActiveSheet().Cells(); }
 
 // The global application object of the library, which code may use without holding an
 // application. It is bound at its first use to the most recently created application that is

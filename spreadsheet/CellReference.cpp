@@ -57,24 +57,20 @@ std::optional<Part> parsePart(std::string_view text) {
     return part;
 }
 
-// The common form, a single cell without dollar signs ("B2", "aa12"), read in one pass; nullopt
-// for anything else, which the general parser then reads (or refuses).
-std::optional<CellArea> parsePlainCell(std::string_view text) {
-    std::size_t i = 0;
+// The common form, a single cell without dollar signs ("B2", "aa12"), read in one pass into
+// area; false for anything else, which the general parser then reads (or refuses).
+bool parsePlainCell(std::string_view text, CellArea& area) {
+    const char* at = text.data();
+    const char* end = at + text.size();
+    const char* lettersEnd = text.size() > 3 ? at + 3 : end;
     int column = 0;
-    while (i < text.size() && i < 3 && isLetter(text[i])) {
-        column = column * 26 + ((text[i] & ~0x20) - 'A' + 1);
-        ++i;
-    }
-    if (i == 0 || i == text.size() || !isDigit(text[i]) || text[i] == '0') return std::nullopt;
-    std::size_t digitsStart = i;
+    for (; at < lettersEnd && isLetter(*at); ++at) column = column * 26 + ((*at & ~0x20) - 'A' + 1);
+    if (column == 0 || at == end || *at < '1' || *at > '9' || end - at > 6) return false;
     int row = 0;
-    while (i < text.size() && i - digitsStart < 6 && isDigit(text[i])) {
-        row = row * 10 + (text[i] - '0');
-        ++i;
-    }
-    if (i != text.size() || column > kColumnCount || row > kRowCount) return std::nullopt;
-    return CellArea{row - 1, column - 1, row - 1, column - 1};
+    for (; at < end && isDigit(*at); ++at) row = row * 10 + (*at - '0');
+    if (at != end || column > kColumnCount || row > kRowCount) return false;
+    area = {row - 1, column - 1, row - 1, column - 1};
+    return true;
 }
 
 }  // namespace
@@ -100,7 +96,7 @@ std::string areaName(const CellArea& area) {
 }
 
 CellArea parseReference(std::string_view text) {
-    if (std::optional<CellArea> cell = parsePlainCell(text)) return *cell;
+    if (CellArea cell; parsePlainCell(text, cell)) return cell;
     auto invalid = [&] {
         std::string detail = "\"";
         detail.append(text).append("\" is not a valid cell reference.");

@@ -65,10 +65,6 @@ void Worksheet::SetName(const std::string& name) {
     m_name = name;
 }
 
-Range Worksheet::Cells() {
-    return spreadsheet::Range(*this, {0, 0, kRowCount - 1, kColumnCount - 1});
-}
-
 Range Worksheet::Range(std::string_view reference) {
     return spreadsheet::Range(*this, parseReference(reference));
 }
@@ -262,12 +258,6 @@ std::uint32_t Worksheet::addText(int row, int column, std::string_view text) {
 void Worksheet::reserveCells(std::size_t count, std::size_t texts) {
     m_cells.reserve(count);
     m_parent->texts().reserve(m_parent->texts().size() + texts);
-}
-
-void Worksheet::setSelection(const CellArea& selection, int activeRow, int activeColumn) {
-    m_selection = selection;
-    m_activeRow = activeRow;
-    m_activeColumn = activeColumn;
 }
 
 }  // namespace spreadsheet

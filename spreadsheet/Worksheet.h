@@ -40,7 +40,7 @@ public:
     void SetName(const std::string& name);
 
     // Every cell of the sheet, and a block of it by A1 reference.
-    spreadsheet::Range Cells();
+    spreadsheet::Range Cells() { return {*this, {0, 0, kRowCount - 1, kColumnCount - 1}}; }
     spreadsheet::Range Range(std::string_view reference);
 
     // Makes the sheet the active sheet. With replace, it is then the only selected sheet of the
@@ -93,7 +93,11 @@ public:
     int activeRow() const { return m_activeRow; }
     int activeColumn() const { return m_activeColumn; }
     // The active cell must lie in the selection.
-    void setSelection(const CellArea& selection, int activeRow, int activeColumn);
+    void setSelection(const CellArea& selection, int activeRow, int activeColumn) {
+        m_selection = selection;
+        m_activeRow = activeRow;
+        m_activeColumn = activeColumn;
+    }
 
     // Pivot tables are owned by the sheet they are drawn on.
     PivotTable& addPivotTable(std::unique_ptr<PivotTable> table);

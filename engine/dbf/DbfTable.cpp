@@ -320,6 +320,7 @@ const std::uint8_t* DbfTable::recordBytes(std::uint32_t physical) const {
         throw EngineError("Record " + std::to_string(physical + 1) + " of " + m_path +
                           " does not exist.");
     }
+    if (m_lastRecord != nullptr && physical == m_lastPhysical) return m_lastRecord;
     const std::uint32_t first = physical / m_recordsPerPage * m_recordsPerPage;
     const std::size_t recordLength = m_header.recordLength;
     Page* target = nullptr;
@@ -334,6 +335,7 @@ const std::uint8_t* DbfTable::recordBytes(std::uint32_t physical) const {
             &*std::min_element(m_pages.begin(), m_pages.end(),
                                [](const Page& a, const Page& b) { return a.lastUse < b.lastUse; });
         std::uint32_t count = std::min(m_recordsPerPage, m_count - first);
+        m_lastRecord = nullptr;
         target->count = 0;
         target->bytes.resize(count * recordLength);
         std::size_t got =
@@ -344,10 +346,13 @@ const std::uint8_t* DbfTable::recordBytes(std::uint32_t physical) const {
     target->lastUse = ++m_clock;
     if (physical - first >= target->count) {
         target->count = 0;
+        m_lastRecord = nullptr;
         throw EngineError("Cannot read record " + std::to_string(physical + 1) + " of " + m_path +
                           ": the file ends sooner than its header says.");
     }
-    return target->bytes.data() + (physical - first) * recordLength;
+    m_lastPhysical = physical;
+    m_lastRecord = target->bytes.data() + (physical - first) * recordLength;
+    return m_lastRecord;
 }
 
 void DbfTable::patchCachedRecord(std::uint32_t physical, std::size_t offset,
@@ -361,6 +366,7 @@ void DbfTable::patchCachedRecord(std::uint32_t physical, std::size_t offset,
 }
 
 void DbfTable::dropCachedPages() {
+    m_lastRecord = nullptr;
     for (Page& page : m_pages) page.count = 0;
 }
 

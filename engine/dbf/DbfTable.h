@@ -117,6 +117,10 @@ private:
     std::uint32_t m_recordsPerPage = 1;
     mutable std::array<Page, 4> m_pages;
     mutable std::uint64_t m_clock = 0;
+    // The record found last (null: none), as a record's fields are read one after another. A
+    // page being loaded or dropped forgets it.
+    mutable std::uint32_t m_lastPhysical = 0;
+    mutable const std::uint8_t* m_lastRecord = nullptr;
 
     std::function<void()> m_appendInterrupt;
 };

@@ -60,10 +60,11 @@ std::string roundDecimal(const std::string& canonical, int decimals) {
 }
 
 // The usual form of a stored number, an optional sign, digits and an optional point with
-// digits ("-1234.50"), with at most 2^53 as its digits and at most 22 of them after the point,
-// read in one pass. Gives exactly what canonicalDecimal and from_chars give for such text: the
-// digits as an integer divided by a power of ten are both exact doubles, so the division is
-// correctly rounded, as from_chars is. Returns false, leaving out alone, for any other text.
+// digits ("-1234.50"), of at most 19 digits, read in one pass. Gives exactly what
+// canonicalDecimal and from_chars give for such text: a whole number is converted with correct
+// rounding, and digits of at most 2^53 divided by a power of ten up to 10^22 are two exact
+// doubles, so their quotient is correctly rounded as from_chars is. Returns false, leaving out
+// alone, for any other text.
 bool decodePlainDecimal(std::string_view text, Value& out) {
     static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -72,35 +73,41 @@ bool decodePlainDecimal(std::string_view text, Value& out) {
     std::size_t i = 0;
     bool negative = false;
     if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // 19 digits cannot overflow 64 bits. Leading zeros of the whole part are not counted.
+    std::uint64_t digits = 0;
+    std::size_t counted = 0;
     const std::size_t integerStart = i;
-    while (i < n && isDigit(text[i])) ++i;
+    std::size_t significant = 0;  // where the whole part's digits start, once counted > 0
+    for (; i < n && isDigit(text[i]); ++i) {
+        if (counted == 0) {
+            if (text[i] == '0') continue;
+            significant = i;
+        }
+        if (++counted > 19) return false;
+        digits = digits * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    }
     const std::size_t integerEnd = i;
-    std::size_t fractionStart = i, fractionEnd = i;
+    const std::size_t integerDigits = counted;
+    std::size_t fractionStart = i;
     if (i < n && text[i] == '.') {
         fractionStart = ++i;
-        while (i < n && isDigit(text[i])) ++i;
-        fractionEnd = i;
+        for (; i < n && isDigit(text[i]); ++i) {
+            if (++counted > 19) return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(text[i] - '0');
+        }
     }
-    if (i != n || (integerEnd == integerStart && fractionEnd == fractionStart)) return false;
-    std::size_t significant = integerStart;
-    while (significant < integerEnd && text[significant] == '0') ++significant;
-    const std::size_t fractionDigits = fractionEnd - fractionStart;
-    // 19 digits cannot overflow 64 bits; the 2^53 test below then decides.
-    if ((integerEnd - significant) + fractionDigits > 19 || fractionDigits > 22) return false;
-    std::uint64_t digits = 0;
-    for (std::size_t k = significant; k < integerEnd; ++k) {
-        digits = digits * 10 + static_cast<std::uint64_t>(text[k] - '0');
+    const std::size_t fractionDigits = i - fractionStart;
+    if (i != n || (integerEnd == integerStart && fractionDigits == 0)) return false;
+    double value = static_cast<double>(digits);
+    if (fractionDigits > 0) {
+        if (digits > (std::uint64_t{1} << 53) || fractionDigits > 22) return false;
+        value /= kPowersOfTen[fractionDigits];
     }
-    for (std::size_t k = fractionStart; k < fractionEnd; ++k) {
-        digits = digits * 10 + static_cast<std::uint64_t>(text[k] - '0');
-    }
-    if (digits > (std::uint64_t{1} << 53)) return false;
-    double value = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
     // Zero is written without its sign ("-0.00" is "0.00", and +0).
     bool minus = negative && digits != 0;
     std::string& exact = out.assignNumber(minus ? -value : value);
     if (minus) exact.push_back('-');
-    if (significant == integerEnd) {
+    if (integerDigits == 0) {
         exact.push_back('0');
     } else {
         exact.append(text.substr(significant, integerEnd - significant));
