@@ -27,6 +27,8 @@ public:
     Bytes& bytes() { return m_buffer; }
     // The stream position of the end of bytes().
     std::size_t position() const { return m_handedOn + m_buffer.size(); }
+    // True when the bytes go nowhere: only positions matter, not what the bytes are.
+    bool measuring() const { return !m_sink; }
     // Call between records, never inside one (a record's length is filled in at its end): hands
     // the buffer on once it is large.
     void recordEnded() {

@@ -21,11 +21,20 @@ class StoredUnits {
 public:
     // Fills in the characters of a text of the table, converting through the scratch strings
     // (kept from string to string) unless the text is ASCII, whose UTF-8 is its one-byte form.
-    void load(const StringTable& texts, std::uint32_t id) {
-        std::string_view utf8 = texts.text(id);
+    // With lengthOnly, a text stored one byte a character is not read at all: its length alone
+    // says where it goes, and put() appends zero bytes in its place.
+    void load(const StringTable& texts, std::uint32_t id, bool lengthOnly) {
         m_wide = !texts.singleByte(id);
+        m_lengthOnly = lengthOnly && !m_wide;
+        if (m_lengthOnly) {
+            m_narrow = {};
+            m_narrowSize = texts.units(id);
+            return;
+        }
+        std::string_view utf8 = texts.text(id);
         if (texts.ascii(id)) {
             m_narrow = {reinterpret_cast<const std::uint8_t*>(utf8.data()), utf8.size()};
+            m_narrowSize = m_narrow.size();
             return;
         }
         m_units.clear();
@@ -35,11 +44,12 @@ public:
         std::transform(m_units.begin(), m_units.end(), m_bytes.begin(),
                        [](char16_t unit) { return static_cast<std::uint8_t>(unit); });
         m_narrow = m_bytes;
+        m_narrowSize = m_narrow.size();
     }
 
     bool wide() const { return m_wide; }
     std::size_t unitSize() const { return m_wide ? 2 : 1; }
-    std::size_t size() const { return m_wide ? m_units.size() : m_narrow.size(); }
+    std::size_t size() const { return m_wide ? m_units.size() : m_narrowSize; }
     // How many units of a record's room (in units) a string's first piece needs: its first
     // character, which a surrogate pair makes two.
     std::size_t firstCharacter() const {
@@ -61,6 +71,8 @@ public:
     void put(Bytes& out, std::size_t position, std::size_t count) const {
         if (m_wide) {
             putUnits(out, std::u16string_view(m_units).substr(position, count), false);
+        } else if (m_lengthOnly) {
+            out.resize(out.size() + count);
         } else {
             putBytes(out, m_narrow.subspan(position, count));
         }
@@ -68,7 +80,9 @@ public:
 
 private:
     bool m_wide = false;
+    bool m_lengthOnly = false;
     std::span<const std::uint8_t> m_narrow;
+    std::size_t m_narrowSize = 0;
     std::u16string m_units;
     std::vector<std::uint8_t> m_bytes;
 };
@@ -131,43 +145,46 @@ void SharedStrings::merge() {
     auto partitionOf = [&](std::uint32_t hash) -> std::size_t {
         return partitionBits == 0 ? 0 : hash >> (32 - partitionBits);
     };
+    // The texts in use, each with its hash, grouped by partition in order of first use. The
+    // scatter writes to one place per partition, which stays in the cache.
+    struct Item {
+        std::uint32_t position;  // in m_order
+        std::uint32_t hash;
+    };
     std::vector<std::uint32_t> start(partitions + 1, 0);
     for (std::uint32_t id : m_order) ++start[partitionOf(texts.hash(id)) + 1];
     for (std::size_t p = 0; p < partitions; ++p) start[p + 1] += start[p];
-    std::vector<std::uint32_t> byPartition(n);  // positions in m_order, ascending per partition
+    std::vector<Item> items(n);
     {
         std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
         for (std::size_t i = 0; i < n; ++i) {
-            byPartition[next[partitionOf(texts.hash(m_order[i]))]++] =
-                static_cast<std::uint32_t>(i);
+            const std::uint32_t hash = texts.hash(m_order[i]);
+            items[next[partitionOf(hash)]++] = {static_cast<std::uint32_t>(i), hash};
         }
     }
 
-    // first[i]: the position of the first text equal to the one at position i.
+    // first[i]: the position of the first text equal to the one at position i. Texts are looked
+    // at only where hashes agree.
     std::vector<std::uint32_t> first(n);
-    struct Slot {
-        std::uint32_t positionPlusOne;
-        std::uint32_t hash;
-    };
-    std::vector<Slot> slots;
+    std::vector<Item> slots;  // position plus one (0: free) and hash
     for (std::size_t p = 0; p < partitions; ++p) {
         const std::size_t size = start[p + 1] - start[p];
-        slots.assign(std::bit_ceil(std::max<std::size_t>(16, size * 2)), Slot{0, 0});
+        slots.assign(std::bit_ceil(std::max<std::size_t>(16, size * 2)), Item{0, 0});
         const std::size_t mask = slots.size() - 1;
         for (std::size_t k = start[p]; k < start[p + 1]; ++k) {
-            const std::uint32_t i = byPartition[k];
-            const std::uint32_t hash = texts.hash(m_order[i]);
-            std::size_t at = hash & mask;
-            first[i] = i;
+            const Item item = items[k];
+            std::size_t at = item.hash & mask;
+            first[item.position] = item.position;
             for (;; at = (at + 1) & mask) {
-                const Slot& slot = slots[at];
-                if (slot.positionPlusOne == 0) {
-                    slots[at] = {i + 1, hash};
+                const Item& slot = slots[at];
+                if (slot.position == 0) {
+                    slots[at] = {item.position + 1, item.hash};
                     break;
                 }
-                const std::uint32_t earlier = slot.positionPlusOne - 1;
-                if (slot.hash == hash && texts.text(m_order[earlier]) == texts.text(m_order[i])) {
-                    first[i] = earlier;
+                const std::uint32_t earlier = slot.position - 1;
+                if (slot.hash == item.hash &&
+                    texts.text(m_order[earlier]) == texts.text(m_order[item.position])) {
+                    first[item.position] = earlier;
                     break;
                 }
             }
@@ -205,7 +222,7 @@ void SharedStrings::appendRecords(StreamBuffer& out) const {
     putU32(out.bytes(), uniqueCount());
     StoredUnits text;
     for (std::size_t index = 0; index < m_unique.size(); ++index) {
-        text.load(*m_texts, m_unique[index]);
+        text.load(*m_texts, m_unique[index], out.measuring());
         std::size_t unitSize = text.unitSize();
         if (records.room() < kStringHeader + text.firstCharacter() * unitSize) {
             records.startContinue();

@@ -43,6 +43,7 @@ public:
     //   - each continuation of a string's characters starts with a new flags byte;
     //   - a string that would cross two or more record boundaries starts a fresh CONTINUE when
     //     that makes it cross only one (some readers finish a string in the next record only).
+    // Into a buffer that only measures, one-byte texts are not read, only their lengths.
     void appendRecords(StreamBuffer& out) const;
     // The same, into a buffer that holds the whole stream.
     void appendRecords(Bytes& out) const;
