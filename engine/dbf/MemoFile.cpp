@@ -31,40 +31,53 @@ MemoFile::MemoFile(const std::string& path, MemoStyle style, PosixFile::Mode mod
 
 MemoFile::ReadStatus MemoFile::read(std::uint32_t block, std::string& bytes) const {
     bytes.clear();
-    std::uint64_t start = std::uint64_t{block} * m_blockSize;
-    std::uint64_t fileSize = m_file.size();
-    if (block == 0 || start >= fileSize) return ReadStatus::PastEnd;
+    if (block == 0) return ReadStatus::PastEnd;
+    // One read takes the block header and, for most memos, the whole text: a table's memos are
+    // read one after another, and each system call costs more than the text it fetches.
+    const std::uint64_t start = std::uint64_t{block} * m_blockSize;
+    char chunk[kReadChunk];
+    std::size_t got = m_file.readAt(start, chunk, sizeof chunk);
+    if (got == 0) return ReadStatus::PastEnd;
 
     ReadStatus status = ReadStatus::Ok;
-    std::uint8_t head[kMemoBlockHeaderSize] = {};
-    std::size_t got = m_file.readAt(start, head, sizeof head);
     // The block header decides, whatever the version byte says: no dBASE III text starts
     // with FF FF 08 00.
-    bool ivBlock = got == sizeof head && std::equal(head, head + 4, kMemoSignature);
+    bool ivBlock = got >= kMemoBlockHeaderSize &&
+                   std::equal(chunk, chunk + 4, reinterpret_cast<const char*>(kMemoSignature));
     if (ivBlock) {
-        std::uint32_t length = readUint32(head + 4);
+        std::uint32_t length = readUint32(reinterpret_cast<const std::uint8_t*>(chunk) + 4);
         if (length < kMemoBlockHeaderSize) return ReadStatus::Ok;  // empty
-        std::uint64_t dataStart = start + kMemoBlockHeaderSize;
+        const std::uint64_t dataStart = start + kMemoBlockHeaderSize;
         std::uint64_t wanted = length - kMemoBlockHeaderSize;
+        const std::size_t inChunk = got - kMemoBlockHeaderSize;
+        if (wanted <= inChunk) {
+            bytes.assign(chunk + kMemoBlockHeaderSize, static_cast<std::size_t>(wanted));
+            return status;
+        }
+        if (got < sizeof chunk) {  // the file ends inside the chunk
+            bytes.assign(chunk + kMemoBlockHeaderSize, inChunk);
+            return ReadStatus::Cut;
+        }
+        // A long memo: never more than the file holds, whatever its length says.
+        std::uint64_t fileSize = m_file.size();
         if (dataStart + wanted > fileSize) {
-            wanted = fileSize - dataStart;
+            wanted = fileSize > dataStart ? fileSize - dataStart : 0;
             status = ReadStatus::Cut;
         }
         bytes.resize(static_cast<std::size_t>(wanted));
         bytes.resize(m_file.readAt(dataStart, bytes.data(), bytes.size()));
+        if (bytes.size() < wanted) status = ReadStatus::Cut;
         return status;
     }
     if (m_style == MemoStyle::IV) status = ReadStatus::NotIvStyle;
     // dBASE III: text up to the first 0x1A, or the end of the file.
     std::uint64_t pos = start;
-    char chunk[kReadChunk];
-    while (pos < fileSize) {
-        got = m_file.readAt(pos, chunk, sizeof chunk);
-        if (got == 0) break;
+    while (got > 0) {
         const char* end = std::find(chunk, chunk + got, static_cast<char>(kEndOfFile));
         bytes.append(chunk, static_cast<std::size_t>(end - chunk));
         if (end != chunk + got) return status;
         pos += got;
+        got = m_file.readAt(pos, chunk, sizeof chunk);
     }
     return status;
 }
