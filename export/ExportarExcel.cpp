@@ -130,25 +130,34 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
         records * textFields + static_cast<std::size_t>(fields.Count()));
 
     const int n = fields.Count();
-    std::vector<std::string> letters;
+    std::vector<std::size_t> letterCounts;
     std::vector<spreadsheet::Variant> values;
+    // One reference per column ("AB" and a row number); for each record only its digits are
+    // written anew, in place, so building the references costs next to nothing.
+    std::vector<std::string> references;
     for (int k = 0; k < n; ++k) {
-        letters.push_back(spreadsheet::columnLetters(k));
+        std::string letters = spreadsheet::columnLetters(k);
+        letterCounts.push_back(letters.size());
         values.push_back(fieldVariant(fields.Item(k)));
         excel.SetCell(
             spreadsheet::Variant::object(std::make_shared<FieldName>(fields.Item(k).Name())),
-            letters.back() + "1");
+            letters + "1");
+        references.push_back(std::move(letters));
     }
 
     long row = 3;
-    std::string reference;  // reused from cell to cell, so building it allocates nothing
+    std::string rowDigits;
     while (!recordset->IsEOF()) {
         // An open set keeps its fields; the count is read again as each record is written.
         const int count = std::min(fields.Count(), n);
-        const std::string rowNumber = std::to_string(row);
+        rowDigits = std::to_string(row);
         for (int k = 0; k < count; ++k) {
             auto index = static_cast<std::size_t>(k);
-            reference.assign(letters[index]).append(rowNumber);
+            std::string& reference = references[index];
+            if (reference.size() != letterCounts[index] + rowDigits.size()) {
+                reference.resize(letterCounts[index] + rowDigits.size());
+            }
+            rowDigits.copy(reference.data() + letterCounts[index], rowDigits.size());
             excel.SetCell(values[index], reference);
         }
         recordset->MoveNext();

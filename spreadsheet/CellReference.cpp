@@ -60,15 +60,23 @@ std::optional<Part> parsePart(std::string_view text) {
 // The common form, a single cell without dollar signs ("B2", "aa12"), read in one pass into
 // area; false for anything else, which the general parser then reads (or refuses).
 bool parsePlainCell(std::string_view text, CellArea& area) {
-    const char* at = text.data();
-    const char* end = at + text.size();
-    const char* lettersEnd = text.size() > 3 ? at + 3 : end;
+    const std::size_t size = text.size();
+    std::size_t i = 0;
     int column = 0;
-    for (; at < lettersEnd && isLetter(*at); ++at) column = column * 26 + ((*at & ~0x20) - 'A' + 1);
-    if (column == 0 || at == end || *at < '1' || *at > '9' || end - at > 6) return false;
+    for (; i < size && i < 3; ++i) {
+        // Either case: setting bit 5 makes an upper-case ASCII letter lower case.
+        auto letter = static_cast<unsigned>((text[i] | 0x20) - 'a');
+        if (letter >= 26) break;
+        column = column * 26 + static_cast<int>(letter) + 1;
+    }
+    if (column == 0 || i == size || size - i > 6 || text[i] == '0') return false;
     int row = 0;
-    for (; at < end && isDigit(*at); ++at) row = row * 10 + (*at - '0');
-    if (at != end || column > kColumnCount || row > kRowCount) return false;
+    for (; i < size; ++i) {
+        auto digit = static_cast<unsigned>(text[i] - '0');
+        if (digit > 9) return false;
+        row = row * 10 + static_cast<int>(digit);
+    }
+    if (column > kColumnCount || row > kRowCount) return false;
     area = {row - 1, column - 1, row - 1, column - 1};
     return true;
 }
