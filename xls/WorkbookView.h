@@ -13,65 +13,73 @@
 
 namespace xls {
 
-// One cell in 16 bytes: its position, its type and number format, and its value; a text cell
+// One cell in 12 bytes: its position, its type and number format, and its value; a text cell
 // holds the id of its text in the workbook's StringTable.
 //
-// The position is kept as one key, row * 256 + column, so that ascending keys are row order:
-// row by row, left to right in a row. Rows must be below 2^24 (the writer refuses those past
-// 65,536 with a clear description); columns must be below 256 (kMaxColumns), which callers check
-// before packing.
+// Rows must be below kMaxRows and columns below kMaxColumns; callers check before packing (the
+// spreadsheet model cannot address others, and the writer of WorkbookData refuses them first).
+// key() is row * 256 + column, so that ascending keys are row order: row by row, left to right
+// in a row.
 class PackedCell {
 public:
     static PackedCell number(std::uint32_t row, std::uint32_t column, double value,
                              NumberFormat format = NumberFormat::General) {
-        return {keyOf(row, column), CellType::Number, format, 0,
-                std::bit_cast<std::uint64_t>(value)};
+        auto bits = std::bit_cast<std::uint64_t>(value);
+        return {head(row, column, CellType::Number, format), static_cast<std::uint32_t>(bits),
+                static_cast<std::uint32_t>(bits >> 32)};
     }
     static PackedCell text(std::uint32_t row, std::uint32_t column, std::uint32_t textId) {
-        return {keyOf(row, column), CellType::Text, NumberFormat::General, 0, textId};
+        return {head(row, column, CellType::Text, NumberFormat::General), textId, 0};
     }
     static PackedCell boolean(std::uint32_t row, std::uint32_t column, bool value) {
-        return {keyOf(row, column), CellType::Boolean, NumberFormat::General,
-                static_cast<std::uint8_t>(value ? 1 : 0), 0};
+        return {head(row, column, CellType::Boolean, NumberFormat::General), value ? 1u : 0u, 0};
     }
     static PackedCell error(std::uint32_t row, std::uint32_t column, std::uint8_t code) {
-        return {keyOf(row, column), CellType::Error, NumberFormat::General, code, 0};
+        return {head(row, column, CellType::Error, NumberFormat::General), code, 0};
     }
 
     static constexpr std::uint32_t keyOf(std::uint32_t row, std::uint32_t column) {
         return row << 8 | column;
     }
 
-    std::uint32_t key() const { return m_key; }
-    std::uint32_t row() const { return m_key >> 8; }
-    std::uint16_t column() const { return static_cast<std::uint16_t>(m_key & 0xFF); }
-    CellType type() const { return m_type; }
+    std::uint32_t key() const { return m_head >> 8; }
+    std::uint32_t row() const { return m_head >> 16; }
+    std::uint16_t column() const { return static_cast<std::uint16_t>((m_head >> 8) & 0xFF); }
+    CellType type() const { return static_cast<CellType>((m_head >> 6) & 0x3); }
     // Number: how it is shown (dates are numbers with a date format); General for other types.
-    NumberFormat format() const { return m_format; }
+    NumberFormat format() const { return static_cast<NumberFormat>((m_head >> 3) & 0x7); }
 
     // The value of each type; only the accessor of the cell's own type has a meaning.
-    double number() const { return std::bit_cast<double>(m_payload); }
-    std::uint32_t textId() const { return static_cast<std::uint32_t>(m_payload); }
-    bool boolean() const { return m_code != 0; }
-    std::uint8_t errorCode() const { return m_code; }
+    double number() const { return std::bit_cast<double>(std::uint64_t{m_high} << 32 | m_low); }
+    std::uint32_t textId() const { return m_low; }
+    bool boolean() const { return m_low != 0; }
+    std::uint8_t errorCode() const { return static_cast<std::uint8_t>(m_low); }
 
     // The same value at another position (same limits as the factories).
-    void moveTo(std::uint32_t row, std::uint32_t column) { m_key = keyOf(row, column); }
+    void moveTo(std::uint32_t row, std::uint32_t column) {
+        m_head = keyOf(row, column) << 8 | (m_head & 0xFF);
+    }
 
     friend bool operator==(const PackedCell&, const PackedCell&) = default;
 
 private:
-    PackedCell(std::uint32_t key, CellType type, NumberFormat format, std::uint8_t code,
-               std::uint64_t payload)
-        : m_key(key), m_type(type), m_format(format), m_code(code), m_payload(payload) {}
+    // Bits 31-16 the row, 15-8 the column, 7-6 the type, 5-3 the number format.
+    static constexpr std::uint32_t head(std::uint32_t row, std::uint32_t column, CellType type,
+                                        NumberFormat format) {
+        return keyOf(row, column) << 8 | static_cast<std::uint32_t>(type) << 6 |
+               static_cast<std::uint32_t>(format) << 3;
+    }
 
-    std::uint32_t m_key;
-    CellType m_type;
-    NumberFormat m_format;
-    std::uint8_t m_code;      // Boolean: 0 or 1; Error: the error code
-    std::uint64_t m_payload;  // Number: the double's bits; Text: the text id
+    PackedCell(std::uint32_t head, std::uint32_t low, std::uint32_t high)
+        : m_head(head), m_low(low), m_high(high) {}
+
+    std::uint32_t m_head;
+    std::uint32_t m_low;   // Number: the low half of the double's bits; Text: the id; the code
+    std::uint32_t m_high;  // Number: the high half
 };
-static_assert(sizeof(PackedCell) == 16, "a packed cell is meant to take 16 bytes");
+static_assert(sizeof(PackedCell) == 12, "a packed cell is meant to take 12 bytes");
+static_assert(static_cast<int>(CellType::Error) < 4 && static_cast<int>(NumberFormat::Other) < 8,
+              "the type and format fields of a packed cell are too narrow");
 
 struct SheetView {
     std::string name;  // UTF-8

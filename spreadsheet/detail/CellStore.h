@@ -13,7 +13,7 @@
 
 namespace spreadsheet::detail {
 
-// Non-empty cells, at most one per position, 16 bytes each. Writes in row order (as a table is
+// Non-empty cells, at most one per position, 12 bytes each. Writes in row order (as a table is
 // written, left to right and top to bottom) append in constant time; writes out of order are
 // appended too and sorted once, when the cells are next read.
 class CellStore {

@@ -175,7 +175,6 @@ void WorkbookLayout::planSheet(const SheetView& sheet, SheetPlan& plan) {
             throw XlsError("the cells of sheet " + quoted(sheet.name) + " are not in row order");
         }
         previousKey = cell.key();
-        if (cell.row() >= kMaxRows) throw rowTooFar(sheet.name, cell.row());
         switch (cell.type()) {
             case CellType::Number:
                 if (!std::isfinite(cell.number())) {
