@@ -4,13 +4,9 @@
 
 namespace spreadsheet {
 
-namespace {
-
-SpreadsheetError wrongKind(const char* wanted) {
-    return SpreadsheetError::typeMismatch(std::string("the value is not ") + wanted + ".");
+void Variant::refuseKind(const char* wanted) {
+    throw SpreadsheetError::typeMismatch(std::string("the value is not ") + wanted + ".");
 }
-
-}  // namespace
 
 Variant Variant::null() {
     Variant v;
@@ -49,34 +45,9 @@ Variant Variant::object(std::shared_ptr<const VariantObject> value) {
     return v;
 }
 
-bool Variant::asBoolean() const {
-    if (const bool* b = std::get_if<bool>(&m_data)) return *b;
-    throw wrongKind("a boolean");
-}
-
-double Variant::asNumber() const {
-    if (const double* d = std::get_if<double>(&m_data)) return *d;
-    throw wrongKind("a number");
-}
-
-const std::string& Variant::asText() const {
-    if (const std::string* s = std::get_if<std::string>(&m_data)) return *s;
-    throw wrongKind("text");
-}
-
 std::string Variant::takeText() && {
     if (std::string* s = std::get_if<std::string>(&m_data)) return std::move(*s);
-    throw wrongKind("text");
-}
-
-const DateTime& Variant::asDate() const {
-    if (const DateTime* d = std::get_if<DateTime>(&m_data)) return *d;
-    throw wrongKind("a date");
-}
-
-const VariantObject& Variant::asObject() const {
-    if (const auto* o = std::get_if<std::shared_ptr<const VariantObject>>(&m_data)) return **o;
-    throw wrongKind("an object");
+    refuseKind("text");
 }
 
 const Variant& Variant::plainValue() const {

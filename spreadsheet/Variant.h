@@ -27,12 +27,15 @@ public:
 
     Kind kind() const { return static_cast<Kind>(m_data.index()); }
 
-    // Accessors; each throws SpreadsheetError (13) when the variant holds another kind.
-    bool asBoolean() const;
-    double asNumber() const;
-    const std::string& asText() const;
-    const DateTime& asDate() const;
-    const VariantObject& asObject() const;
+    // Accessors; each throws SpreadsheetError (13) when the variant holds another kind. They
+    // compile inline: typed input reads every assigned value through them.
+    bool asBoolean() const { return get<bool>("a boolean"); }
+    double asNumber() const { return get<double>("a number"); }
+    const std::string& asText() const { return get<std::string>("text"); }
+    const DateTime& asDate() const { return get<DateTime>("a date"); }
+    const VariantObject& asObject() const {
+        return *get<std::shared_ptr<const VariantObject>>("an object");
+    }
     // Moves the text out of a Text variant.
     std::string takeText() &&;
 
@@ -53,6 +56,13 @@ public:
     std::string& assignText();
 
 private:
+    template <typename T>
+    const T& get(const char* wanted) const {
+        if (const T* value = std::get_if<T>(&m_data)) return *value;
+        refuseKind(wanted);
+    }
+    [[noreturn]] static void refuseKind(const char* wanted);
+
     struct NullTag {};
     // The order of the alternatives is that of Kind.
     std::variant<std::monostate, NullTag, bool, double, std::string, DateTime,
