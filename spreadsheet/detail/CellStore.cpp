@@ -39,16 +39,13 @@ const xls::PackedCell* CellStore::find(int row, int column) const {
     return it != m_cells.end() && it->key() == key ? &*it : nullptr;
 }
 
-void CellStore::put(const xls::PackedCell& cell) {
-    std::uint32_t key = cell.key();
-    if (m_sorted && !m_cells.empty() && m_cells.back().key() >= key) {
-        auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key, keyLess);
-        if (it->key() == key) {
-            *it = cell;
-            return;
-        }
-        m_sorted = false;
+void CellStore::putBehind(xls::PackedCell cell) {
+    auto it = std::lower_bound(m_cells.begin(), m_cells.end(), cell.key(), keyLess);
+    if (it->key() == cell.key()) {
+        *it = cell;
+        return;
     }
+    m_sorted = false;
     m_cells.push_back(cell);
 }
 

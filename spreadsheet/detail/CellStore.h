@@ -19,8 +19,15 @@ namespace spreadsheet::detail {
 class CellStore {
 public:
     const xls::PackedCell* find(int row, int column) const;
-    // Stores the cell, replacing the one at its position.
-    void put(const xls::PackedCell& cell);
+    // Stores the cell, replacing the one at its position. Inline, and the cell by value (it
+    // travels in registers): a table's export puts every cell through here, in row order.
+    void put(xls::PackedCell cell) {
+        if (m_sorted && !m_cells.empty() && m_cells.back().key() >= cell.key()) {
+            putBehind(cell);
+        } else {
+            m_cells.push_back(cell);
+        }
+    }
     void erase(int row, int column);
     void eraseArea(const CellArea& area);
 
@@ -43,6 +50,8 @@ public:
     void assign(std::vector<xls::PackedCell>&& cells);
 
 private:
+    // put() of a cell at or before the last one.
+    void putBehind(xls::PackedCell cell);
     void normalize() const;
 
     mutable std::vector<xls::PackedCell> m_cells;

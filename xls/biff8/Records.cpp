@@ -219,14 +219,12 @@ double decodeRk(std::uint32_t rk) {
     return (rk & 0x01) != 0 ? value / 100.0 : value;
 }
 
-std::optional<std::uint32_t> encodeRk(double value) {
-    auto exact = [value](std::uint32_t rk) -> std::optional<std::uint32_t> {
-        if (std::bit_cast<std::uint64_t>(decodeRk(rk)) == std::bit_cast<std::uint64_t>(value)) {
-            return rk;
-        }
-        return std::nullopt;
+bool encodeRk(double value, std::uint32_t& rk) {
+    auto exact = [value](std::uint32_t candidate) {
+        return std::bit_cast<std::uint64_t>(decodeRk(candidate)) ==
+               std::bit_cast<std::uint64_t>(value);
     };
-    if (!std::isfinite(value)) return std::nullopt;
+    if (!std::isfinite(value)) return false;
     // This runs twice for every number written (once to measure, once to write): the tests are
     // plain comparisons, and the exact decode settles every doubt (-0, rounding of the hundredths).
     const double candidates[] = {value, value * 100.0};
@@ -237,8 +235,11 @@ std::optional<std::uint32_t> encodeRk(double value) {
         if (candidate >= kMin && candidate <= kMax) {
             auto integer = static_cast<std::int32_t>(candidate);
             if (static_cast<double>(integer) == candidate) {
-                auto rk = (static_cast<std::uint32_t>(integer) << 2) | 0x02u | scaled;
-                if (auto ok = exact(rk)) return ok;
+                std::uint32_t code = (static_cast<std::uint32_t>(integer) << 2) | 0x02u | scaled;
+                if (exact(code)) {
+                    rk = code;
+                    return true;
+                }
             }
         }
     }
@@ -246,11 +247,14 @@ std::optional<std::uint32_t> encodeRk(double value) {
     for (std::uint32_t scaled : {0u, 1u}) {
         auto bits = std::bit_cast<std::uint64_t>(candidates[scaled]);
         if ((bits & 0x3FFFFFFFFull) == 0) {
-            auto rk = static_cast<std::uint32_t>(bits >> 32) | scaled;
-            if (auto ok = exact(rk)) return ok;
+            std::uint32_t code = static_cast<std::uint32_t>(bits >> 32) | scaled;
+            if (exact(code)) {
+                rk = code;
+                return true;
+            }
         }
     }
-    return std::nullopt;
+    return false;
 }
 
 }  // namespace xls::biff8

@@ -46,8 +46,15 @@ void appendLabelSst(Bytes& out, std::uint16_t row, std::uint16_t column, std::ui
 void appendBoolErr(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                    std::uint8_t value, bool isError);
 
-// The RK form of value when it decodes back to exactly the same double, else nothing.
-std::optional<std::uint32_t> encodeRk(double value);
+// The RK form of value when it decodes back to exactly the same double: true and rk set, else
+// false. (Called for every number written, twice; a bool and an out parameter stay in registers
+// where an optional's flag byte, stored and then reloaded with its value, stalls the processor.)
+bool encodeRk(double value, std::uint32_t& rk);
+inline std::optional<std::uint32_t> encodeRk(double value) {
+    std::uint32_t rk = 0;
+    if (encodeRk(value, rk)) return rk;
+    return std::nullopt;
+}
 // The double an RK value stands for.
 double decodeRk(std::uint32_t rk);
 

@@ -165,6 +165,7 @@ void WorkbookLayout::planSheet(const SheetView& sheet, SheetPlan& plan) {
     std::size_t cellsLength = 0;
     std::uint32_t previousKey = 0;
     std::uint16_t firstColumn = 0xFF, lastColumn = 0;
+    std::uint32_t rk = 0;
     for (std::size_t i = 0; i < sheet.cells.size(); ++i) {
         const PackedCell& cell = sheet.cells[i];
         if (i > 0 && cell.key() <= previousKey) {
@@ -182,7 +183,7 @@ void WorkbookLayout::planSheet(const SheetView& sheet, SheetPlan& plan) {
                                    " holds a number that is not finite, which an .xls file "
                                    "cannot store");
                 }
-                cellsLength += encodeRk(cell.number()) ? kRkRecordLength : kNumberRecordLength;
+                cellsLength += encodeRk(cell.number(), rk) ? kRkRecordLength : kNumberRecordLength;
                 break;
             case CellType::Text:
                 if (cell.textId() >= texts.size()) {
@@ -255,6 +256,7 @@ void WorkbookLayout::writeSheet(StreamBuffer& out, std::size_t index) const {
     const SheetView& sheet = m_workbook->sheets[index];
     const SheetPlan& plan = m_sheets[index];
     const StringTable& texts = *m_workbook->texts;
+    std::uint32_t rk = 0;
     appendBof(out.bytes(), substream::kWorksheet);
     if (plan.hasCells) {
         appendDimensions(out.bytes(), plan.firstRow, plan.lastRow + 1, plan.firstColumn,
@@ -268,8 +270,8 @@ void WorkbookLayout::writeSheet(StreamBuffer& out, std::size_t index) const {
         Bytes& bytes = out.bytes();
         switch (cell.type()) {
             case CellType::Number:
-                if (auto rk = encodeRk(cell.number())) {
-                    appendRk(bytes, row, column, xfFor(cell), *rk);
+                if (encodeRk(cell.number(), rk)) {
+                    appendRk(bytes, row, column, xfFor(cell), rk);
                 } else {
                     appendNumber(bytes, row, column, xfFor(cell), cell.number());
                 }
