@@ -10,8 +10,10 @@ namespace xls {
 
 namespace {
 
-// Texts are stored in blocks of this size; a longer text gets a block of its own.
+// Texts are stored in blocks of this size, which holds the longest text the table takes: at
+// most three UTF-8 bytes per UTF-16 unit.
 constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+static_assert(kBlockSize >= 3 * StringTable::kMaxStoredUnits);
 
 struct Scan {
     bool valid = true;
@@ -127,16 +129,10 @@ StringTable::Added StringTable::add(std::string_view utf8, std::size_t maxUnits)
 const char* StringTable::store(std::string_view utf8) {
     if (utf8.empty()) return "";
     if (utf8.size() > m_freeSize) {
-        std::size_t size = std::max(kBlockSize, utf8.size());
-        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));
-        // A text too long for a block of the usual size gets its own; the current block keeps
-        // its free end for the texts after it.
-        if (size > kBlockSize) {
-            std::memcpy(m_blocks.back().get(), utf8.data(), utf8.size());
-            return m_blocks.back().get();
-        }
+        // The rest of the current block stays unused; a block holds the longest text.
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
         m_free = m_blocks.back().get();
-        m_freeSize = size;
+        m_freeSize = kBlockSize;
     }
     char* placed = m_free;
     std::memcpy(placed, utf8.data(), utf8.size());

@@ -459,6 +459,9 @@ TEST(DbfReadTest, MemoBlocksAreReadInEachStyle) {
     };
     std::string longText(1500, 'x');
     longText += "\r\nend";
+    // Longer than one read of the memo file.
+    std::string longerText;
+    for (int i = 0; i < 1000; ++i) longerText += "line " + std::to_string(i) + "\r\n";
     for (const Case& c : cases) {
         TempDir dir;
         auto path = DbfBuilder(c.version)
@@ -469,12 +472,14 @@ TEST(DbfReadTest, MemoBlocksAreReadInEachStyle) {
                         .record({"2", longText})
                         .record({"3", ""})
                         .record({"4", "after"})
+                        .record({"5", longerText})
                         .write(dir.path(), "t");
         auto table = openTable(path);
         EXPECT_EQ(table->readField(0, 1).asText(), "short") << c.name;
         EXPECT_EQ(table->readField(1, 1).asText(), longText) << c.name;
         EXPECT_TRUE(table->readField(2, 1).isNull()) << c.name;
         EXPECT_EQ(table->readField(3, 1).asText(), "after") << c.name;
+        EXPECT_EQ(table->readField(4, 1).asText(), longerText) << c.name;
         EXPECT_TRUE(table->warnings().empty()) << c.name;
     }
 }

@@ -240,6 +240,27 @@ TEST_F(WorkbookTest, OpenedWorkbookKeepsValuesAndKnowsWhatItCannotKeep) {
     EXPECT_EQ(&app->Workbooks().Open("/in/new.xls"), &opened);  // already open
 }
 
+TEST_F(WorkbookTest, TextLongerThanACellHoldsIsKeptFromAFileButNotWrittenToOne) {
+    // A workbook file can hold a string of up to 65,535 characters; a cell takes 32,767.
+    xls::WorkbookData stored = storedWorkbook();
+    stored.sheets[1].cells[1].text = std::string(40000, 'w');
+    files.files["/in/long.xls"] = stored;
+    testsupport::TempDir folder;
+    const std::string target = (folder / "long.xls").string();
+    std::shared_ptr<Application> real =
+        Application::create(nullptr, {files.access().read, WorkbookFiles::xlsFiles().write});
+    Workbook& opened = real->Workbooks().Open("/in/long.xls");
+    EXPECT_EQ(opened.ActiveSheet().value(0, 1).asText(), std::string(40000, 'w'));
+    try {
+        opened.SaveAs(target);
+        ADD_FAILURE() << "written";
+    } catch (const SpreadsheetError& error) {
+        EXPECT_NE(std::string(error.what()).find("has 40,000 characters"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
 TEST_F(WorkbookTest, OpenFailuresAreSpreadsheetErrors) {
     EXPECT_EQ(errorCode([&] { app->Workbooks().Open("/in/missing.xls"); }), kErrorOperationFailed);
     xls::WorkbookData chartsOnly = storedWorkbook();
