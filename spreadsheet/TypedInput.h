@@ -26,7 +26,8 @@
 //     written as text, currency amounts, and numbers with more than 15 significant digits (a
 //     workbook keeps 15; as text no digit of an account number or a code is lost).
 //
-// Text longer than a cell can hold is refused where the value is stored (Worksheet::setValue).
+// Text longer than a cell can hold is refused where the value is stored (Worksheet::setValue and
+// Worksheet::assign).
 #pragma once
 
 #include "spreadsheet/CellValue.h"

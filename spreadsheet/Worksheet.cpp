@@ -208,15 +208,15 @@ void Worksheet::setValue(int row, int column, CellValue value) {
         case CellValue::Kind::Empty:
             break;
     }
-    store(row, column, typed);
+    storeTyped(row, column, typed);
 }
 
 void Worksheet::assign(int row, int column, const Variant& dat) {
     std::string madeText;
-    store(row, column, readTypedInput(dat, madeText));
+    storeTyped(row, column, readTypedInput(dat, madeText));
 }
 
-void Worksheet::store(int row, int column, const TypedCell& cell) {
+void Worksheet::storeTyped(int row, int column, const TypedCell& cell) {
     auto r = static_cast<std::uint32_t>(row);
     auto c = static_cast<std::uint32_t>(column);
     switch (cell.kind) {

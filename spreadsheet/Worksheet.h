@@ -103,7 +103,7 @@ public:
     PivotTable& addPivotTable(std::unique_ptr<PivotTable> table);
 
 private:
-    void store(int row, int column, const TypedCell& cell);
+    void storeTyped(int row, int column, const TypedCell& cell);
     std::uint32_t addText(int row, int column, std::string_view text);
 
     Workbook* m_parent;
