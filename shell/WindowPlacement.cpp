@@ -1,0 +1,20 @@
+#include "shell/WindowPlacement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace shell {
+
+void centreOnScreen(QWidget& window) {
+    const QWidget* anchor = window.parentWidget() != nullptr ? window.parentWidget() : &window;
+    QScreen* screen =
+        anchor->screen() != nullptr ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect available = screen->availableGeometry();
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(available.center());
+    window.move(frame.topLeft());
+}
+
+}  // namespace shell
