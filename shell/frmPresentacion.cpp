@@ -41,27 +41,29 @@ void sizeToText(QLabel& label) {
 
 }  // namespace
 
+namespace shell {
+
 frmPresentacion::frmPresentacion(platform::Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint),
       ui(std::make_unique<Ui::frmPresentacion>()),
       m_prompts(prompts) {
     ui->setupUi(this);
     setWindowTitle(QString());
-    setWindowIcon(shell::applicationIcon());
+    setWindowIcon(applicationIcon());
     applyDesign();
-    shell::trapped(m_prompts, [this] { Form_Load(); });
+    trapped(m_prompts, [this] { Form_Load(); });
 }
 
 frmPresentacion::~frmPresentacion() = default;
 
 void frmPresentacion::applyDesign() {
-    const shell::TwipsScale twips(*this);
+    const TwipsScale twips(*this);
     setFixedSize(twips.size(6000, 2970));
     ui->Frame1->setGeometry(twips.rect(150, 60, 5745, 2835));
     ui->Frame1->installEventFilter(this);
 
     ui->imgLogo->setGeometry(twips.rect(240, 240, 735, 705));
-    ui->imgLogo->setPixmap(shell::logoPixmap(128));
+    ui->imgLogo->setPixmap(logoPixmap(128));
 
     static const LabelDesign kLabels[] = {
         {&Ui::frmPresentacion::lblProductName, 1200, 240, 1770, 480, "Verdana", 20.25, true, true},
@@ -111,7 +113,7 @@ void frmPresentacion::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    shell::trapped(m_prompts, [&] { Form_KeyPress(event->text()); });
+    trapped(m_prompts, [&] { Form_KeyPress(event->text()); });
 }
 
 bool frmPresentacion::eventFilter(QObject* watched, QEvent* event) {
@@ -123,7 +125,7 @@ bool frmPresentacion::eventFilter(QObject* watched, QEvent* event) {
             const auto* release = static_cast<QMouseEvent*>(event);
             if (release->button() == Qt::LeftButton &&
                 ui->Frame1->rect().contains(release->position().toPoint())) {
-                shell::trapped(m_prompts, [this] { Frame1_Click(); });
+                trapped(m_prompts, [this] { Frame1_Click(); });
                 return true;
             }
         }
@@ -145,7 +147,9 @@ void frmPresentacion::paintEvent(QPaintEvent* event) {
 
 void frmPresentacion::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    shell::centreOnScreen(*this);
+    centreOnScreen(*this);
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
 }
+
+}  // namespace shell

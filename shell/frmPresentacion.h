@@ -12,6 +12,8 @@ namespace Ui {
 class frmPresentacion;
 }
 
+namespace shell {
+
 // Frameless, fixed, off the task bar, centred. Closes on a key that produces a character or on a
 // click on the frame's free area; clicks on the labels and the logo do nothing.
 class frmPresentacion : public QWidget {
@@ -37,3 +39,5 @@ private:
     platform::Prompts& m_prompts;
     bool m_framePressed = false;
 };
+
+}  // namespace shell

@@ -29,7 +29,7 @@ void MostrarError(platform::Prompts& prompts, const std::string& description) {
 std::unique_ptr<QWidget> Main(platform::Prompts& prompts,
                               const std::function<std::unique_ptr<QWidget>()>& loadMainWindow) {
     // The splash may close itself (a key or a click) before start-up unloads it.
-    QPointer<frmPresentacion> splash = new frmPresentacion(prompts);
+    QPointer<shell::frmPresentacion> splash = new shell::frmPresentacion(prompts);
     splash->setAttribute(Qt::WA_DeleteOnClose);
     splash->show();
     // Let it draw once; user input waits until the main window is up.
