@@ -1,0 +1,53 @@
+// Pictures of the windows for a look by eye (not a test): the main window with a table open, the
+// open window, and the splash.
+//
+//   browser_screenshots OUTPUT_FOLDER   (run with QT_QPA_PLATFORM=offscreen)
+#include "browser/frmPrincipal.h"
+#include "browser/frmSelArchivo.h"
+#include "engine/TableDefinition.h"
+#include "shell/frmPresentacion.h"
+#include "tests/browser/TableMaker.h"
+#include "tests/browser/WindowTestSupport.h"
+#include "tests/support/TestPaths.h"
+
+#include <QApplication>
+#include <QTableView>
+#include <QToolButton>
+
+#include <filesystem>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc < 2) return 2;
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    testsupport::TempDir temp;
+    browsertest::makeTable(temp.path(), "CLIENTS",
+                           {{"NAME", engine::kTypeText, 20},
+                            {"CITY", engine::kTypeText, 15},
+                            {"BALANCE", engine::kTypeDouble, 0},
+                            {"SINCE", engine::kTypeDate, 0},
+                            {"ACTIVE", engine::kTypeBoolean, 0}},
+                           {{"Ana Ruiz", "Lisbon", "1250.5", "2019-03-14", "T"},
+                            {"Bo Lindqvist", "Uppsala", "-40", "2021-11-02", "F"},
+                            {"Chidi Okafor", "Enugu", "310", "2020-06-30", "T"},
+                            {"Dana Weiss", "Haifa", "0", "", "T"}});
+    const QString folder = QString::fromStdString(temp.path().string());
+
+    browsertest::TestServices services;
+    browser::frmPrincipal window(services.services);
+    window.show();
+    services.modal = [&](QDialog& dialog) {
+        dialog.findChild<shell::DirListBox*>("Dir1")->setPath(folder);
+        dialog.grab().save(output + "/open-window.png");
+        browsertest::chooseInOpenWindow(dialog, folder, "CLIENTS.dbf");
+    };
+    window.findChild<QToolButton*>("cmdMenu1")->click();
+    QApplication::processEvents();
+    window.grab().save(output + "/main-window.png");
+
+    shell::frmPresentacion splash(services.prompts);
+    splash.show();
+    QApplication::processEvents();
+    splash.grab().save(output + "/splash.png");
+    return 0;
+}
