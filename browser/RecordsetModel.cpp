@@ -249,19 +249,12 @@ void RecordsetModel::recordsetReplaced() { reload(); }
 void RecordsetModel::recordPositionChanged() { emit currentRecordChanged(); }
 
 void RecordsetModel::recordAppended(long position) {
+    // The new record goes in at its position; an empty new-record row moves down below it.
     const int row = static_cast<int>(position);
-    if (showsNewRecordRow()) {
-        // The empty row became the new record; a fresh empty row follows it.
-        beginInsertRows(QModelIndex(), row + 1, row + 1);
-        ++m_recordCount;
-        endInsertRows();
-        if (m_columnCount > 0) emit dataChanged(index(row, 0), index(row, m_columnCount - 1));
-        emit headerDataChanged(Qt::Vertical, row, row + 1);
-    } else {
-        beginInsertRows(QModelIndex(), row, row);
-        ++m_recordCount;
-        endInsertRows();
-    }
+    beginInsertRows(QModelIndex(), row, row);
+    ++m_recordCount;
+    if (m_markedRow >= row) ++m_markedRow;
+    endInsertRows();
 }
 
 void RecordsetModel::recordRemoved(long position) {

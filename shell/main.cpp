@@ -4,6 +4,7 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/RegistryReader.h"
 #include "shell/AppServices.h"
+#include "shell/Icons.h"
 #include "shell/QtPrompts.h"
 #include "shell/QuillonApplication.h"
 #include "shell/modPrincipal.h"
@@ -41,9 +42,11 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    shell::QuillonApplication application(argc, argv);
+    // The prompts outlive the application object, which reports through them to the end.
     shell::QtPrompts prompts;
+    shell::QuillonApplication application(argc, argv);
     application.setPrompts(&prompts);
+    QApplication::setWindowIcon(shell::applicationIcon());
     NoRegistry registry;
     NoLauncher launcher;
     NoFiles files;

@@ -20,7 +20,7 @@ QLabel* label(const QWidget& window, const char* name) {
 int splashesAlive() {
     int count = 0;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<frmPresentacion*>(widget) != nullptr) ++count;
+        if (qobject_cast<shell::frmPresentacion*>(widget) != nullptr) ++count;
     }
     return count;
 }
@@ -33,7 +33,7 @@ class tst_frmPresentacion : public QObject {
 private slots:
     void loadFillsVersionAndProductWithTheirFonts() {
         testsupport::ScriptedPrompts prompts;
-        frmPresentacion splash(prompts);
+        shell::frmPresentacion splash(prompts);
         QCOMPARE(label(splash, "lblVersion")->text(), QString("Version 1.0.1"));
         QCOMPARE(label(splash, "lblProductName")->text(), QString("Sorvela"));
         QCOMPARE(label(splash, "lblPlatform")->text(), QString("Windows 9x/Nt"));
@@ -54,7 +54,7 @@ private slots:
 
     void windowHasNoTitleBarAndTheDesignSize() {
         testsupport::ScriptedPrompts prompts;
-        frmPresentacion splash(prompts);
+        shell::frmPresentacion splash(prompts);
         const shell::TwipsScale twips(splash);
         QCOMPARE(splash.size(), twips.size(6000, 2970));
         QCOMPARE(splash.minimumSize(), splash.maximumSize());
@@ -80,7 +80,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(bool, closes);
         testsupport::ScriptedPrompts prompts;
-        frmPresentacion splash(prompts);
+        shell::frmPresentacion splash(prompts);
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         QTest::keyClick(&splash, static_cast<Qt::Key>(key));
@@ -102,7 +102,7 @@ private slots:
         QFETCH(QString, target);
         QFETCH(bool, closes);
         testsupport::ScriptedPrompts prompts;
-        frmPresentacion splash(prompts);
+        shell::frmPresentacion splash(prompts);
         splash.show();
         QVERIFY(QTest::qWaitForWindowExposed(&splash));
         auto* widget = splash.findChild<QWidget*>(target);
