@@ -110,9 +110,12 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
         default:
             return QVariant();
     }
-    if (index.row() >= m_recordCount) return QVariant();
+    if (index.row() >= m_recordCount || index.row() == m_removedRow) return QVariant();
+    // While a deletion is being announced the record set has already closed the gap.
+    const long position =
+        m_removedRow >= 0 && index.row() > m_removedRow ? index.row() - 1 : index.row();
     try {
-        const QString text = displayText(set->readValue(index.row(), index.column()));
+        const QString text = displayText(set->readValue(position, index.column()));
         if (role == Qt::DisplayRole) return singleLine(text);
         if (role == Qt::ToolTipRole) {
             return field.type == engine::FieldType::Memo ? QVariant(text.left(2000)) : QVariant();
@@ -260,8 +263,10 @@ void RecordsetModel::recordAppended(long position) {
 void RecordsetModel::recordRemoved(long position) {
     const int row = static_cast<int>(position);
     if (row < 0 || row >= m_recordCount) return;
+    m_removedRow = row;
     beginRemoveRows(QModelIndex(), row, row);
     --m_recordCount;
+    m_removedRow = -1;
     if (m_markedRow == row) {
         m_markedRow = -1;
     } else if (m_markedRow > row) {

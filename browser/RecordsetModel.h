@@ -85,6 +85,7 @@ private:
     int m_recordCount = 0;
     int m_columnCount = 0;
     int m_markedRow = -1;
+    int m_removedRow = -1;  // the row whose deletion is being announced
     bool m_allowAddNew = true;
     bool m_allowUpdate = true;
 };

@@ -165,7 +165,7 @@ void frmPrincipal::resizeEvent(QResizeEvent* event) {
 
 void frmPrincipal::dockNavigationBar() {
     const shell::TwipsScale twips(*this);
-    const QSize client = ui->centralwidget->size();
+    const QSize client = size();
     const int height = twips.y(kNavigationBarHeight);
     m_navigationBar->setGeometry(0, client.height() - height, client.width(), height);
 }
@@ -174,8 +174,9 @@ void frmPrincipal::Form_Resize() {
     const shell::TwipsScale twips(*this);
     float w = 0;
     float h = 0;
-    ignoringFailure([&] { w = static_cast<float>(twips.twipsX(ui->centralwidget->width())); });
-    ignoringFailure([&] { h = static_cast<float>(twips.twipsY(ui->centralwidget->height())); });
+    // The window has no menu, tool or status bar: its client area is the whole window.
+    ignoringFailure([&] { w = static_cast<float>(twips.twipsX(width())); });
+    ignoringFailure([&] { h = static_cast<float>(twips.twipsY(height())); });
     ignoringFailure([&] { moveInTwips(*ui->dbgDbf, 60, sngGridTop, w - 60, h - sngGridMargin); });
 }
 

@@ -15,6 +15,7 @@ const QColor kPurple(128, 0, 128);
 
 struct PictureSource {
     const char* themeNames[2];
+    // The style's picture for it; SP_CustomBase when the style has none that fits.
     QStyle::StandardPixmap standard;
 };
 
@@ -31,7 +32,7 @@ PictureSource sourceOf(Picture which) {
         case Picture::About:
             return {{"help-about", nullptr}, QStyle::SP_MessageBoxInformation};
         case Picture::Exit:
-            return {{"application-exit", "system-log-out"}, QStyle::SP_TitleBarCloseButton};
+            return {{"application-exit", "system-log-out"}, QStyle::SP_CustomBase};
         case Picture::Select:
             return {{"dialog-ok", "dialog-ok-apply"}, QStyle::SP_DialogOkButton};
         case Picture::Cancel:
@@ -137,7 +138,7 @@ QIcon picture(Picture which, const QStyle* style) {
     for (const char* name : source.themeNames) {
         if (name != nullptr && QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
     }
-    if (style != nullptr) {
+    if (style != nullptr && source.standard != QStyle::SP_CustomBase) {
         QIcon standard = style->standardIcon(source.standard);
         if (!standard.isNull()) return standard;
     }

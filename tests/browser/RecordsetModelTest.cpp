@@ -4,7 +4,6 @@
 #include "browser/ValueVariant.h"
 #include "engine/DataControl.h"
 #include "engine/Recordset.h"
-#include "engine/TableDefinition.h"
 #include "tests/browser/TableMaker.h"
 #include "tests/support/TestPaths.h"
 
@@ -35,9 +34,7 @@ private slots:
     void init() {
         m_temp = std::make_unique<testsupport::TempDir>();
         browsertest::makeTable(m_temp->path(), "ITEMS",
-                               {{"NAME", engine::kTypeText, 12},
-                                {"PRICE", engine::kTypeDouble, 0},
-                                {"NOTE", engine::kTypeMemo, 0}},
+                               {{"NAME", 'C', 12}, {"PRICE", 'N', 10, 2}, {"NOTE", 'M', 10}},
                                {{"pen", "1.5", "blue\nink"}, {"cup", "3", ""}, {"", "", ""}});
         m_control = std::make_unique<engine::DataControl>();
         m_model = std::make_unique<RecordsetModel>(*m_control);

@@ -4,7 +4,6 @@
 //   browser_screenshots OUTPUT_FOLDER   (run with QT_QPA_PLATFORM=offscreen)
 #include "browser/frmPrincipal.h"
 #include "browser/frmSelArchivo.h"
-#include "engine/TableDefinition.h"
 #include "shell/frmPresentacion.h"
 #include "tests/browser/TableMaker.h"
 #include "tests/browser/WindowTestSupport.h"
@@ -22,15 +21,15 @@ int main(int argc, char** argv) {
     const QString output = QString::fromLocal8Bit(argv[1]);
     testsupport::TempDir temp;
     browsertest::makeTable(temp.path(), "CLIENTS",
-                           {{"NAME", engine::kTypeText, 20},
-                            {"CITY", engine::kTypeText, 15},
-                            {"BALANCE", engine::kTypeDouble, 0},
-                            {"SINCE", engine::kTypeDate, 0},
-                            {"ACTIVE", engine::kTypeBoolean, 0}},
-                           {{"Ana Ruiz", "Lisbon", "1250.5", "2019-03-14", "T"},
-                            {"Bo Lindqvist", "Uppsala", "-40", "2021-11-02", "F"},
-                            {"Chidi Okafor", "Enugu", "310", "2020-06-30", "T"},
-                            {"Dana Weiss", "Haifa", "0", "", "T"}});
+                           {{"NAME", 'C', 20},
+                            {"CITY", 'C', 15},
+                            {"BALANCE", 'N', 12, 2},
+                            {"SINCE", 'D', 8},
+                            {"ACTIVE", 'L', 1}},
+                           {{"Ana Ruiz", "Lisbon", "1250.50", "20190314", "T"},
+                            {"Bo Lindqvist", "Uppsala", "-40.00", "20211102", "F"},
+                            {"Chidi Okafor", "Enugu", "310.00", "20200630", "T"},
+                            {"Dana Weiss", "Haifa", "0.00", "", "T"}});
     const QString folder = QString::fromStdString(temp.path().string());
 
     browsertest::TestServices services;

@@ -1,7 +1,6 @@
-// Small dBASE tables for the window tests, made through the engine's own table creation.
+// Small dBASE tables for the window tests, and reading a table back.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,16 +9,16 @@ namespace browsertest {
 
 struct FieldSpec {
     std::string name;
-    std::int32_t type;  // engine::DataTypeCode
-    std::int16_t size = 0;
+    char type;  // 'C', 'N', 'D', 'L', 'M'
+    int length;
+    int decimals = 0;
 };
 
-// Creates folder/name.dbf with the fields, then appends one record per row (cells as the text
-// the user would type; "" leaves a field blank). Throws on any failure.
+// Writes folder/name.dbf (with name.dbt when a field is a memo) holding one record per row; the
+// cells are the values as they read ("" for a blank field). Returns the table's path.
 std::filesystem::path makeTable(const std::filesystem::path& folder, const std::string& name,
                                 const std::vector<FieldSpec>& fields,
-                                const std::vector<std::vector<std::string>>& rows,
-                                const std::string& connect = "dBASE III;");
+                                const std::vector<std::vector<std::string>>& rows);
 
 // The values of every live record, as text, read back through a fresh record set.
 std::vector<std::vector<std::string>> readTable(const std::filesystem::path& file);

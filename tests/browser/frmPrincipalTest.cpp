@@ -4,7 +4,6 @@
 #include "browser/RecordCaption.h"
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
-#include "engine/TableDefinition.h"
 #include "shell/Twips.h"
 #include "tests/browser/TableMaker.h"
 #include "tests/browser/WindowTestSupport.h"
@@ -29,10 +28,9 @@ using platform::MessageResult;
 
 namespace {
 
-const std::vector<FieldSpec> kPeopleFields = {{"NAME", engine::kTypeText, 10},
-                                              {"AGE", engine::kTypeInteger, 0}};
+const std::vector<FieldSpec> kPeopleFields = {{"NAME", 'C', 10}, {"AGE", 'N', 6}};
 const std::vector<std::vector<std::string>> kThreePeople = {
-    {"abc", "5"}, {"ABC", "41"}, {"abc ", "7"}};
+    {"abc", "5"}, {"ABC", "41"}, {" abc", "7"}};
 
 }  // namespace
 
@@ -87,6 +85,8 @@ private slots:
         m_temp = std::make_unique<testsupport::TempDir>();
         m_services = std::make_unique<browsertest::TestServices>();
         m_window = std::make_unique<browser::frmPrincipal>(m_services->services);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
     void cleanup() {
@@ -231,7 +231,6 @@ private slots:
         } while (widget != menu(0));
         QCOMPARE(chain, expected);
 
-        window().show();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
         QCOMPARE(QApplication::focusWidget(), menu(0));
     }
@@ -350,7 +349,8 @@ private slots:
         std::ofstream(bogus) << "this is not a table";
         openThroughWindow("NOTDBF.dbf");
         QCOMPARE(prompts().messages().size(), 1u);
-        const auto& report = prompts().messages().front();
+        const auto reports = prompts().messages();
+        const auto& report = reports.front();
         QCOMPARE(report.title, std::string("Quillon FREE"));
         QVERIFY(report.icon == platform::MessageIcon::Exclamation);
         QVERIFY(!report.text.empty());
@@ -361,8 +361,7 @@ private slots:
     }
 
     void engineWarningsAreShownOnceAfterTheOpen() {
-        browsertest::makeTable(m_temp->path(), "NOTES",
-                               {{"TITLE", engine::kTypeText, 8}, {"BODY", engine::kTypeMemo, 0}},
+        browsertest::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
                                {{"one", "first note"}});
         std::filesystem::remove(m_temp->path() / "NOTES.dbt");
         openThroughWindow("NOTES.dbf");
@@ -421,7 +420,7 @@ private slots:
         prompts().inputAnswers = {"NAME", "abc", "xyz"};
         replaceButton()->click();
         QCOMPARE(browsertest::readTable(file), std::vector<std::vector<std::string>>(
-                                                   {{"xyz", "5"}, {"ABC", "41"}, {"abc", "7"}}));
+                                                   {{"xyz", "5"}, {"ABC", "41"}, {" abc", "7"}}));
         // The three questions and the confirmation, all titled "Replace records".
         QCOMPARE(prompts().asked.size(), 4u);
         QCOMPARE(prompts().asked[0].text, std::string("Enter the field name:"));
