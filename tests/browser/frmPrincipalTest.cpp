@@ -360,6 +360,52 @@ private slots:
         QCOMPARE(recordButtons(), QString("ADR"));
     }
 
+    void aWorkbookOpensAsAReadOnlySnapshotOfSheet1() {
+        m_temp->copyIn(testsupport::dataPath("xls/python-excel-xlrd/formula_test_names.xls"),
+                       "book.xls");
+        child<QButtonGroup>("optDBFVersion")->button(browser::frmPrincipal::kExcel)->click();
+        openThroughWindow("book.xls");
+        QVERIFY(prompts().asked.empty());
+        QCOMPARE(window().dataControl().Connect(), std::string("Excel 8.0;"));
+        QCOMPARE(window().dataControl().RecordsetType(), 2);
+        QCOMPARE(barCaption(), QString("Record: 0/7"));
+        QCOMPARE(grid()->Caption(), folder() + "/book.xls/Sheet1$");
+        QCOMPARE(recordButtons(), QString("ADR"));
+        QAbstractItemModel* model = grid()->model();
+        QCOMPARE(model->rowCount(), 7);  // no new-record row on a snapshot
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QString("Description"));
+        QCOMPARE(model->index(5, 1).data().toString(), QString("C"));
+        QVERIFY(!(model->flags(model->index(0, 0)) & Qt::ItemIsEditable));
+
+        addButton()->click();
+        deleteButton()->click();
+        QCOMPARE(prompts().messages().size(), 2u);
+        QCOMPARE(records().RecordCount(), 7L);
+        QCOMPARE(recordButtons(), QString("ADR"));
+    }
+
+    void aFileOfTheOtherKindIsRefusedAtTheOpen_data() {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("workbook under a dBASE option") << 1 << "book.xls";
+        QTest::newRow("table under the workbook option") << 3 << "PEOPLE.dbf";
+        QTest::newRow("no file under the workbook option") << 3 << "";
+    }
+
+    void aFileOfTheOtherKindIsRefusedAtTheOpen() {
+        QFETCH(int, option);
+        QFETCH(QString, fileName);
+        makePeople(kThreePeople);
+        m_temp->copyIn(testsupport::dataPath("xls/python-excel-xlrd/formula_test_names.xls"),
+                       "book.xls");
+        child<QButtonGroup>("optDBFVersion")->button(option)->click();
+        openThroughWindow(fileName);
+        QCOMPARE(prompts().messages().size(), 1u);
+        QVERIFY(window().dataControl().GetRecordset() == nullptr);
+        QCOMPARE(recordButtons(), QString("---"));
+        QCOMPARE(barCaption(), QString(browser::kStartCaption));
+    }
+
     void engineWarningsAreShownOnceAfterTheOpen() {
         browsertest::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
                                {{"one", "first note"}});
