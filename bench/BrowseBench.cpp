@@ -2,6 +2,7 @@
 // jumping to its last record, paging through it, and the memory in use meanwhile.
 //
 //   browse_bench [RECORDS]   (default 1000000; run with QT_QPA_PLATFORM=offscreen)
+#include "bench/TableGenerator.h"
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
 #include "platform/FileProbe.h"
@@ -22,7 +23,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -48,58 +48,6 @@ std::pair<double, double> memoryInUse() {
         if (line.rfind("VmHWM:", 0) == 0) peak = std::stod(line.substr(6)) / 1024;
     }
     return {rss, peak};
-}
-
-void putLittleEndian(std::string& bytes, std::size_t offset, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A dBASE III table with NAME C(20), AMOUNT N(10,2), DAY D(8), written directly so that making
-// the test data does not count in the figures.
-void writeTable(const std::filesystem::path& file, std::uint32_t records) {
-    struct Field {
-        const char* name;
-        char type;
-        int length;
-        int decimals;
-    };
-    const Field fields[] = {{"NAME", 'C', 20, 0}, {"AMOUNT", 'N', 10, 2}, {"DAY", 'D', 8, 0}};
-    const int recordLength = 1 + 20 + 10 + 8;
-    const int headerLength = 32 + 32 * 3 + 1;
-
-    std::string header(headerLength, '\0');
-    header[0] = 0x03;
-    header[1] = 124;
-    header[2] = 1;
-    header[3] = 1;
-    putLittleEndian(header, 4, records, 4);
-    putLittleEndian(header, 8, headerLength, 2);
-    putLittleEndian(header, 10, recordLength, 2);
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t at = 32 + 32 * i;
-        std::memcpy(&header[at], fields[i].name, std::strlen(fields[i].name));
-        header[at + 11] = fields[i].type;
-        header[at + 16] = static_cast<char>(fields[i].length);
-        header[at + 17] = static_cast<char>(fields[i].decimals);
-    }
-    header[headerLength - 1] = 0x0D;
-
-    std::ofstream out(file, std::ios::binary);
-    out << header;
-    std::string buffer;
-    char record[recordLength + 1];
-    for (std::uint32_t number = 0; number < records; ++number) {
-        std::snprintf(record, sizeof record, " %-20s%10.2f%04u%02u%02u",
-                      ("customer " + std::to_string(number)).c_str(), (number % 100000) / 100.0,
-                      1990 + number % 30, 1 + number % 12, 1 + number % 28);
-        buffer.append(record, recordLength);
-        if (buffer.size() > (1 << 20)) {
-            out << buffer;
-            buffer.clear();
-        }
-    }
-    buffer += '\x1A';
-    out << buffer;
 }
 
 class SilentPrompts : public platform::Prompts {
@@ -138,7 +86,7 @@ int main(int argc, char** argv) {
                                          ("quillon-browse-bench-" + std::to_string(records));
     std::filesystem::create_directories(folder);
     const std::filesystem::path table = folder / "BIG.dbf";
-    if (!std::filesystem::exists(table)) writeTable(table, records);
+    if (!std::filesystem::exists(table)) bench::generateTable(table.string(), records);
 
     QApplication application(argc, argv);
     SilentPrompts prompts;
