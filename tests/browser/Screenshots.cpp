@@ -1,7 +1,8 @@
 // Pictures of the windows for a look by eye (not a test): the main window with a table open, the
 // open window, and the splash.
 //
-//   browser_screenshots OUTPUT_FOLDER   (run with QT_QPA_PLATFORM=offscreen)
+//   browser_screenshots OUTPUT_FOLDER [TABLE.dbf]   (run with QT_QPA_PLATFORM=offscreen)
+// Without a table, a small one is made for the pictures.
 #include "browser/frmPrincipal.h"
 #include "browser/frmSelArchivo.h"
 #include "shell/frmPresentacion.h"
@@ -30,7 +31,13 @@ int main(int argc, char** argv) {
                             {"Bo Lindqvist", "Uppsala", "-40.00", "20211102", "F"},
                             {"Chidi Okafor", "Enugu", "310.00", "20200630", "T"},
                             {"Dana Weiss", "Haifa", "0.00", "", "T"}});
-    const QString folder = QString::fromStdString(temp.path().string());
+    QString folder = QString::fromStdString(temp.path().string());
+    QString tableName = "CLIENTS.dbf";
+    if (argc > 2) {
+        const std::filesystem::path table = std::filesystem::absolute(argv[2]);
+        folder = QString::fromStdString(table.parent_path().string());
+        tableName = QString::fromStdString(table.filename().string());
+    }
 
     browsertest::TestServices services;
     browser::frmPrincipal window(services.services);
@@ -38,7 +45,7 @@ int main(int argc, char** argv) {
     services.modal = [&](QDialog& dialog) {
         dialog.findChild<shell::DirListBox*>("Dir1")->setPath(folder);
         dialog.grab().save(output + "/open-window.png");
-        browsertest::chooseInOpenWindow(dialog, folder, "CLIENTS.dbf");
+        browsertest::chooseInOpenWindow(dialog, folder, tableName);
     };
     window.findChild<QToolButton*>("cmdMenu1")->click();
     QApplication::processEvents();
