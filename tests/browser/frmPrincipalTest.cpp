@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -612,6 +613,24 @@ private slots:
         QCOMPARE(model->rowCount(), 5);
         QCOMPARE(browsertest::readTable(file)[3][0], std::string("new"));
         QCOMPARE(barCaption(), QString("Record: 3/4"));
+    }
+
+    void memoFieldsAreEditedInAMultiLineEditor() {
+        const auto file =
+            browsertest::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
+                                   {{"one", "first note"}});
+        openThroughWindow("NOTES.dbf");
+        const QModelIndex body = grid()->model()->index(0, 1);
+        grid()->setCurrentIndex(body);
+        grid()->edit(body);
+        auto* editor = grid()->findChild<QPlainTextEdit*>("memoEditor");
+        QVERIFY(editor != nullptr);
+        QCOMPARE(editor->toPlainText(), QString("first note"));
+        QVERIFY(editor->height() > grid()->rowHeight(0));
+        editor->setPlainText("line one\nline two");
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QCOMPARE(browsertest::readTable(file)[0][1], std::string("line one\nline two"));
+        QVERIFY(prompts().asked.empty());
     }
 
     void deleteKeyDeletesTheSelectedRows() {
