@@ -559,6 +559,31 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_temp->path() / "out.xls"));
     }
 
+    void exportWritesTheWorkbookAndReportsSuccess() {
+        makePeople(kThreePeople);
+        openThroughWindow("PEOPLE.dbf");
+        const std::filesystem::path target = m_temp->path() / "out.xls";
+        prompts().saveAnswers = {target.string()};
+        menu(browser::frmPrincipal::kExport)->click();
+        QVERIFY(std::filesystem::file_size(target) > 0);
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 1u);
+        QCOMPARE(boxes[0].text, std::string("Success export to excel"));
+        QCOMPARE(boxes[0].title, std::string("Sorvela"));
+        QVERIFY(records().IsEOF());
+        QCOMPARE(barCaption(), QString("Record: -1/3"));
+    }
+
+    void exportWithNoTableOpenIsReportedOnce() {
+        prompts().saveAnswers = {(m_temp->path() / "none.xls").string()};
+        menu(browser::frmPrincipal::kExport)->click();
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 1u);
+        QCOMPARE(boxes[0].title, std::string("Quillon FREE"));
+        QVERIFY(boxes[0].icon == platform::MessageIcon::Exclamation);
+        QVERIFY(!std::filesystem::exists(m_temp->path() / "none.xls"));
+    }
+
     void exitEndsTheApplicationAtOnce() {
         int ends = 0;
         window().setEndApplication([&] { ++ends; });
