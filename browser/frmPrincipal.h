@@ -78,9 +78,10 @@ private:
     QButtonGroup* optDBFVersion;
     RecordsetModel* m_model;
     NavigationBar* m_navigationBar;
-    // The grid's top, and the part of the client height not given to the grid (twips).
-    float sngGridTop = 0;
-    float sngGridMargin = 0;
+    // The grid's top, and the part of the client height not given to the grid (twips); set by
+    // Form_Load, read by Form_Resize, under the names the layout rule uses.
+    float sngGridTop = 0;     // NOLINT(readability-identifier-naming)
+    float sngGridMargin = 0;  // NOLINT(readability-identifier-naming)
     std::function<void()> m_endApplication;
     bool m_placed = false;
 };
