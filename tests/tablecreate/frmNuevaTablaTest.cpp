@@ -77,7 +77,7 @@ class frmNuevaTablaTest : public QObject {
     Q_OBJECT
 private slots:
     void cleanup();
-    void designState();
+    void initialState();
     void tabOrderAndFirstFocus();
     void enterAndEscapeTriggerNoButton();
     void acceptUsesTheMainWindowsVersion_data();
@@ -96,7 +96,7 @@ private slots:
 
 void frmNuevaTablaTest::cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-void frmNuevaTablaTest::designState() {
+void frmNuevaTablaTest::initialState() {
     Window w;
     QCOMPARE(w.window.windowTitle(), QString("Create new DBase file"));
     const double dpiX = w.window.logicalDpiX();

@@ -56,7 +56,7 @@ class frmSelCarpetaTest : public QObject {
     Q_OBJECT
 private slots:
     void cleanup();
-    void designState();
+    void initialState();
     void selectWithoutTouchingGivesTheCurrentFolder();
     void selectTakesTheOpenFolderNotTheHighlightedOne();
     void cancelLeavesTheFolderBoxAlone();
@@ -65,7 +65,7 @@ private slots:
 
 void frmSelCarpetaTest::cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
-void frmSelCarpetaTest::designState() {
+void frmSelCarpetaTest::initialState() {
     Picker p;
     QVERIFY(p.entered);
     tablecreate::frmSelCarpeta& window = *p.window;
