@@ -1,11 +1,37 @@
-#include <stdexcept>
-
+// quillon-cli info: what a table is made of, for people and scripts.
 #include "cli/CliArguments.h"
+#include "cli/OpenTable.h"
+#include "engine/DataControl.h"
+#include "engine/TableInfo.h"
+
+#include <iostream>
 
 namespace cli {
 
-int runInfo(const std::vector<std::string>& /*arguments*/) {
-    throw std::runtime_error("this command is not available yet");
+int runInfo(const std::vector<std::string>& arguments) {
+    CliArguments parsed = parseArguments(arguments, {"encoding", "connect"});
+    if (parsed.positional.size() != 1) throw UsageError("info takes one TABLE");
+    engine::DataControl dtcDbf;
+    openTable(dtcDbf, parsed.positional[0], parsed, false);
+    engine::TableInfo info = engine::describeTable(dtcDbf);
+
+    std::string out;
+    out += "Table: " + info.source + "\n";
+    for (const auto& [label, value] : info.properties) out += label + ": " + value + "\n";
+    out += "Records: " + std::to_string(info.liveRecords) + " live, " +
+           std::to_string(info.deletedRecords) + " deleted\n";
+    out += "Fields: " + std::to_string(info.fields.size()) + "\n";
+    for (std::size_t i = 0; i < info.fields.size(); ++i) {
+        const engine::FieldInfo& field = info.fields[i];
+        out += "  " + std::to_string(i + 1) + ". " + field.name + " " +
+               engine::describeFieldType(field);
+        if (!field.available) out += " (unavailable)";
+        out += "\n";
+    }
+    out += "Warnings: " + std::to_string(info.warnings.size()) + "\n";
+    for (const std::string& warning : info.warnings) out += "  " + warning + "\n";
+    std::cout << out << std::flush;
+    return 0;
 }
 
 }  // namespace cli

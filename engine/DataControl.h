@@ -2,11 +2,11 @@
 // record set, a caption, and the record-position event. The only way windows reach table data.
 #pragma once
 
+#include "engine/RecordsetListener.h"
+
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "engine/RecordsetListener.h"
 
 namespace engine {
 

@@ -1,13 +1,13 @@
 // A record set over one table: a cursor with moves, edits and the fields of the current record.
 #pragma once
 
+#include "engine/FieldInfo.h"
+#include "engine/Value.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "engine/FieldInfo.h"
-#include "engine/Value.h"
 
 namespace engine {
 
@@ -119,11 +119,19 @@ public:
     // Throws EngineError when the position is out of range.
     std::vector<Value> readRow(long position) const;
     Value readValue(long position, int fieldIndex) const;
+    // readRow into a buffer the caller keeps from row to row: once warmed up, reading a table
+    // this way does not allocate (the dump of the command-line tool relies on it).
+    void readRowInto(long position, std::vector<Value>& row) const;
 
     // Oddities met while opening (record count repaired, memo file missing, ...), for display.
     const std::vector<std::string>& warnings() const;
     // Where the table lives, for messages.
     std::string sourceDescription() const;
+    // Records of the table marked deleted (hidden from the set): those found at open and those
+    // this set deleted.
+    long deletedCount() const;
+    // The storage behind the set, for the table-information call.
+    const TableSource& source() const;
 
     // The one listener (the data control); may be null.
     void setListener(RecordsetListener* listener);
@@ -132,6 +140,7 @@ private:
     friend class Field;
     class Impl;
     std::unique_ptr<Impl> m_impl;
+    std::unique_ptr<FieldCollection> m_fields;
 };
 
 }  // namespace engine

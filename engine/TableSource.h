@@ -1,13 +1,13 @@
 // The storage behind a record set: a dBASE table file or a worksheet. Engine-internal seam.
 #pragma once
 
+#include "engine/FieldInfo.h"
+#include "engine/Value.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "engine/FieldInfo.h"
-#include "engine/Value.h"
 
 namespace engine {
 
@@ -40,10 +40,18 @@ public:
     virtual std::uint32_t appendRecord(const Assignments& assigned) = 0;
     virtual void deleteRecord(std::uint32_t physical) = 0;
 
-    // Oddities met while opening, each a sentence for the user.
+    // Oddities met while opening, each a sentence for the user. A source may add more while it
+    // reads (a field holding values that are not what its type says, once per field).
     virtual const std::vector<std::string>& warnings() const = 0;
     // The file behind the source, for messages.
     virtual std::string description() const = 0;
+
+    // Why the source cannot be written ("its memo file is missing"), when isWritable() is false
+    // for a reason of the file's own; empty otherwise.
+    virtual std::string readOnlyReason() const { return {}; }
+    // What the table-information command shows about the file, in order: label and value
+    // ("Format", "dBASE IV/5 table with memo (0x8B)"), ("Code page", "1252 (Windows ANSI)").
+    virtual std::vector<std::pair<std::string, std::string>> properties() const { return {}; }
 };
 
 }  // namespace engine

@@ -4,15 +4,16 @@
 #include <compare>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace engine {
 
 // A calendar date, optionally with a time of day (worksheet cells carry times; dBASE dates do not).
 struct Date {
-    int year = 1;   // 1..9999
-    int month = 1;  // 1..12
-    int day = 1;    // 1..31, valid for the month
+    int year = 1;                        // 1..9999
+    int month = 1;                       // 1..12
+    int day = 1;                         // 1..31, valid for the month
     std::int64_t microsecondsOfDay = 0;  // 0 ..< 86'400'000'000
 
     friend bool operator==(const Date&, const Date&) = default;
@@ -23,6 +24,8 @@ struct Date {
     bool isValid() const;
     // "YYYY-MM-DD", or "YYYY-MM-DDTHH:MM:SS[.ffffff]" when there is a time of day.
     std::string toIsoString() const;
+    // Appends toIsoString() to out without a temporary.
+    void appendIso(std::string& out) const;
 };
 
 // The engine's variant. Text is UTF-8. A number read from a table keeps the exact decimal text
@@ -56,6 +59,20 @@ public:
     // otherwise the shortest text that reads back as the same double, never exponent notation),
     // dates as Date::toIsoString(), booleans "true"/"false".
     std::string toString() const;
+    // Appends toString() to out without a temporary.
+    void appendTo(std::string& out) const;
+
+    // In-place assignment for readers that refill one row buffer record after record: a value
+    // that already holds text (or an exact number) keeps its string's capacity, so reading a
+    // table row by row does not allocate once the buffer has warmed up.
+    void setNull();
+    // Makes the value an empty text and returns its string to fill.
+    std::string& assignText();
+    // Makes the value the number `value` and returns its exact text, emptied, for the caller to
+    // fill (or leave empty).
+    std::string& assignNumber(double value);
+    void setDate(const Date& date);
+    void setBoolean(bool value);
 
     // Same kind and same value; numbers compare by their double.
     friend bool operator==(const Value& a, const Value& b);
@@ -67,5 +84,8 @@ private:
     };
     std::variant<std::monostate, std::string, Number, Date, bool> m_data;
 };
+
+// Appends the shortest plain decimal text that reads back as value (no exponent).
+void appendPlainDecimal(std::string& out, double value);
 
 }  // namespace engine

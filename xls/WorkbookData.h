@@ -29,12 +29,12 @@ struct Cell {
     std::uint32_t row = 0;     // 0-based, < kMaxRows
     std::uint16_t column = 0;  // 0-based, < kMaxColumns
     CellType type = CellType::Number;
-    double number = 0;          // Number: the value, or a date serial when format is a date/time
-    std::string text;           // Text: UTF-8, never empty when written
-    bool boolean = false;       // Boolean
-    std::uint8_t errorCode = 0; // Error: 0x00 #NULL!, 0x07 #DIV/0!, ... 0x2A #N/A
+    double number = 0;           // Number: the value, or a date serial when format is a date/time
+    std::string text;            // Text: UTF-8, never empty when written
+    bool boolean = false;        // Boolean
+    std::uint8_t errorCode = 0;  // Error: 0x00 #NULL!, 0x07 #DIV/0!, ... 0x2A #N/A
     NumberFormat format = NumberFormat::General;
-    bool fromFormula = false;   // read: the cached result of a formula
+    bool fromFormula = false;  // read: the cached result of a formula
 };
 
 enum class SheetVisibility { Visible, Hidden, VeryHidden };
@@ -57,6 +57,14 @@ struct WorkbookData {
     // would lose these.
     std::vector<std::string> unsupportedContent;
 };
+
+// The display text of a BIFF8 error code ("#DIV/0!" for 0x07); "#UNKNOWN!" for a code that
+// does not exist.
+std::string errorText(std::uint8_t code);
+
+// True when two sheet names (UTF-8) are the same without regard to case, as the format compares
+// them.
+bool sameSheetName(const std::string& a, const std::string& b);
 
 // Reads every sheet of a BIFF8 workbook. Throws XlsError with a clear description for a file
 // that is missing, not a compound file, damaged, not BIFF8 (BIFF2-5, xlsx), or password-protected.

@@ -2,12 +2,110 @@
 
 #include "engine/EngineError.h"
 #include "engine/TableSource.h"
+#include "engine/xls/WorksheetTable.h"
+#include "xls/WorkbookData.h"
 
 namespace engine {
 
+namespace {
+
+const char* const kReadOnly = "The worksheet is opened read-only.";
+
+// A worksheet loaded into memory once; records are served by number and never change.
+class XlsSheetSource : public TableSource {
+public:
+    XlsSheetSource(std::string description, const xls::Sheet& sheet, bool date1904)
+        : m_description(std::move(description)), m_table(sheet, date1904) {}
+
+    const std::vector<FieldInfo>& fields() const override { return m_table.fields(); }
+    std::uint32_t physicalCount() const override { return m_table.recordCount(); }
+    std::vector<std::uint32_t> deletedRecords() const override { return {}; }
+
+    void readRecord(std::uint32_t physical, std::vector<Value>& values) const override {
+        checkRecord(physical);
+        values.resize(m_table.fields().size());
+        for (std::size_t field = 0; field < values.size(); ++field) {
+            values[field] = m_table.value(physical, field);
+        }
+    }
+
+    Value readField(std::uint32_t physical, int field) const override {
+        checkRecord(physical);
+        if (field < 0 || static_cast<std::size_t>(field) >= m_table.fields().size()) {
+            throw EngineError("Field number " + std::to_string(field) + " does not exist in " +
+                              m_description + ".");
+        }
+        return m_table.value(physical, static_cast<std::size_t>(field));
+    }
+
+    bool isWritable() const override { return false; }
+    Value prepareValue(int, const Value&) const override { throw EngineError(kReadOnly); }
+    void updateRecord(std::uint32_t, const Assignments&) override { throw EngineError(kReadOnly); }
+    std::uint32_t appendRecord(const Assignments&) override { throw EngineError(kReadOnly); }
+    void deleteRecord(std::uint32_t) override { throw EngineError(kReadOnly); }
+
+    const std::vector<std::string>& warnings() const override { return m_table.warnings(); }
+    std::string description() const override { return m_description; }
+
+private:
+    void checkRecord(std::uint32_t physical) const {
+        if (physical >= m_table.recordCount()) {
+            throw EngineError("Record " + std::to_string(std::uint64_t(physical) + 1) +
+                              " does not exist in " + m_description + ".");
+        }
+    }
+
+    std::string m_description;
+    WorksheetTable m_table;
+};
+
+const char* kindName(xls::SheetKind kind) {
+    switch (kind) {
+        case xls::SheetKind::Chart:
+            return "a chart sheet";
+        case xls::SheetKind::Macro:
+            return "a macro sheet";
+        case xls::SheetKind::Worksheet:
+        case xls::SheetKind::Other:
+            break;
+    }
+    return "a sheet of another kind";
+}
+
+const xls::Sheet* findSheet(const xls::WorkbookData& workbook, const std::string& name) {
+    for (const xls::Sheet& sheet : workbook.sheets) {
+        if (xls::sameSheetName(sheet.name, name)) return &sheet;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 std::unique_ptr<TableSource> openWorksheet(const std::string& workbookPath,
-                                           const std::string& /*sheetName*/) {
-    throw EngineError("Cannot open " + workbookPath + ": workbooks are not supported yet.");
+                                           const std::string& sheetName) {
+    xls::WorkbookData workbook;
+    try {
+        workbook = xls::readWorkbook(workbookPath);
+    } catch (const xls::XlsError& error) {
+        throw EngineError(error.what());
+    }
+    const xls::Sheet* sheet = findSheet(workbook, sheetName);
+    // The table name of a worksheet carries a "$" ("Sheet1$"); the sheet's own name does not.
+    if (sheet == nullptr && !sheetName.empty() && sheetName.back() == '$') {
+        sheet = findSheet(workbook, sheetName.substr(0, sheetName.size() - 1));
+    }
+    if (sheet == nullptr) {
+        std::string shown = sheetName;
+        if (!shown.empty() && shown.back() == '$') shown.pop_back();
+        throw EngineError("The workbook \"" + workbookPath + "\" has no worksheet named " +
+                          shown + ".");
+    }
+    if (sheet->kind != xls::SheetKind::Worksheet) {
+        throw EngineError("The sheet \"" + sheet->name + "\" of the workbook \"" + workbookPath +
+                          "\" is " + kindName(sheet->kind) + ", not a worksheet.");
+    }
+    return std::make_unique<XlsSheetSource>(workbookPath + " (worksheet " + sheet->name + ")",
+                                            *sheet, workbook.date1904);
 }
 
 }  // namespace engine

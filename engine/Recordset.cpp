@@ -1,0 +1,371 @@
+#include "engine/Recordset.h"
+
+#include "engine/EngineError.h"
+#include "engine/RecordsetListener.h"
+#include "engine/TableSource.h"
+#include "engine/dbf/FileNames.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace engine {
+
+namespace {
+
+constexpr const char* kNoCurrentRecord = "No current record.";
+constexpr const char* kRecordDeleted = "Record is deleted.";
+constexpr const char* kNotEditing = "Update or CancelUpdate without AddNew or Edit.";
+
+}  // namespace
+
+class Recordset::Impl {
+public:
+    // Where the cursor stands: on a live record, before the first, after the last, or on the
+    // record this set has just deleted (until the next move).
+    enum class Cursor { Record, Before, After, Deleted };
+
+    Impl(std::unique_ptr<TableSource> tableSource, Kind setKind, bool readOnly)
+        : source(std::move(tableSource)), kind(setKind) {
+        updatable = kind == Kind::Dynaset && !readOnly && source->isWritable();
+        if (kind == Kind::Snapshot) {
+            whyReadOnly = "a snapshot cannot be changed";
+        } else if (readOnly) {
+            whyReadOnly = "it was opened read-only";
+        } else if (!source->isWritable()) {
+            whyReadOnly = source->readOnlyReason();
+        }
+        physicalCount = source->physicalCount();
+        hidden = source->deletedRecords();
+        deleted = static_cast<long>(hidden.size());
+        cursor = liveCount() > 0 ? Cursor::Record : Cursor::Before;
+        position = liveCount() > 0 ? 0 : -1;
+    }
+
+    long liveCount() const {
+        return static_cast<long>(physicalCount) - static_cast<long>(hidden.size());
+    }
+
+    // Position -> physical number: the position plus the hidden slots before the record. The
+    // hidden list is ascending, so hidden[i] - i (live records before hidden[i]) is too.
+    std::uint32_t toPhysical(long pos) const {
+        std::size_t low = 0, high = hidden.size();
+        while (low < high) {
+            std::size_t mid = (low + high) / 2;
+            if (static_cast<long>(hidden[mid]) - static_cast<long>(mid) <= pos) {
+                low = mid + 1;
+            } else {
+                high = mid;
+            }
+        }
+        return static_cast<std::uint32_t>(pos + static_cast<long>(low));
+    }
+
+    long toPosition(std::uint32_t physical) const {
+        auto before = std::lower_bound(hidden.begin(), hidden.end(), physical) - hidden.begin();
+        return static_cast<long>(physical) - static_cast<long>(before);
+    }
+
+    void hide(std::uint32_t physical) {
+        hidden.insert(std::lower_bound(hidden.begin(), hidden.end(), physical), physical);
+    }
+
+    void checkPosition(long pos) const {
+        if (pos < 0 || pos >= liveCount()) {
+            throw EngineError("There is no record at position " + std::to_string(pos) +
+                              " (the record set has " + std::to_string(liveCount()) + " records).");
+        }
+    }
+
+    void requireUpdatable() const {
+        if (updatable) return;
+        std::string message = "Cannot update: the record set is read-only";
+        if (!whyReadOnly.empty()) message += " (" + whyReadOnly + ")";
+        throw EngineError(message + ".");
+    }
+
+    void requireCurrent() const {
+        if (cursor == Cursor::Deleted) throw EngineError(kRecordDeleted);
+        if (cursor != Cursor::Record) throw EngineError(kNoCurrentRecord);
+    }
+
+    void dropPending() {
+        mode = EditMode::None;
+        pending.clear();
+    }
+
+    void moveTo(Cursor where, long pos) {
+        dropPending();
+        cursor = where;
+        position = where == Cursor::Record ? pos : -1;
+        if (listener != nullptr) listener->recordPositionChanged();
+    }
+
+    std::unique_ptr<TableSource> source;
+    Kind kind;
+    bool updatable = false;
+    std::string whyReadOnly;
+    std::uint32_t physicalCount = 0;
+    // Physical numbers this set does not show, ascending: records marked deleted, and slots
+    // other programs appended after the set was opened.
+    std::vector<std::uint32_t> hidden;
+    long deleted = 0;
+
+    Cursor cursor = Cursor::Before;
+    long position = -1;  // on a record: its position; after Delete: where it stood
+    long deletedAt = -1;
+
+    EditMode mode = EditMode::None;
+    std::vector<std::optional<Value>> pending;
+
+    RecordsetListener* listener = nullptr;
+};
+
+// ---- Field ----
+
+Field::Field(Recordset& owner, int index) : m_owner(&owner), m_index(index) {}
+
+const FieldInfo& Field::info() const {
+    return m_owner->fieldInfos()[static_cast<std::size_t>(m_index)];
+}
+
+const std::string& Field::Name() const { return info().name; }
+
+Value Field::GetValue() const {
+    const Recordset::Impl& impl = *m_owner->m_impl;
+    if (impl.mode != Recordset::EditMode::None) {
+        const std::optional<Value>& assigned = impl.pending[static_cast<std::size_t>(m_index)];
+        if (assigned) return *assigned;
+        if (impl.mode == Recordset::EditMode::AddNew) return Value();
+    }
+    impl.requireCurrent();
+    return impl.source->readField(impl.toPhysical(impl.position), m_index);
+}
+
+void Field::SetValue(const Value& value) {
+    Recordset::Impl& impl = *m_owner->m_impl;
+    impl.requireUpdatable();
+    if (impl.mode == Recordset::EditMode::None) {
+        throw EngineError("Cannot set field " + Name() +
+                          ": the record is not being edited (call Edit or AddNew first).");
+    }
+    impl.pending[static_cast<std::size_t>(m_index)] = impl.source->prepareValue(m_index, value);
+}
+
+// ---- FieldCollection ----
+
+FieldCollection::FieldCollection(Recordset& owner, int count) {
+    for (int i = 0; i < count; ++i) m_fields.push_back(std::make_unique<Field>(owner, i));
+}
+
+Field& FieldCollection::Item(int index) {
+    return const_cast<Field&>(std::as_const(*this).Item(index));
+}
+
+Field& FieldCollection::Item(std::string_view name) {
+    return const_cast<Field&>(std::as_const(*this).Item(name));
+}
+
+const Field& FieldCollection::Item(int index) const {
+    if (index < 0 || index >= Count()) {
+        throw EngineError("There is no field number " + std::to_string(index) + " (the table has " +
+                          std::to_string(Count()) + " fields).");
+    }
+    return *m_fields[static_cast<std::size_t>(index)];
+}
+
+const Field& FieldCollection::Item(std::string_view name) const {
+    for (const auto& field : m_fields) {
+        if (dbf::equalsIgnoringCase(field->Name(), name)) return *field;
+    }
+    throw EngineError("The table has no field named " + std::string(name) + ".");
+}
+
+// ---- Recordset ----
+
+Recordset::Recordset(std::unique_ptr<TableSource> source, Kind kind, bool readOnly)
+    : m_impl(std::make_unique<Impl>(std::move(source), kind, readOnly)),
+      m_fields(std::make_unique<FieldCollection>(
+          *this, static_cast<int>(m_impl->source->fields().size()))) {}
+
+Recordset::~Recordset() = default;
+
+bool Recordset::IsBOF() const {
+    const Impl& impl = *m_impl;
+    return impl.cursor == Impl::Cursor::Before ||
+           (impl.cursor == Impl::Cursor::After && impl.liveCount() == 0);
+}
+
+bool Recordset::IsEOF() const {
+    const Impl& impl = *m_impl;
+    return impl.cursor == Impl::Cursor::After ||
+           (impl.cursor == Impl::Cursor::Before && impl.liveCount() == 0);
+}
+
+long Recordset::RecordCount() const { return m_impl->liveCount(); }
+
+long Recordset::AbsolutePosition() const {
+    return m_impl->cursor == Impl::Cursor::Record ? m_impl->position : -1;
+}
+
+void Recordset::SetAbsolutePosition(long position) {
+    m_impl->checkPosition(position);
+    m_impl->moveTo(Impl::Cursor::Record, position);
+}
+
+void Recordset::MoveFirst() {
+    if (m_impl->liveCount() == 0) throw EngineError(kNoCurrentRecord);
+    m_impl->moveTo(Impl::Cursor::Record, 0);
+}
+
+void Recordset::MoveLast(int /*options*/) {
+    if (m_impl->liveCount() == 0) throw EngineError(kNoCurrentRecord);
+    m_impl->moveTo(Impl::Cursor::Record, m_impl->liveCount() - 1);
+}
+
+void Recordset::MoveNext() {
+    Impl& impl = *m_impl;
+    long count = impl.liveCount();
+    if (count == 0) throw EngineError(kNoCurrentRecord);
+    long next = 0;
+    switch (impl.cursor) {
+        case Impl::Cursor::Record:
+            next = impl.position + 1;
+            break;
+        case Impl::Cursor::Before:
+            next = 0;
+            break;
+        case Impl::Cursor::After:
+            throw EngineError(kNoCurrentRecord);
+        case Impl::Cursor::Deleted:
+            // The record after the deleted one has taken its position.
+            next = impl.deletedAt;
+            break;
+    }
+    if (next < count) {
+        impl.moveTo(Impl::Cursor::Record, next);
+    } else {
+        impl.moveTo(Impl::Cursor::After, -1);
+    }
+}
+
+void Recordset::MovePrevious() {
+    Impl& impl = *m_impl;
+    long count = impl.liveCount();
+    if (count == 0) throw EngineError(kNoCurrentRecord);
+    long previous = 0;
+    switch (impl.cursor) {
+        case Impl::Cursor::Record:
+            previous = impl.position - 1;
+            break;
+        case Impl::Cursor::Before:
+            throw EngineError(kNoCurrentRecord);
+        case Impl::Cursor::After:
+            previous = count - 1;
+            break;
+        case Impl::Cursor::Deleted:
+            previous = impl.deletedAt - 1;
+            break;
+    }
+    if (previous >= 0) {
+        impl.moveTo(Impl::Cursor::Record, std::min(previous, count - 1));
+    } else {
+        impl.moveTo(Impl::Cursor::Before, -1);
+    }
+}
+
+void Recordset::AddNew() {
+    Impl& impl = *m_impl;
+    impl.requireUpdatable();
+    impl.mode = EditMode::AddNew;
+    impl.pending.assign(impl.source->fields().size(), std::nullopt);
+}
+
+void Recordset::Edit() {
+    Impl& impl = *m_impl;
+    impl.requireUpdatable();
+    impl.requireCurrent();
+    impl.mode = EditMode::Edit;
+    impl.pending.assign(impl.source->fields().size(), std::nullopt);
+}
+
+void Recordset::Update(int /*updateType*/, bool /*force*/) {
+    Impl& impl = *m_impl;
+    if (impl.mode == EditMode::None) throw EngineError(kNotEditing);
+    TableSource::Assignments assigned;
+    for (std::size_t i = 0; i < impl.pending.size(); ++i) {
+        if (impl.pending[i]) assigned.emplace_back(static_cast<int>(i), *impl.pending[i]);
+    }
+    if (impl.mode == EditMode::Edit) {
+        impl.requireCurrent();
+        impl.source->updateRecord(impl.toPhysical(impl.position), assigned);
+        impl.dropPending();
+        if (impl.listener != nullptr) impl.listener->recordChanged(impl.position);
+        return;
+    }
+    std::uint32_t physical = impl.source->appendRecord(assigned);
+    // Slots between the last one this set knows and the new record were appended by another
+    // program meanwhile; they stay out of this set, as dynasets show only their own additions.
+    for (std::uint32_t slot = impl.physicalCount; slot < physical; ++slot) {
+        impl.hidden.push_back(slot);
+    }
+    impl.physicalCount = std::max(impl.physicalCount, physical + 1);
+    impl.dropPending();
+    if (impl.listener != nullptr) impl.listener->recordAppended(impl.toPosition(physical));
+}
+
+void Recordset::CancelUpdate() {
+    if (m_impl->mode == EditMode::None) throw EngineError(kNotEditing);
+    m_impl->dropPending();
+}
+
+void Recordset::Delete() {
+    Impl& impl = *m_impl;
+    impl.requireUpdatable();
+    impl.requireCurrent();
+    long position = impl.position;
+    std::uint32_t physical = impl.toPhysical(position);
+    impl.source->deleteRecord(physical);
+    impl.hide(physical);
+    ++impl.deleted;
+    impl.dropPending();
+    impl.cursor = Impl::Cursor::Deleted;
+    impl.deletedAt = position;
+    impl.position = -1;
+    if (impl.listener != nullptr) impl.listener->recordRemoved(position);
+}
+
+FieldCollection& Recordset::Fields() { return *m_fields; }
+const FieldCollection& Recordset::Fields() const { return *m_fields; }
+
+Recordset::Kind Recordset::kind() const { return m_impl->kind; }
+bool Recordset::Updatable() const { return m_impl->updatable; }
+Recordset::EditMode Recordset::editMode() const { return m_impl->mode; }
+const std::vector<FieldInfo>& Recordset::fieldInfos() const { return m_impl->source->fields(); }
+
+std::vector<Value> Recordset::readRow(long position) const {
+    std::vector<Value> row;
+    readRowInto(position, row);
+    return row;
+}
+
+void Recordset::readRowInto(long position, std::vector<Value>& row) const {
+    m_impl->checkPosition(position);
+    m_impl->source->readRecord(m_impl->toPhysical(position), row);
+}
+
+Value Recordset::readValue(long position, int fieldIndex) const {
+    m_impl->checkPosition(position);
+    if (fieldIndex < 0 || static_cast<std::size_t>(fieldIndex) >= fieldInfos().size()) {
+        throw EngineError("There is no field number " + std::to_string(fieldIndex) + ".");
+    }
+    return m_impl->source->readField(m_impl->toPhysical(position), fieldIndex);
+}
+
+const std::vector<std::string>& Recordset::warnings() const { return m_impl->source->warnings(); }
+std::string Recordset::sourceDescription() const { return m_impl->source->description(); }
+long Recordset::deletedCount() const { return m_impl->deleted; }
+const TableSource& Recordset::source() const { return *m_impl->source; }
+
+void Recordset::setListener(RecordsetListener* listener) { m_impl->listener = listener; }
+
+}  // namespace engine

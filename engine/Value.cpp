@@ -1,0 +1,235 @@
+#include "engine/Value.h"
+
+#include "engine/EngineError.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace engine {
+
+namespace {
+
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysInMonth(int year, int month) {
+    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
+void appendDigits(std::string& out, std::int64_t value, int width) {
+    std::array<char, 24> buffer{};
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    (void)error;
+    auto length = static_cast<int>(end - buffer.data());
+    for (int i = length; i < width; ++i) out.push_back('0');
+    out.append(buffer.data(), end);
+}
+
+const char* kindName(Value::Kind kind) {
+    switch (kind) {
+        case Value::Kind::Null:
+            return "empty";
+        case Value::Kind::Text:
+            return "text";
+        case Value::Kind::Number:
+            return "a number";
+        case Value::Kind::Date:
+            return "a date";
+        case Value::Kind::Boolean:
+            return "a logical value";
+    }
+    return "unknown";
+}
+
+[[noreturn]] void wrongKind(Value::Kind actual, const char* wanted) {
+    throw EngineError(std::string("The value is ") + kindName(actual) + ", not " + wanted + ".");
+}
+
+}  // namespace
+
+bool Date::isValid() const {
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           day <= daysInMonth(year, month) && microsecondsOfDay >= 0 &&
+           microsecondsOfDay < 86'400'000'000;
+}
+
+void Date::appendIso(std::string& out) const {
+    appendDigits(out, year, 4);
+    out.push_back('-');
+    appendDigits(out, month, 2);
+    out.push_back('-');
+    appendDigits(out, day, 2);
+    if (!hasTime()) return;
+    std::int64_t seconds = microsecondsOfDay / 1'000'000;
+    std::int64_t fraction = microsecondsOfDay % 1'000'000;
+    out.push_back('T');
+    appendDigits(out, seconds / 3600, 2);
+    out.push_back(':');
+    appendDigits(out, seconds / 60 % 60, 2);
+    out.push_back(':');
+    appendDigits(out, seconds % 60, 2);
+    if (fraction != 0) {
+        out.push_back('.');
+        appendDigits(out, fraction, 6);
+    }
+}
+
+std::string Date::toIsoString() const {
+    std::string out;
+    appendIso(out);
+    return out;
+}
+
+void appendPlainDecimal(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += std::isnan(value) ? "NaN" : (value < 0 ? "-Infinity" : "Infinity");
+        return;
+    }
+    if (value == 0) value = 0;  // no "-0"
+    // A double in fixed notation needs at most 309 integer digits plus the shortest fraction.
+    std::array<char, 400> buffer{};
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed);
+    if (error == std::errc()) out.append(buffer.data(), end);
+}
+
+Value Value::text(std::string utf8) {
+    Value v;
+    v.m_data = std::move(utf8);
+    return v;
+}
+
+Value Value::number(double value) { return number(value, {}); }
+
+Value Value::number(double value, std::string exactText) {
+    Value v;
+    v.m_data = Number{value, std::move(exactText)};
+    return v;
+}
+
+Value Value::date(const Date& date) {
+    Value v;
+    v.m_data = date;
+    return v;
+}
+
+Value Value::boolean(bool value) {
+    Value v;
+    v.m_data = value;
+    return v;
+}
+
+Value::Kind Value::kind() const { return static_cast<Kind>(m_data.index()); }
+
+const std::string& Value::asText() const {
+    if (auto* text = std::get_if<std::string>(&m_data)) return *text;
+    wrongKind(kind(), "text");
+}
+
+double Value::asNumber() const {
+    if (auto* number = std::get_if<Number>(&m_data)) return number->value;
+    wrongKind(kind(), "a number");
+}
+
+const Date& Value::asDate() const {
+    if (auto* date = std::get_if<Date>(&m_data)) return *date;
+    wrongKind(kind(), "a date");
+}
+
+bool Value::asBoolean() const {
+    if (auto* boolean = std::get_if<bool>(&m_data)) return *boolean;
+    wrongKind(kind(), "a logical value");
+}
+
+const std::string& Value::exactNumberText() const {
+    static const std::string kEmpty;
+    if (auto* number = std::get_if<Number>(&m_data)) return number->exact;
+    return kEmpty;
+}
+
+void Value::appendTo(std::string& out) const {
+    switch (kind()) {
+        case Kind::Null:
+            return;
+        case Kind::Text:
+            out += std::get<std::string>(m_data);
+            return;
+        case Kind::Number: {
+            const Number& number = std::get<Number>(m_data);
+            if (!number.exact.empty()) {
+                out += number.exact;
+            } else {
+                appendPlainDecimal(out, number.value);
+            }
+            return;
+        }
+        case Kind::Date:
+            std::get<Date>(m_data).appendIso(out);
+            return;
+        case Kind::Boolean:
+            out += std::get<bool>(m_data) ? "true" : "false";
+            return;
+    }
+}
+
+std::string Value::toString() const {
+    std::string out;
+    appendTo(out);
+    return out;
+}
+
+void Value::setNull() { m_data = std::monostate{}; }
+
+std::string& Value::assignText() {
+    if (auto* text = std::get_if<std::string>(&m_data)) {
+        text->clear();
+        return *text;
+    }
+    if (auto* number = std::get_if<Number>(&m_data)) {
+        // Reuse the exact text's buffer for the text.
+        std::string buffer = std::move(number->exact);
+        buffer.clear();
+        m_data = std::move(buffer);
+        return std::get<std::string>(m_data);
+    }
+    return m_data.emplace<std::string>();
+}
+
+std::string& Value::assignNumber(double value) {
+    if (auto* number = std::get_if<Number>(&m_data)) {
+        number->value = value;
+        number->exact.clear();
+        return number->exact;
+    }
+    if (auto* text = std::get_if<std::string>(&m_data)) {
+        std::string buffer = std::move(*text);
+        buffer.clear();
+        m_data = Number{value, std::move(buffer)};
+        return std::get<Number>(m_data).exact;
+    }
+    return m_data.emplace<Number>(Number{value, {}}).exact;
+}
+
+void Value::setDate(const Date& date) { m_data = date; }
+
+void Value::setBoolean(bool value) { m_data = value; }
+
+bool operator==(const Value& a, const Value& b) {
+    if (a.kind() != b.kind()) return false;
+    switch (a.kind()) {
+        case Value::Kind::Null:
+            return true;
+        case Value::Kind::Text:
+            return a.asText() == b.asText();
+        case Value::Kind::Number:
+            return a.asNumber() == b.asNumber();
+        case Value::Kind::Date:
+            return a.asDate() == b.asDate();
+        case Value::Kind::Boolean:
+            return a.asBoolean() == b.asBoolean();
+    }
+    return false;
+}
+
+}  // namespace engine

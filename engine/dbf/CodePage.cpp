@@ -1,0 +1,563 @@
+#include "engine/dbf/CodePage.h"
+
+#include "engine/EngineError.h"
+
+#include <array>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <iconv.h>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace engine::dbf {
+
+namespace {
+
+struct LanguageDriver {
+    std::uint8_t id;
+    int codePage;
+};
+
+// Language driver bytes and the code pages they name.
+constexpr LanguageDriver kLanguageDrivers[] = {
+    {0x01, 437},  {0x02, 850},  {0x03, 1252},  {0x04, 10000}, {0x08, 865},   {0x09, 437},
+    {0x0A, 850},  {0x0B, 437},  {0x0D, 437},   {0x0E, 850},   {0x0F, 437},   {0x10, 850},
+    {0x11, 437},  {0x12, 850},  {0x13, 932},   {0x14, 850},   {0x15, 437},   {0x16, 850},
+    {0x17, 865},  {0x18, 437},  {0x19, 437},   {0x1A, 850},   {0x1B, 437},   {0x1C, 863},
+    {0x1D, 850},  {0x1F, 852},  {0x22, 852},   {0x23, 852},   {0x24, 860},   {0x25, 850},
+    {0x26, 866},  {0x37, 850},  {0x40, 852},   {0x4D, 936},   {0x4E, 949},   {0x4F, 950},
+    {0x50, 874},  {0x57, 1252}, {0x58, 1252},  {0x59, 1252},  {0x64, 852},   {0x65, 866},
+    {0x66, 865},  {0x67, 861},  {0x68, 895},   {0x69, 620},   {0x6A, 737},   {0x6B, 857},
+    {0x78, 950},  {0x79, 949},  {0x7A, 936},   {0x7B, 932},   {0x7C, 874},   {0x7D, 1255},
+    {0x7E, 1256}, {0x87, 852},  {0x96, 10007}, {0x97, 10029}, {0x98, 10006}, {0xC8, 1250},
+    {0xC9, 1251}, {0xCA, 1254}, {0xCB, 1253},  {0xCC, 1257},  {0xF0, 65001},
+};
+
+const char* codePageTitle(int number) {
+    switch (number) {
+        case 437:
+            return "US MS-DOS";
+        case 620:
+            return "Mazovia (Polish) MS-DOS";
+        case 737:
+            return "Greek MS-DOS";
+        case 850:
+            return "International MS-DOS";
+        case 852:
+            return "Eastern European MS-DOS";
+        case 857:
+            return "Turkish MS-DOS";
+        case 860:
+            return "Portuguese MS-DOS";
+        case 861:
+            return "Icelandic MS-DOS";
+        case 863:
+            return "French Canadian MS-DOS";
+        case 865:
+            return "Nordic MS-DOS";
+        case 866:
+            return "Russian MS-DOS";
+        case 874:
+            return "Thai";
+        case 895:
+            return "Kamenicky (Czech) MS-DOS";
+        case 932:
+            return "Japanese Shift-JIS";
+        case 936:
+            return "Simplified Chinese GBK";
+        case 949:
+            return "Korean";
+        case 950:
+            return "Traditional Chinese Big5";
+        case 1250:
+            return "Eastern European Windows";
+        case 1251:
+            return "Cyrillic Windows";
+        case 1252:
+            return "Windows ANSI";
+        case 1253:
+            return "Greek Windows";
+        case 1254:
+            return "Turkish Windows";
+        case 1255:
+            return "Hebrew Windows";
+        case 1256:
+            return "Arabic Windows";
+        case 1257:
+            return "Baltic Windows";
+        case 1258:
+            return "Vietnamese Windows";
+        case 10000:
+            return "Macintosh Roman";
+        case 10006:
+            return "Macintosh Greek";
+        case 10007:
+            return "Macintosh Cyrillic";
+        case 10029:
+            return "Macintosh Central European";
+        case 65001:
+            return "UTF-8";
+        default:
+            return nullptr;
+    }
+}
+
+bool converterExists(const std::string& name) {
+    iconv_t cd = iconv_open("UTF-8", name.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
+}
+
+std::string converterForNumber(int number) {
+    switch (number) {
+        case 65001:
+            return "UTF-8";
+        case 10000:
+            return "MACINTOSH";
+        case 10007:
+            return "MAC-CYRILLIC";
+        case 10029:
+            return "MAC-CENTRALEUROPE";
+        case 10006:  // no converter in glibc
+        case 620:
+        case 895:
+            return {};
+        default: {
+            std::string name = "CP" + std::to_string(number);
+            return converterExists(name) ? name : std::string();
+        }
+    }
+}
+
+CodePage makeCodePage(int number) {
+    CodePage page;
+    page.number = number;
+    page.converter = converterForNumber(number);
+    const char* title = codePageTitle(number);
+    page.name = std::to_string(number);
+    if (title != nullptr) page.name += std::string(" (") + title + ")";
+    return page;
+}
+
+std::string upperTrimmed(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+    std::string out(text.substr(begin, end - begin));
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::optional<int> parseNumber(std::string_view text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value <= 0) return {};
+    return value;
+}
+
+// Names users and .cpg files give, resolved to a code page; nullopt when nothing converts it.
+std::optional<CodePage> resolveName(std::string_view text) {
+    std::string name = upperTrimmed(text);
+    if (name.empty()) return {};
+    if (name == "UTF-8" || name == "UTF8" || name == "65001") return makeCodePage(65001);
+    if (name.rfind("LDID/", 0) == 0) {
+        auto id = parseNumber(std::string_view(name).substr(5));
+        if (!id || *id > 255) return {};
+        return codePageForLanguageDriver(static_cast<std::uint8_t>(*id));
+    }
+    std::string_view digits = name;
+    for (std::string_view prefix : {"ANSI ", "OEM ", "CP", "WINDOWS-", "IBM"}) {
+        if (digits.rfind(prefix, 0) == 0) {
+            digits.remove_prefix(prefix.size());
+            break;
+        }
+    }
+    if (auto number = parseNumber(digits)) {
+        CodePage page = makeCodePage(*number);
+        if (page.converter.empty() && codePageTitle(*number) == nullptr) return {};
+        return page;
+    }
+    // Only plausible encoding names reach iconv, which reads a few odd ones ("", "?") as the
+    // machine's locale.
+    bool plausible = name.size() >= 2 && std::isalnum(static_cast<unsigned char>(name[0]));
+    for (char c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) &&
+            std::string_view("-_.:").find(c) == std::string_view::npos) {
+            plausible = false;
+        }
+    }
+    if (!plausible || !converterExists(name)) return {};
+    CodePage page;
+    page.converter = name;
+    page.name = name;
+    return page;
+}
+
+// ---- Converters ----
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// One byte to one character through a table; the inverse table serves writing.
+class SingleByteCodec final : public TextCodec {
+public:
+    SingleByteCodec(std::string converter, const std::array<char32_t, 256>& characters)
+        : TextCodec(std::move(converter)) {
+        m_asciiIdentity = true;
+        for (std::size_t b = 0; b < 256; ++b) {
+            std::string utf8;
+            appendUtf8(utf8, characters[b]);
+            m_decoded[b].length = static_cast<std::uint8_t>(utf8.size());
+            for (std::size_t i = 0; i < utf8.size(); ++i) m_decoded[b].bytes[i] = utf8[i];
+            m_encoded.emplace(characters[b], static_cast<std::uint8_t>(b));
+            if (b < 0x80 && characters[b] != b) m_asciiIdentity = false;
+        }
+    }
+
+    void decode(const std::uint8_t* bytes, std::size_t size, std::string& out) const override {
+        std::size_t start = out.size();
+        out.resize(start + size * 3);
+        char* p = out.data() + start;
+        for (std::size_t i = 0; i < size; ++i) {
+            std::uint8_t b = bytes[i];
+            if (b < 0x80 && m_asciiIdentity) {
+                *p++ = static_cast<char>(b);
+                continue;
+            }
+            const Decoded& d = m_decoded[b];
+            for (std::uint8_t k = 0; k < d.length; ++k) *p++ = d.bytes[k];
+        }
+        out.resize(static_cast<std::size_t>(p - out.data()));
+    }
+
+    bool encode(std::string_view utf8, std::string& out, char32_t& unencodable) const override {
+        std::size_t pos = 0;
+        while (pos < utf8.size()) {
+            auto b = static_cast<unsigned char>(utf8[pos]);
+            if (b < 0x80 && m_asciiIdentity) {
+                out.push_back(static_cast<char>(b));
+                ++pos;
+                continue;
+            }
+            char32_t character = 0;
+            if (!nextUtf8(utf8, pos, character)) {
+                unencodable = kReplacement;
+                return false;
+            }
+            auto found = m_encoded.find(character);
+            if (found == m_encoded.end()) {
+                unencodable = character;
+                return false;
+            }
+            out.push_back(static_cast<char>(found->second));
+        }
+        return true;
+    }
+
+private:
+    struct Decoded {
+        std::uint8_t length = 0;
+        char bytes[4] = {};
+    };
+    std::array<Decoded, 256> m_decoded{};
+    std::unordered_map<char32_t, std::uint8_t> m_encoded;
+    bool m_asciiIdentity = true;
+};
+
+class Utf8Codec final : public TextCodec {
+public:
+    Utf8Codec() : TextCodec("UTF-8") {}
+
+    void decode(const std::uint8_t* bytes, std::size_t size, std::string& out) const override {
+        std::string_view text(reinterpret_cast<const char*>(bytes), size);
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            std::size_t start = pos;
+            char32_t character = 0;
+            if (nextUtf8(text, pos, character)) {
+                out.append(text.data() + start, pos - start);
+            } else {
+                appendUtf8(out, kReplacement);
+            }
+        }
+    }
+
+    bool encode(std::string_view utf8, std::string& out, char32_t& unencodable) const override {
+        std::size_t pos = 0;
+        while (pos < utf8.size()) {
+            char32_t character = 0;
+            if (!nextUtf8(utf8, pos, character)) {
+                unencodable = kReplacement;
+                return false;
+            }
+        }
+        out.append(utf8);
+        return true;
+    }
+};
+
+// Multi-byte code pages through iconv, one handle per direction, kept open.
+class IconvCodec final : public TextCodec {
+public:
+    explicit IconvCodec(std::string converter) : TextCodec(converter) {
+        m_decoder = iconv_open("UTF-8", converter.c_str());
+        m_encoder = iconv_open(converter.c_str(), "UTF-8");
+        if (m_decoder == kInvalid || m_encoder == kInvalid) {
+            close();
+            throw EngineError("The code page " + converter + " cannot be converted here.");
+        }
+    }
+    ~IconvCodec() override { close(); }
+    IconvCodec(const IconvCodec&) = delete;
+    IconvCodec& operator=(const IconvCodec&) = delete;
+
+    void decode(const std::uint8_t* bytes, std::size_t size, std::string& out) const override {
+        std::lock_guard lock(m_mutex);
+        iconv(m_decoder, nullptr, nullptr, nullptr, nullptr);
+        auto* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+        std::size_t inLeft = size;
+        while (inLeft > 0) {
+            std::size_t start = out.size();
+            out.resize(start + inLeft * 4 + 8);
+            char* outPtr = out.data() + start;
+            std::size_t outLeft = out.size() - start;
+            std::size_t result = iconv(m_decoder, &in, &inLeft, &outPtr, &outLeft);
+            out.resize(static_cast<std::size_t>(outPtr - out.data()));
+            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                // An undecodable byte or a sequence cut short by the field's end.
+                appendUtf8(out, kReplacement);
+                ++in;
+                --inLeft;
+                iconv(m_decoder, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+    }
+
+    bool encode(std::string_view utf8, std::string& out, char32_t& unencodable) const override {
+        std::lock_guard lock(m_mutex);
+        iconv(m_encoder, nullptr, nullptr, nullptr, nullptr);
+        auto* in = const_cast<char*>(utf8.data());
+        std::size_t inLeft = utf8.size();
+        while (inLeft > 0) {
+            std::size_t start = out.size();
+            out.resize(start + inLeft * 4 + 8);
+            char* outPtr = out.data() + start;
+            std::size_t outLeft = out.size() - start;
+            std::size_t result = iconv(m_encoder, &in, &inLeft, &outPtr, &outLeft);
+            out.resize(static_cast<std::size_t>(outPtr - out.data()));
+            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                std::size_t pos = static_cast<std::size_t>(in - utf8.data());
+                if (!nextUtf8(utf8, pos, unencodable)) unencodable = kReplacement;
+                return false;
+            }
+        }
+        // Flush a shift state, if the encoding has one.
+        char tail[16];
+        char* tailPtr = tail;
+        std::size_t tailLeft = sizeof tail;
+        iconv(m_encoder, nullptr, nullptr, &tailPtr, &tailLeft);
+        out.append(tail, static_cast<std::size_t>(tailPtr - tail));
+        return true;
+    }
+
+private:
+    static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
+    void close() {
+        if (m_decoder != kInvalid) iconv_close(m_decoder);
+        if (m_encoder != kInvalid) iconv_close(m_encoder);
+        m_decoder = m_encoder = kInvalid;
+    }
+    mutable std::mutex m_mutex;
+    iconv_t m_decoder = kInvalid;
+    iconv_t m_encoder = kInvalid;
+};
+
+// Decodes each byte alone; nullopt when the encoding needs more than one byte per character.
+std::optional<std::array<char32_t, 256>> singleByteTable(const std::string& converter) {
+    iconv_t cd = iconv_open("UTF-32LE", converter.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        throw EngineError("The code page " + converter + " cannot be converted here.");
+    }
+    std::array<char32_t, 256> characters{};
+    std::array<bool, 256> defined{};
+    bool single = true;
+    for (std::size_t b = 0; b < 256 && single; ++b) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char input = static_cast<char>(b);
+        char* in = &input;
+        std::size_t inLeft = 1;
+        std::array<unsigned char, 16> output{};
+        char* out = reinterpret_cast<char*>(output.data());
+        std::size_t outLeft = output.size();
+        std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+        std::size_t produced = output.size() - outLeft;
+        if (result == static_cast<std::size_t>(-1)) {
+            if (errno == EINVAL) single = false;  // a lead byte of a longer sequence
+            continue;                             // EILSEQ: the byte is undefined
+        }
+        if (produced != 4) {
+            single = produced == 0 ? single : false;
+            continue;
+        }
+        characters[b] = char32_t{output[0]} | (char32_t{output[1]} << 8) |
+                        (char32_t{output[2]} << 16) | (char32_t{output[3]} << 24);
+        defined[b] = true;
+    }
+    iconv_close(cd);
+    if (!single) return {};
+    // Undefined bytes take the code point of the same number, unless a defined byte already
+    // decodes to it; then a private-use point keeps the mapping reversible.
+    std::unordered_map<char32_t, bool> used;
+    for (std::size_t b = 0; b < 256; ++b) {
+        if (defined[b]) used[characters[b]] = true;
+    }
+    for (std::size_t b = 0; b < 256; ++b) {
+        if (defined[b]) continue;
+        auto same = static_cast<char32_t>(b);
+        characters[b] = used.count(same) != 0 ? static_cast<char32_t>(0xF700 + b) : same;
+    }
+    return characters;
+}
+
+}  // namespace
+
+CodePage defaultCodePage() { return makeCodePage(1252); }
+
+std::optional<CodePage> codePageForLanguageDriver(std::uint8_t languageDriver) {
+    for (const LanguageDriver& driver : kLanguageDrivers) {
+        if (driver.id == languageDriver) return makeCodePage(driver.codePage);
+    }
+    return {};
+}
+
+std::optional<CodePage> codePageFromCpg(std::string_view text) { return resolveName(text); }
+
+CodePage codePageFromUserName(const std::string& name) {
+    std::optional<CodePage> page = resolveName(name);
+    if (!page || page->converter.empty()) {
+        throw EngineError("Unknown encoding \"" + name +
+                          "\": give a code page number (such as 1252 or 866), UTF-8, or another "
+                          "encoding name this system can convert.");
+    }
+    return *page;
+}
+
+std::uint8_t languageDriverFor(int codePageNumber) {
+    switch (codePageNumber) {
+        case 437:
+            return 0x01;
+        case 850:
+            return 0x02;
+        case 1252:
+            return 0x03;
+        case 852:
+            return 0x64;
+        case 866:
+            return 0x65;
+        case 1250:
+            return 0xC8;
+        case 1251:
+            return 0xC9;
+        default:
+            return 0;
+    }
+}
+
+std::shared_ptr<const TextCodec> TextCodec::get(const std::string& converter) {
+    static std::mutex mutex;
+    static std::map<std::string, std::shared_ptr<const TextCodec>> codecs;
+    std::lock_guard lock(mutex);
+    auto found = codecs.find(converter);
+    if (found != codecs.end()) return found->second;
+    std::shared_ptr<const TextCodec> codec;
+    std::string upper = upperTrimmed(converter);
+    if (upper == "UTF-8" || upper == "UTF8") {
+        codec = std::make_shared<Utf8Codec>();
+    } else if (auto table = singleByteTable(converter)) {
+        codec = std::make_shared<SingleByteCodec>(converter, *table);
+    } else {
+        codec = std::make_shared<IconvCodec>(converter);
+    }
+    codecs.emplace(converter, codec);
+    return codec;
+}
+
+std::string describeCharacter(char32_t character) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(character));
+    std::string out = buffer;
+    if (character >= 0x20 && character != 0x7F && !(character >= 0x80 && character < 0xA0)) {
+        out += " \"";
+        appendUtf8(out, character);
+        out += "\"";
+    }
+    return out;
+}
+
+bool nextUtf8(std::string_view text, std::size_t& pos, char32_t& character) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(pos);
+    std::size_t length = 0;
+    char32_t value = 0;
+    if (lead < 0x80) {
+        character = lead;
+        ++pos;
+        return true;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+    } else {
+        ++pos;
+        return false;
+    }
+    if (pos + length > text.size()) {
+        ++pos;
+        return false;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        unsigned char next = byte(pos + i);
+        if ((next & 0xC0) != 0x80) {
+            ++pos;
+            return false;
+        }
+        value = (value << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kMinimum[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        ++pos;
+        return false;
+    }
+    character = value;
+    pos += length;
+    return true;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+}  // namespace engine::dbf

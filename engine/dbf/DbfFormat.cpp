@@ -1,0 +1,60 @@
+#include "engine/dbf/DbfFormat.h"
+
+#include <cstdio>
+
+namespace engine::dbf {
+
+VersionInfo describeVersion(std::uint8_t version) {
+    using S = VersionSupport;
+    using M = MemoStyle;
+    switch (version) {
+        case 0x03:
+            return {S::ReadWrite, M::None, "dBASE III/IV/5 table without memo"};
+        case 0x83:
+            return {S::ReadWrite, M::III, "dBASE III table with memo"};
+        case 0x8B:
+            return {S::ReadWrite, M::IV, "dBASE IV/5 table with memo"};
+        case 0x07:
+            return {S::ReadWrite, M::None, "dBASE III-compatible table without memo (0x07)"};
+        case 0x87:
+            return {S::ReadWrite, M::III, "dBASE III-compatible table with memo (0x87)"};
+        case 0x7B:
+            return {S::ReadWrite, M::IV, "dBASE IV table with memo (unusual version byte 0x7B)"};
+        case 0x43:
+        case 0x63:
+            return {S::ReadOnly, M::None, "dBASE IV SQL table"};
+        case 0xCB:
+        case 0x8E:
+            return {S::ReadOnly, M::IV, "dBASE IV SQL table with memo"};
+        case 0x02:
+            return {S::Refused, M::None, "it is a dBASE II table, which is not supported"};
+        case 0x04:
+        case 0x8C:
+            return {S::Refused, M::None,
+                    "it is a dBASE 7 table, which is not supported (only dBASE III, IV and 5 "
+                    "tables are)"};
+        case 0x30:
+        case 0x31:
+        case 0x32:
+            return {S::Refused, M::None, "it is a Visual FoxPro table, which is not supported"};
+        case 0xF5:
+        case 0xFB:
+            return {S::Refused, M::None, "it is a FoxPro table, which is not supported"};
+        case 0xE5:
+            return {S::Refused, M::None,
+                    "it is a table with an .smt memo file, which is not supported"};
+        case 0x06:
+        case 0x86:
+        case 0xE6:
+        case 0xF6:
+            return {S::Refused, M::None, "the table is encrypted"};
+        default: {
+            char buffer[96];
+            std::snprintf(buffer, sizeof buffer,
+                          "it is not a dBASE table (unknown version byte 0x%02X)", version);
+            return {S::Refused, M::None, buffer};
+        }
+    }
+}
+
+}  // namespace engine::dbf

@@ -1,0 +1,109 @@
+// The dBASE table and memo formats in numbers: version bytes, header offsets, type letters,
+// widths, limits and lock offsets. docs/formats/dbf.md describes the bytes in prose.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace engine::dbf {
+
+// Table header (the first 32 bytes).
+inline constexpr std::size_t kHeaderSize = 32;
+inline constexpr std::size_t kOffsetVersion = 0;
+inline constexpr std::size_t kOffsetUpdateDate = 1;     // year - 1900, month, day
+inline constexpr std::size_t kOffsetRecordCount = 4;    // uint32 LE
+inline constexpr std::size_t kOffsetHeaderLength = 8;   // uint16 LE: where record 1 starts
+inline constexpr std::size_t kOffsetRecordLength = 10;  // uint16 LE: deletion flag + fields
+inline constexpr std::size_t kOffsetTransaction = 14;   // 1 while a transaction is incomplete
+inline constexpr std::size_t kOffsetEncryption = 15;    // 1 when the records are encrypted
+inline constexpr std::size_t kOffsetIndexFlag = 28;     // 1 when a production .mdx exists
+inline constexpr std::size_t kOffsetLanguageDriver = 29;
+
+// Field descriptors (32 bytes each, from offset 32).
+inline constexpr std::size_t kDescriptorSize = 32;
+inline constexpr std::size_t kDescriptorNameSize = 11;  // up to 10 characters and a NUL
+inline constexpr std::size_t kDescriptorType = 11;
+inline constexpr std::size_t kDescriptorLength = 16;
+inline constexpr std::size_t kDescriptorDecimals = 17;
+inline constexpr std::size_t kMaxFieldNameLength = 10;
+
+inline constexpr std::uint8_t kFieldTerminator = 0x0D;
+inline constexpr std::uint8_t kOldFieldTerminator = 0x0A;  // some 1990s writers
+inline constexpr std::uint8_t kEndOfFile = 0x1A;
+inline constexpr std::uint8_t kLiveFlag = ' ';
+inline constexpr std::uint8_t kDeletedFlag = '*';
+
+// Version bytes this engine reads and writes.
+inline constexpr std::uint8_t kVersionPlain = 0x03;
+inline constexpr std::uint8_t kVersionMemoIII = 0x83;
+inline constexpr std::uint8_t kVersionMemoIV = 0x8B;
+
+// The largest file the engine lets a table grow to: many readers use signed 32-bit offsets.
+inline constexpr std::uint64_t kMaxFileSize = 0x7FFF'FFFF;
+
+// Widths of the fixed-width types and the limits the engine enforces when it creates a field.
+inline constexpr int kLogicalWidth = 1;
+inline constexpr int kDateWidth = 8;
+inline constexpr int kMemoWidth = 10;
+inline constexpr int kMaxCharacterWidth = 254;
+inline constexpr int kMaxNumericWidth = 20;  // 19 in dBASE III
+inline constexpr int kMaxNumericWidthIII = 19;
+
+// Memo files (.dbt).
+inline constexpr std::uint32_t kMemoBlockSize = 512;     // dBASE III; the IV default
+inline constexpr std::size_t kMemoHeaderNextFree = 0;    // uint32 LE
+inline constexpr std::size_t kMemoHeaderName = 8;        // IV: table name, 8 bytes
+inline constexpr std::size_t kMemoHeaderBlockSize = 20;  // IV: uint16 LE
+inline constexpr std::size_t kMemoBlockHeaderSize = 8;   // IV: FF FF 08 00 + uint32 length
+inline constexpr std::uint8_t kMemoSignature[4] = {0xFF, 0xFF, 0x08, 0x00};
+
+// Byte-range locks, at the offsets dBASE uses: far past any data, so no byte is really locked.
+inline constexpr std::uint64_t kHeaderLockOffset = 0xEFFF'FFFE;
+// Record n (1-based) locks the byte kHeaderLockOffset - n.
+inline constexpr std::uint64_t recordLockOffset(std::uint32_t physical) {
+    return kHeaderLockOffset - (std::uint64_t{physical} + 1);
+}
+
+enum class MemoStyle {
+    None,
+    III,  // text ended by 0x1A, 512-byte blocks
+    IV,   // FF FF 08 00 + length header, block size from the file header
+};
+
+enum class VersionSupport { ReadWrite, ReadOnly, Refused };
+
+struct VersionInfo {
+    VersionSupport support = VersionSupport::Refused;
+    MemoStyle memoStyle = MemoStyle::None;  // the style a memo file of this version uses
+    // For the user: "dBASE III with memo", or why the table is refused or read-only.
+    std::string description;
+};
+
+// What the engine makes of a version byte (offset 0).
+VersionInfo describeVersion(std::uint8_t version);
+
+// The highest field count and record length a version allows when creating a table.
+struct VersionLimits {
+    int maxFields;
+    int maxRecordLength;
+};
+inline constexpr VersionLimits kLimitsIII{128, 4000};
+inline constexpr VersionLimits kLimitsIV{255, 4000};
+inline constexpr VersionLimits kLimitsV{1024, 32767};
+
+inline std::uint16_t readUint16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline std::uint32_t readUint32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+}
+inline void writeUint16(std::uint8_t* p, std::uint16_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
+}
+inline void writeUint32(std::uint8_t* p, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace engine::dbf

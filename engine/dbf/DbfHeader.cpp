@@ -1,0 +1,184 @@
+#include "engine/dbf/DbfHeader.h"
+
+#include "engine/EngineError.h"
+#include "engine/Value.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace engine::dbf {
+
+namespace {
+
+[[noreturn]] void refuse(const std::string& path, const std::string& why) {
+    throw EngineError("Cannot open " + path + ": " + why + ".");
+}
+
+std::string printableName(const std::string& raw) {
+    std::string out;
+    for (char c : raw) {
+        auto b = static_cast<unsigned char>(c);
+        out.push_back(b >= 0x20 && b < 0x7F ? c : '?');
+    }
+    return out;
+}
+
+bool readableType(char type) {
+    switch (type) {
+        case 'C':
+        case 'N':
+        case 'F':
+        case 'L':
+        case 'D':
+        case 'M':
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool TableHeader::hasMemoFields() const {
+    for (const FieldDescriptor& field : fields) {
+        if (field.type == 'M' || field.type == 'B' || field.type == 'G') return true;
+    }
+    return false;
+}
+
+int displayYear(std::uint8_t yearByte) {
+    if (yearByte >= 100) return 1900 + yearByte;
+    return yearByte < 80 ? 2000 + yearByte : 1900 + yearByte;
+}
+
+TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_t fileSize,
+                        const std::string& path, std::vector<std::string>& warnings) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    if (fileSize == 0) refuse(path, "the file is empty");
+    if (size < kHeaderSize || fileSize < kHeaderSize) {
+        refuse(path, "the file is too short to be a dBASE table");
+    }
+    static constexpr std::uint8_t kCompoundDocument[4] = {0xD0, 0xCF, 0x11, 0xE0};
+    if (std::equal(kCompoundDocument, kCompoundDocument + 4, data)) {
+        refuse(path, "it is a workbook or another compound document, not a dBASE table");
+    }
+    TableHeader header;
+    header.version = data[kOffsetVersion];
+    header.versionInfo = describeVersion(header.version);
+    if (header.versionInfo.support == VersionSupport::Refused) {
+        refuse(path, header.versionInfo.description);
+    }
+    if (data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
+
+    header.declaredCount = readUint32(data + kOffsetRecordCount);
+    header.headerLength = readUint16(data + kOffsetHeaderLength);
+    header.recordLength = readUint16(data + kOffsetRecordLength);
+    header.incompleteTransaction = data[kOffsetTransaction] == 1;
+    header.indexFlag = (data[kOffsetIndexFlag] & 1) != 0;
+    header.languageDriver = data[kOffsetLanguageDriver];
+
+    Date updated;
+    updated.year = displayYear(data[kOffsetUpdateDate]);
+    updated.month = data[kOffsetUpdateDate + 1];
+    updated.day = data[kOffsetUpdateDate + 2];
+    if (updated.isValid()) {
+        header.updateYear = updated.year;
+        header.updateMonth = updated.month;
+        header.updateDay = updated.day;
+    }
+
+    if (header.recordLength == 0) refuse(path, "its header gives a record length of 0");
+    if (header.headerLength < kHeaderSize + 1) {
+        refuse(path, "its header length (" + std::to_string(header.headerLength) +
+                         " bytes) is too small for a dBASE table");
+    }
+    if (header.headerLength > fileSize) {
+        refuse(path, "the file ends inside its header (it may have been cut short)");
+    }
+
+    // Field descriptors: up to a 0x0D (or 0x0A) terminator, a descriptor starting with NUL, or
+    // the header length, whichever comes first.
+    std::size_t limit = std::min<std::size_t>(header.headerLength, size);
+    std::size_t pos = kHeaderSize;
+    bool terminated = false;
+    std::vector<int> rawLengths, rawDecimals;
+    while (pos < limit) {
+        std::uint8_t first = data[pos];
+        if (first == kFieldTerminator || first == kOldFieldTerminator || first == 0) {
+            if (first != kFieldTerminator) {
+                warnings.push_back("The field list in the header of " + name +
+                                   " ends with an unusual mark; the table was read anyway.");
+            }
+            terminated = true;
+            break;
+        }
+        if (pos + kDescriptorSize > limit) break;
+        const std::uint8_t* d = data + pos;
+        FieldDescriptor field;
+        for (std::size_t i = 0; i < kDescriptorNameSize && d[i] != 0; ++i) {
+            field.rawName.push_back(static_cast<char>(d[i]));
+        }
+        field.type = static_cast<char>(d[kDescriptorType]);
+        rawLengths.push_back(d[kDescriptorLength]);
+        rawDecimals.push_back(d[kDescriptorDecimals]);
+        header.fields.push_back(std::move(field));
+        pos += kDescriptorSize;
+    }
+    if (!terminated) {
+        warnings.push_back("The field list in the header of " + name +
+                           " has no end mark; the header length was used instead.");
+    }
+
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        FieldDescriptor& field = header.fields[i];
+        char type = field.type;
+        if (readableType(type)) continue;
+        if ((type == 'B' || type == 'G') && rawLengths[i] == kMemoWidth) continue;
+        std::string what = "field " + printableName(field.rawName) + " has type ";
+        if (type >= 0x21 && type < 0x7F) {
+            what += std::string("'") + type + "'";
+        } else {
+            what += "byte " + std::to_string(static_cast<unsigned char>(type));
+        }
+        if (type == 'B' || type == 'G') what += " of width " + std::to_string(rawLengths[i]);
+        what += " (from dBASE 7, FoxPro or another program), which is not supported";
+        refuse(path, what);
+    }
+
+    // Lengths: a character field's decimal byte may be the high byte of its length. Take the
+    // reading whose total matches the record length.
+    long plainSum = 1, longSum = 1;
+    bool anyLong = false;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        plainSum += rawLengths[i];
+        bool wide = header.fields[i].type == 'C' && rawDecimals[i] != 0;
+        anyLong = anyLong || wide;
+        longSum += wide ? rawLengths[i] + 256 * rawDecimals[i] : rawLengths[i];
+    }
+    bool useLong = anyLong && longSum == header.recordLength && plainSum != header.recordLength;
+    if (anyLong && longSum != header.recordLength && plainSum != header.recordLength) {
+        warnings.push_back("Some character fields of " + name +
+                           " have a decimal count; it was ignored.");
+    }
+    std::size_t offset = 1;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        FieldDescriptor& field = header.fields[i];
+        bool wide = useLong && field.type == 'C' && rawDecimals[i] != 0;
+        field.length = wide ? rawLengths[i] + 256 * rawDecimals[i] : rawLengths[i];
+        field.decimals = field.type == 'C' ? 0 : rawDecimals[i];
+        field.offset = offset;
+        offset += static_cast<std::size_t>(field.length);
+    }
+    if (offset > header.recordLength) {
+        refuse(path, "its fields need " + std::to_string(offset) + " bytes per record, but its " +
+                         "header gives records of " + std::to_string(header.recordLength) +
+                         " bytes");
+    }
+    if (offset < header.recordLength) {
+        warnings.push_back("The records of " + name + " are longer than its fields need; the " +
+                           "extra bytes are ignored.");
+    }
+    return header;
+}
+
+}  // namespace engine::dbf

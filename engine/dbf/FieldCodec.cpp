@@ -1,0 +1,408 @@
+#include "engine/dbf/FieldCodec.h"
+
+#include "engine/dbf/CodePage.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace engine::dbf {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+double parseCanonical(const std::string& canonical) {
+    double value = 0;
+    std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
+    return value;
+}
+
+// Rounds a canonical decimal to `decimals` fraction digits, half away from zero, and pads the
+// fraction with zeros to exactly that many digits.
+std::string roundDecimal(const std::string& canonical, int decimals) {
+    bool negative = !canonical.empty() && canonical[0] == '-';
+    std::string_view body(canonical);
+    if (negative) body.remove_prefix(1);
+    std::size_t point = body.find('.');
+    std::string integer(body.substr(0, point));
+    std::string fraction =
+        point == std::string_view::npos ? "" : std::string(body.substr(point + 1));
+    auto keep = static_cast<std::size_t>(decimals);
+    bool roundUp = fraction.size() > keep && fraction[keep] >= '5';
+    if (fraction.size() > keep) fraction.resize(keep);
+    while (fraction.size() < keep) fraction.push_back('0');
+    std::string digits = integer + fraction;
+    if (roundUp) {
+        std::size_t i = digits.size();
+        while (i > 0) {
+            --i;
+            if (digits[i] == '9') {
+                digits[i] = '0';
+            } else {
+                ++digits[i];
+                break;
+            }
+            if (i == 0) digits.insert(digits.begin(), '1');
+        }
+    }
+    std::string out;
+    std::size_t integerDigits = digits.size() - keep;
+    out.append(digits, 0, integerDigits);
+    if (out.empty()) out = "0";
+    if (keep > 0) {
+        out.push_back('.');
+        out.append(digits, integerDigits, keep);
+    }
+    bool zero = digits.find_first_not_of('0') == std::string::npos;
+    if (negative && !zero) out.insert(out.begin(), '-');
+    return out;
+}
+
+}  // namespace
+
+void decodeCharacter(const std::uint8_t* bytes, std::size_t width, const TextCodec& codec,
+                     Value& out) {
+    std::size_t end = width;
+    while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == 0)) --end;
+    if (end == 0) {
+        out.setNull();
+        return;
+    }
+    codec.decode(bytes, end, out.assignText());
+}
+
+bool canonicalDecimal(std::string_view text, bool allowComma, std::string& canonical) {
+    canonical.clear();
+    std::size_t i = 0, n = text.size();
+    auto skipBlank = [&] {
+        while (i < n && (text[i] == ' ' || text[i] == '\0')) ++i;
+    };
+    skipBlank();
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // Digits of the mantissa, and where the point falls among them.
+    std::array<char, 128> digits{};
+    std::size_t count = 0;
+    long pointAt = -1;
+    bool anyDigit = false;
+    bool hasPoint = text.find('.') != std::string_view::npos;
+    for (; i < n; ++i) {
+        char c = text[i];
+        if (isDigit(c)) {
+            anyDigit = true;
+            if (count == 0 && c == '0' && pointAt < 0) continue;  // leading zero
+            if (count == digits.size()) return false;
+            digits[count++] = c;
+        } else if ((c == '.' || (c == ',' && allowComma && !hasPoint)) && pointAt < 0) {
+            pointAt = static_cast<long>(count);
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit) return false;
+    if (pointAt < 0) pointAt = static_cast<long>(count);
+    long exponent = 0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) negativeExponent = text[i++] == '-';
+        if (i >= n || !isDigit(text[i])) return false;
+        for (; i < n && isDigit(text[i]); ++i) {
+            exponent = exponent * 10 + (text[i] - '0');
+            if (exponent > 400) return false;
+        }
+        if (negativeExponent) exponent = -exponent;
+    }
+    skipBlank();
+    if (i != n) return false;
+
+    long point = pointAt + exponent;  // digits before the point
+    auto total = static_cast<long>(count);
+    if (point <= 0) {
+        canonical = "0";
+        if (total > 0) {
+            canonical.push_back('.');
+            canonical.append(static_cast<std::size_t>(-point), '0');
+            canonical.append(digits.data(), count);
+        }
+    } else if (point >= total) {
+        canonical.append(digits.data(), count);
+        canonical.append(static_cast<std::size_t>(point - total), '0');
+        if (canonical.empty()) canonical = "0";
+    } else {
+        canonical.append(digits.data(), static_cast<std::size_t>(point));
+        canonical.push_back('.');
+        canonical.append(digits.data() + point, static_cast<std::size_t>(total - point));
+    }
+    // Keep the fraction's digits as written ("12.50"), but say "0" rather than "0." or "".
+    if (canonical.empty() || canonical[0] == '.') canonical.insert(canonical.begin(), '0');
+    bool zero = canonical.find_first_of("123456789") == std::string::npos;
+    if (negative && !zero) canonical.insert(canonical.begin(), '-');
+    return true;
+}
+
+bool decodeNumber(const std::uint8_t* bytes, std::size_t width, Value& out) {
+    std::string_view text(reinterpret_cast<const char*>(bytes), width);
+    std::size_t first = text.find_first_not_of(std::string_view(" \0", 2));
+    if (first == std::string_view::npos) {
+        out.setNull();
+        return true;
+    }
+    std::size_t last = text.find_last_not_of(std::string_view(" \0", 2));
+    std::string_view body = text.substr(first, last - first + 1);
+    if (body.find_first_not_of('*') == std::string_view::npos) {
+        out.setNull();
+        return true;
+    }
+    // The canonical text goes through a scratch buffer and is then copied into the value's own
+    // string, whose capacity survives from record to record.
+    thread_local std::string scratch;
+    if (!canonicalDecimal(body, true, scratch)) {
+        out.setNull();
+        return false;
+    }
+    out.assignNumber(parseCanonical(scratch)).assign(scratch);
+    return true;
+}
+
+bool decodeLogical(std::uint8_t byte, Value& out) {
+    switch (byte) {
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
+            out.setBoolean(true);
+            return true;
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
+            out.setBoolean(false);
+            return true;
+        case '?':
+        case ' ':
+        case 0:
+            out.setNull();
+            return true;
+        default:
+            out.setNull();
+            return false;
+    }
+}
+
+bool decodeDate(const std::uint8_t* bytes, std::size_t width, Value& out) {
+    bool blank = true;
+    for (std::size_t i = 0; i < width; ++i) {
+        if (bytes[i] != ' ' && bytes[i] != '0' && bytes[i] != 0) blank = false;
+    }
+    out.setNull();
+    if (blank) return true;
+    if (width < 8) return false;
+    int parts[8];
+    for (std::size_t i = 0; i < 8; ++i) {
+        if (!isDigit(static_cast<char>(bytes[i]))) return false;
+        parts[i] = bytes[i] - '0';
+    }
+    for (std::size_t i = 8; i < width; ++i) {
+        if (bytes[i] != ' ' && bytes[i] != 0) return false;
+    }
+    Date date;
+    date.year = parts[0] * 1000 + parts[1] * 100 + parts[2] * 10 + parts[3];
+    date.month = parts[4] * 10 + parts[5];
+    date.day = parts[6] * 10 + parts[7];
+    if (!date.isValid()) return false;
+    out.setDate(date);
+    return true;
+}
+
+bool decodeMemoPointer(const std::uint8_t* bytes, std::size_t width, std::uint32_t& block) {
+    std::size_t begin = 0, end = width;
+    while (begin < end && (bytes[begin] == ' ' || bytes[begin] == 0)) ++begin;
+    while (end > begin && (bytes[end - 1] == ' ' || bytes[end - 1] == 0)) --end;
+    std::uint64_t value = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (!isDigit(static_cast<char>(bytes[i]))) return false;
+        value = value * 10 + static_cast<std::uint64_t>(bytes[i] - '0');
+        if (value > 0xFFFF'FFFFu) return false;
+    }
+    block = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+bool toNumberValue(const Value& in, Value& out, std::string& reason) {
+    switch (in.kind()) {
+        case Value::Kind::Null:
+            out = Value();
+            return true;
+        case Value::Kind::Number:
+            if (!std::isfinite(in.asNumber())) {
+                reason = "it is not a finite number";
+                return false;
+            }
+            out = in;
+            return true;
+        case Value::Kind::Text: {
+            const std::string& text = in.asText();
+            if (text.find_first_not_of(" \t") == std::string::npos) {
+                out = Value();
+                return true;
+            }
+            std::string canonical;
+            if (!canonicalDecimal(text, false, canonical)) {
+                reason = "\"" + text + "\" is not a number";
+                return false;
+            }
+            out = Value::number(parseCanonical(canonical), canonical);
+            return true;
+        }
+        default:
+            reason = "it is not a number";
+            return false;
+    }
+}
+
+bool toLogicalValue(const Value& in, Value& out, std::string& reason) {
+    switch (in.kind()) {
+        case Value::Kind::Null:
+            out = Value();
+            return true;
+        case Value::Kind::Boolean:
+            out = in;
+            return true;
+        case Value::Kind::Text: {
+            std::string text;
+            for (char c : in.asText()) {
+                if (c != ' ' && c != '\t') {
+                    text.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+                }
+            }
+            if (text.empty() || text == "?") {
+                out = Value();
+                return true;
+            }
+            if (text == "T" || text == "Y" || text == "TRUE" || text == "YES" || text == ".T.") {
+                out = Value::boolean(true);
+                return true;
+            }
+            if (text == "F" || text == "N" || text == "FALSE" || text == "NO" || text == ".F.") {
+                out = Value::boolean(false);
+                return true;
+            }
+            reason = "\"" + in.asText() + "\" is not a logical value (T, F, Y, N, true, false)";
+            return false;
+        }
+        default:
+            reason = "it is not a logical value";
+            return false;
+    }
+}
+
+bool toDateValue(const Value& in, Value& out, std::string& reason) {
+    switch (in.kind()) {
+        case Value::Kind::Null:
+            out = Value();
+            return true;
+        case Value::Kind::Date: {
+            Date date = in.asDate();
+            date.microsecondsOfDay = 0;  // dBASE dates have no time of day
+            if (!date.isValid()) {
+                reason = "it is not a date between the years 1 and 9999";
+                return false;
+            }
+            out = Value::date(date);
+            return true;
+        }
+        case Value::Kind::Text: {
+            const std::string& text = in.asText();
+            std::size_t begin = text.find_first_not_of(" \t");
+            if (begin == std::string::npos) {
+                out = Value();
+                return true;
+            }
+            std::size_t end = text.find_last_not_of(" \t") + 1;
+            std::string_view body(text.data() + begin, end - begin);
+            // YYYY-MM-DD or YYYYMMDD, optionally followed by a time of day, which is dropped.
+            std::string digits;
+            if (body.size() >= 10 && body[4] == '-' && body[7] == '-') {
+                digits = std::string(body.substr(0, 4)) + std::string(body.substr(5, 2)) +
+                         std::string(body.substr(8, 2));
+                std::string_view rest = body.substr(10);
+                if (!rest.empty() && rest[0] != 'T' && rest[0] != ' ') digits.clear();
+            } else if (body.size() == 8) {
+                digits = std::string(body);
+            }
+            Value parsed;
+            if (digits.size() != 8 ||
+                !decodeDate(reinterpret_cast<const std::uint8_t*>(digits.data()), 8, parsed) ||
+                parsed.isNull()) {
+                reason = "\"" + text + "\" is not a date (YYYY-MM-DD)";
+                return false;
+            }
+            out = parsed;
+            return true;
+        }
+        default:
+            reason = "it is not a date";
+            return false;
+    }
+}
+
+Value toTextValue(const Value& in) {
+    if (in.isNull() || in.kind() == Value::Kind::Text) return in;
+    return Value::text(in.toString());
+}
+
+bool formatNumber(const Value& number, int width, int decimals, std::string& out,
+                  std::string& reason) {
+    std::string text;
+    if (!number.exactNumberText().empty()) {
+        text = roundDecimal(number.exactNumberText(), decimals);
+    } else {
+        std::array<char, 400> buffer{};
+        auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                          number.asNumber(), std::chars_format::fixed, decimals);
+        if (error != std::errc()) {
+            reason = "it is too large";
+            return false;
+        }
+        std::string canonical;
+        if (!canonicalDecimal(std::string_view(buffer.data(), end), false, canonical)) {
+            reason = "it is too large";
+            return false;
+        }
+        text = roundDecimal(canonical, decimals);
+    }
+    auto fieldWidth = static_cast<std::size_t>(width);
+    if (text.size() > fieldWidth) {
+        // "0.50" fits N(3,2) as ".50".
+        if (text.rfind("0.", 0) == 0 && text.size() - 1 <= fieldWidth) {
+            text.erase(0, 1);
+        } else if (text.rfind("-0.", 0) == 0 && text.size() - 1 <= fieldWidth) {
+            text.erase(1, 1);
+        } else {
+            reason = "it needs " + std::to_string(text.size()) + " characters (" + text +
+                     ") and the field holds " + std::to_string(width);
+            return false;
+        }
+    }
+    out.assign(fieldWidth - text.size(), ' ');
+    out += text;
+    return true;
+}
+
+void formatDate(const Date& date, std::uint8_t* out) {
+    int values[3] = {date.year, date.month, date.day};
+    int widths[3] = {4, 2, 2};
+    std::size_t pos = 0;
+    for (int part = 0; part < 3; ++part) {
+        int value = values[part];
+        for (int i = widths[part] - 1; i >= 0; --i) {
+            out[pos + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>('0' + value % 10);
+            value /= 10;
+        }
+        pos += static_cast<std::size_t>(widths[part]);
+    }
+}
+
+}  // namespace engine::dbf

@@ -1,0 +1,111 @@
+#include "engine/dbf/MemoFile.h"
+
+#include "engine/EngineError.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace engine::dbf {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 4096;
+
+}  // namespace
+
+MemoFile::MemoFile(const std::string& path, MemoStyle style, PosixFile::Mode mode)
+    : m_file(path, mode), m_style(style) {
+    std::uint8_t header[24] = {};
+    std::size_t got = m_file.readAt(0, header, sizeof header);
+    if (got < 4) {
+        throw EngineError("Cannot read the memo file " + path + ": it is too short.");
+    }
+    std::uint16_t declared = got >= 22 ? readUint16(header + kMemoHeaderBlockSize) : 0;
+    if (m_style == MemoStyle::None) {
+        // A table whose version byte names no memo style but which has memo fields: a dBASE IV
+        // header has a block size and no III-style marker at byte 16.
+        m_style = declared != 0 && header[16] == 0 ? MemoStyle::IV : MemoStyle::III;
+    }
+    if (m_style == MemoStyle::IV && declared >= 64) m_blockSize = declared;
+}
+
+MemoFile::ReadStatus MemoFile::read(std::uint32_t block, std::string& bytes) const {
+    bytes.clear();
+    std::uint64_t start = std::uint64_t{block} * m_blockSize;
+    std::uint64_t fileSize = m_file.size();
+    if (block == 0 || start >= fileSize) return ReadStatus::PastEnd;
+
+    ReadStatus status = ReadStatus::Ok;
+    std::uint8_t head[kMemoBlockHeaderSize] = {};
+    std::size_t got = m_file.readAt(start, head, sizeof head);
+    // The block header decides, whatever the version byte says: no dBASE III text starts
+    // with FF FF 08 00.
+    bool ivBlock = got == sizeof head && std::equal(head, head + 4, kMemoSignature);
+    if (ivBlock) {
+        std::uint32_t length = readUint32(head + 4);
+        if (length < kMemoBlockHeaderSize) return ReadStatus::Ok;  // empty
+        std::uint64_t dataStart = start + kMemoBlockHeaderSize;
+        std::uint64_t wanted = length - kMemoBlockHeaderSize;
+        if (dataStart + wanted > fileSize) {
+            wanted = fileSize - dataStart;
+            status = ReadStatus::Cut;
+        }
+        bytes.resize(static_cast<std::size_t>(wanted));
+        bytes.resize(m_file.readAt(dataStart, bytes.data(), bytes.size()));
+        return status;
+    }
+    if (m_style == MemoStyle::IV) status = ReadStatus::NotIvStyle;
+    // dBASE III: text up to the first 0x1A, or the end of the file.
+    std::uint64_t pos = start;
+    char chunk[kReadChunk];
+    while (pos < fileSize) {
+        got = m_file.readAt(pos, chunk, sizeof chunk);
+        if (got == 0) break;
+        const char* end = std::find(chunk, chunk + got, static_cast<char>(kEndOfFile));
+        bytes.append(chunk, static_cast<std::size_t>(end - chunk));
+        if (end != chunk + got) return status;
+        pos += got;
+    }
+    return status;
+}
+
+bool MemoFile::canHold(std::string_view bytes) const {
+    return m_style != MemoStyle::III || bytes.find(static_cast<char>(kEndOfFile)) == bytes.npos;
+}
+
+std::uint32_t MemoFile::append(std::string_view bytes) {
+    ByteLock lock(m_file, kHeaderLockOffset,
+                  "The memo file " + m_file.path() + " is locked by another user.");
+    std::uint8_t header[4];
+    m_file.readExactly(0, header, sizeof header);
+    std::uint64_t nextFree = readUint32(header);
+    std::uint64_t fileBlocks = (m_file.size() + m_blockSize - 1) / m_blockSize;
+    std::uint64_t first = std::max<std::uint64_t>({nextFree, fileBlocks, 1});
+
+    std::vector<std::uint8_t> data;
+    if (m_style == MemoStyle::IV) {
+        data.resize(kMemoBlockHeaderSize);
+        std::copy(std::begin(kMemoSignature), std::end(kMemoSignature), data.begin());
+        writeUint32(data.data() + 4,
+                    static_cast<std::uint32_t>(bytes.size() + kMemoBlockHeaderSize));
+        data.insert(data.end(), bytes.begin(), bytes.end());
+    } else {
+        data.assign(bytes.begin(), bytes.end());
+        data.push_back(kEndOfFile);
+        data.push_back(kEndOfFile);
+    }
+    std::uint64_t blocks = (data.size() + m_blockSize - 1) / m_blockSize;
+    data.resize(static_cast<std::size_t>(blocks * m_blockSize), 0);
+    std::uint64_t end = (first + blocks) * m_blockSize;
+    if (end > kMaxFileSize || first + blocks > 0xFFFF'FFFFu) {
+        throw EngineError("Cannot write to the memo file " + m_file.path() +
+                          ": it would grow past 2 GB.");
+    }
+    m_file.writeAt(first * m_blockSize, data.data(), data.size());
+    std::uint8_t next[4];
+    writeUint32(next, static_cast<std::uint32_t>(first + blocks));
+    m_file.writeAt(0, next, sizeof next);
+    return static_cast<std::uint32_t>(first);
+}
+
+}  // namespace engine::dbf

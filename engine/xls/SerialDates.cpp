@@ -1,0 +1,111 @@
+#include "engine/xls/SerialDates.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+namespace engine::xlsdates {
+
+namespace {
+
+constexpr std::int64_t kMicrosecondsPerDay = 86'400'000'000;
+constexpr double kMaxSerial = 2'958'466.0;  // 10000-01-01 in the 1900 system
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back (H. Hinnant's algorithms).
+std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+Date civilFromDays(std::int64_t z) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    Date date;
+    date.year = static_cast<int>(y + (m <= 2));
+    date.month = static_cast<int>(m);
+    date.day = static_cast<int>(d);
+    return date;
+}
+
+std::string twoDigits(std::int64_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", static_cast<int>(value));
+    return text;
+}
+
+// ":SS" or ":SS.ffffff" with trailing zeros dropped.
+std::string secondsText(std::int64_t microseconds) {
+    std::string text = ":" + twoDigits(microseconds / 1'000'000);
+    if (std::int64_t fraction = microseconds % 1'000'000; fraction != 0) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%06d", static_cast<int>(fraction));
+        std::string part = digits;
+        while (part.back() == '0') part.pop_back();
+        text += "." + part;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<Date> dateFromSerial(double serial, bool date1904, std::string* problem) {
+    auto refuse = [&](const std::string& why) -> std::optional<Date> {
+        if (problem != nullptr) *problem = why;
+        return std::nullopt;
+    };
+    if (!std::isfinite(serial)) return refuse("a value that is not a number");
+    if (serial < 0) return refuse("a negative date serial");
+    if (serial >= kMaxSerial) return refuse("a date after 9999-12-31");
+    auto total = static_cast<std::int64_t>(std::llround(serial * double(kMicrosecondsPerDay)));
+    std::int64_t day = total / kMicrosecondsPerDay;
+    std::int64_t microseconds = total % kMicrosecondsPerDay;
+
+    std::int64_t epochDays = 0;
+    if (date1904) {
+        epochDays = daysFromCivil(1904, 1, 1) + day;
+    } else if (day == 0) {
+        return refuse("day 0 of the 1900 date system (1900-01-00), which is no real day");
+    } else if (day == 60) {
+        return refuse(
+            "29 February 1900, a day that did not exist (serial 60 of the 1900 date "
+            "system)");
+    } else if (day < 60) {
+        epochDays = daysFromCivil(1899, 12, 31) + day;
+    } else {
+        epochDays = daysFromCivil(1899, 12, 30) + day;
+    }
+    Date date = civilFromDays(epochDays);
+    if (date.year > 9999) return refuse("a date after 9999-12-31");
+    date.microsecondsOfDay = microseconds;
+    return date;
+}
+
+std::string timeText(double serial) {
+    if (!std::isfinite(serial)) return "#NUM!";
+    if (std::fabs(serial) >= 1e8) {
+        // Past what a count of microseconds holds; no worksheet shows such a duration anyway.
+        char text[32];
+        std::snprintf(text, sizeof text, "%.15g", serial);
+        return text;
+    }
+    std::string sign = serial < 0 ? "-" : "";
+    auto total =
+        static_cast<std::int64_t>(std::llround(std::fabs(serial) * double(kMicrosecondsPerDay)));
+    std::int64_t hours = total / 3'600'000'000;
+    std::int64_t minutes = total / 60'000'000 % 60;
+    return sign + std::to_string(hours) + ":" + twoDigits(minutes) +
+           secondsText(total % 60'000'000);
+}
+
+}  // namespace engine::xlsdates

@@ -1,0 +1,100 @@
+// The Replace scan: exact text comparison, one store per match, failures partway.
+#include "engine/EngineError.h"
+#include "engine/Replace.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/DbfBuilder.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+using engine::EngineError;
+using engine::Value;
+using enginetest::openSet;
+using testsupport::DbfBuilder;
+using testsupport::TempDir;
+
+namespace {
+
+std::filesystem::path table(const TempDir& dir) {
+    return DbfBuilder(0x83)
+        .field("NAME", 'C', 6)
+        .field("QTY", 'N', 3)
+        .field("NOTE", 'M', 10)
+        .record({"abc", "5", "abc"})
+        .record({"ABC", "5", ""})
+        .record({"abc", "6", "abc "})
+        .record({"", "5", ""})
+        .record({" abc", "7", ""})
+        .record({"abc", "8", ""}, true)
+        .write(dir.path(), "t");
+}
+
+std::vector<std::string> column(const std::filesystem::path& path, int field) {
+    auto set = openSet(path, true);
+    std::vector<std::string> values;
+    for (long p = 0; p < set->RecordCount(); ++p) {
+        Value value = set->readValue(p, field);
+        values.push_back(value.isNull() ? "<null>" : value.toString());
+    }
+    return values;
+}
+
+}  // namespace
+
+TEST(ReplaceTest, ChangesExactlyTheRecordsWhoseTextIsTheOldValue) {
+    TempDir dir;
+    auto path = table(dir);
+    auto set = openSet(path);
+    // Trailing pad spaces are not part of a character value; case and leading spaces are.
+    EXPECT_EQ(engine::ReplaceValues(*set, "name", "abc", Value::text("xyz")), 2);
+    EXPECT_TRUE(set->IsEOF());
+    EXPECT_EQ(column(path, 0), (std::vector<std::string>{"xyz", "ABC", "xyz", "<null>", " abc"}));
+    // Memo text counts as text and is compared exactly too.
+    EXPECT_EQ(engine::ReplaceValues(*set, "NOTE", "abc", Value::text("memo")), 1);
+    EXPECT_EQ(column(path, 2),
+              (std::vector<std::string>{"memo", "<null>", "abc ", "<null>", "<null>"}));
+}
+
+TEST(ReplaceTest, NumbersAndNullsNeverMatch) {
+    TempDir dir;
+    auto path = table(dir);
+    auto set = openSet(path);
+    EXPECT_EQ(engine::ReplaceValues(*set, "QTY", "5", Value::text("9")), 0);
+    EXPECT_EQ(engine::ReplaceValues(*set, "NAME", "", Value::text("9")), 0);
+    EXPECT_EQ(column(path, 1), (std::vector<std::string>{"5", "5", "6", "5", "7"}));
+}
+
+TEST(ReplaceTest, AnEmptyNewValueStoresABlankField) {
+    TempDir dir;
+    auto path = table(dir);
+    auto set = openSet(path);
+    EXPECT_EQ(engine::ReplaceValues(*set, "NAME", "ABC", Value::text("")), 1);
+    EXPECT_EQ(column(path, 0)[1], "<null>");
+}
+
+TEST(ReplaceTest, FailuresStopTheScanAndKeepWhatWasStored) {
+    TempDir dir;
+    auto path = table(dir);
+    // A value the field cannot hold fails at the first match's store.
+    {
+        auto set = openSet(path);
+        EXPECT_THROW(engine::ReplaceValues(*set, "NAME", "abc", Value::text("too long")),
+                     EngineError);
+        EXPECT_EQ(set->AbsolutePosition(), 0);
+    }
+    // An unknown field fails at the first lookup; an empty set at its first move.
+    auto set = openSet(path);
+    EXPECT_THROW(engine::ReplaceValues(*set, "PRICE", "abc", Value::text("x")), EngineError);
+    // A read-only set fails at the first match's Edit, and only then.
+    auto readOnly = openSet(path, true);
+    EXPECT_EQ(engine::ReplaceValues(*readOnly, "NAME", "nothing", Value::text("x")), 0);
+    EXPECT_THROW(engine::ReplaceValues(*readOnly, "NAME", "abc", Value::text("x")), EngineError);
+    EXPECT_EQ(column(path, 0)[0], "abc");
+    auto empty = openSet(DbfBuilder(0x03).field("NAME", 'C', 3).write(dir.path(), "empty"));
+    try {
+        engine::ReplaceValues(*empty, "NAME", "a", Value::text("b"));
+        ADD_FAILURE();
+    } catch (const EngineError& error) {
+        EXPECT_STREQ(error.what(), "No current record.");
+    }
+}

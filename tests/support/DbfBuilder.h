@@ -1,0 +1,82 @@
+// Builds dBASE tables (and their memo files) in memory for tests, so that each case can start
+// from a valid file and then damage exactly the bytes it is about.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class DbfBuilder {
+public:
+    enum class MemoStyle { Auto, III, IV };
+
+    // A table of this version byte (0x03, 0x83, 0x8B, ...), language driver 0x03, no fields.
+    explicit DbfBuilder(std::uint8_t version = 0x03);
+
+    DbfBuilder& field(const std::string& name, char type, int length, int decimals = 0);
+    DbfBuilder& languageDriver(std::uint8_t id);
+    // Values as they read, one per field: C left-aligned and N/F right-aligned in their width,
+    // L and D as given, M the memo's text (written to the memo file; "" for no memo).
+    DbfBuilder& record(const std::vector<std::string>& values, bool deleted = false);
+    // A record given as its exact bytes after the deletion flag (padded with spaces).
+    DbfBuilder& rawRecord(const std::string& bytes, std::uint8_t flag = ' ');
+
+    // Memo file layout: III (0x1A-ended, 512-byte blocks) or IV (block header, blockSize).
+    // Auto follows the version byte (0x83 and 0x87 III, else IV).
+    DbfBuilder& memoStyle(MemoStyle style, std::uint16_t blockSize = 512);
+    // Oddities: count stated in the header, the field terminator byte, bytes between the
+    // terminator and the first record, record length beyond the fields, the end mark.
+    DbfBuilder& declaredCount(std::uint32_t count);
+    DbfBuilder& terminator(std::uint8_t byte);
+    DbfBuilder& headerPadding(int bytes);
+    DbfBuilder& recordSlack(int bytes);
+    DbfBuilder& endMark(bool present);
+    DbfBuilder& headerByte(std::size_t offset, std::uint8_t value);
+
+    Bytes dbf() const;
+    Bytes dbt() const;  // empty when there are no memo fields
+    bool hasMemo() const;
+
+    // Writes NAME.dbf (and NAME.dbt when there are memo fields) into folder; returns the
+    // table's path.
+    std::filesystem::path write(const std::filesystem::path& folder, const std::string& name) const;
+
+private:
+    struct Field {
+        std::string name;
+        char type;
+        int length;
+        int decimals;
+        std::size_t offset;
+    };
+    int recordLength() const;
+    std::uint16_t memoBlockSize() const;
+    bool ivMemo() const;
+
+    std::uint8_t m_version;
+    std::uint8_t m_languageDriver = 0x03;
+    std::vector<Field> m_fields;
+    std::vector<std::pair<std::uint8_t, std::string>> m_records;  // flag, bytes after the flag
+    Bytes m_memo;                                                 // blocks after the header block
+    MemoStyle m_memoStyle = MemoStyle::Auto;
+    std::uint16_t m_blockSize = 512;
+    std::optional<std::uint32_t> m_declaredCount;
+    std::uint8_t m_terminator = 0x0D;
+    int m_headerPadding = 0;
+    int m_recordSlack = 0;
+    bool m_endMark = true;
+    std::vector<std::pair<std::size_t, std::uint8_t>> m_headerBytes;
+};
+
+Bytes readFileBytes(const std::filesystem::path& path);
+void writeFileBytes(const std::filesystem::path& path, const Bytes& bytes);
+// Cuts a file to size bytes.
+void truncateFile(const std::filesystem::path& path, std::uintmax_t size);
+
+}  // namespace testsupport

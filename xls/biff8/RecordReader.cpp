@@ -1,0 +1,143 @@
+#include "xls/biff8/RecordReader.h"
+
+#include "xls/biff8/Biff8Format.h"
+#include "xls/biff8/Utf16.h"
+
+#include <bit>
+
+namespace xls::biff8 {
+
+RecordReader::RecordReader(std::span<const std::uint8_t> stream, std::size_t position)
+    : m_stream(stream), m_position(position) {}
+
+bool RecordReader::header(std::size_t at, std::uint16_t& id, std::size_t& length) const {
+    if (at > m_stream.size() || m_stream.size() - at < kRecordHeaderSize) return false;
+    const std::uint8_t* p = m_stream.data() + at;
+    id = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    length = static_cast<std::size_t>(p[2] | (p[3] << 8));
+    return true;
+}
+
+bool RecordReader::fits(std::size_t at, std::size_t length) const {
+    return m_stream.size() - at - kRecordHeaderSize >= length;
+}
+
+bool RecordReader::skip(std::uint16_t& id) {
+    std::size_t length = 0;
+    if (!header(m_position, id, length)) return false;
+    if (!fits(m_position, length)) throw RecordTooShort();
+    m_position += kRecordHeaderSize + length;
+    return true;
+}
+
+bool RecordReader::next(Record& record) {
+    std::size_t length = 0;
+    record.segments.clear();
+    if (!header(m_position, record.id, length)) return false;
+    if (!fits(m_position, length)) throw RecordTooShort();
+    record.offset = m_position;
+    record.segments.push_back(m_stream.subspan(m_position + kRecordHeaderSize, length));
+    m_position += kRecordHeaderSize + length;
+    // Only a following CONTINUE belongs to this record; any other record is left for the next
+    // call, which judges it.
+    std::uint16_t id = 0;
+    while (header(m_position, id, length) && id == record::kContinue) {
+        if (!fits(m_position, length)) throw RecordTooShort();
+        record.segments.push_back(m_stream.subspan(m_position + kRecordHeaderSize, length));
+        m_position += kRecordHeaderSize + length;
+    }
+    return true;
+}
+
+BodyReader::BodyReader(const Record& record) : m_record(record) {}
+
+void BodyReader::nextSegment() {
+    if (m_segment + 1 >= m_record.segments.size()) throw RecordTooShort();
+    ++m_segment;
+    m_offset = 0;
+}
+
+std::size_t BodyReader::leftInSegment() const {
+    return m_record.segments[m_segment].size() - m_offset;
+}
+
+std::size_t BodyReader::left() const {
+    std::size_t total = leftInSegment();
+    for (std::size_t s = m_segment + 1; s < m_record.segments.size(); ++s) {
+        total += m_record.segments[s].size();
+    }
+    return total;
+}
+
+std::uint8_t BodyReader::u8() {
+    while (leftInSegment() == 0) nextSegment();
+    return m_record.segments[m_segment][m_offset++];
+}
+
+std::uint16_t BodyReader::u16() {
+    std::uint16_t low = u8();
+    return static_cast<std::uint16_t>(low | (u8() << 8));
+}
+
+std::uint32_t BodyReader::u32() {
+    std::uint32_t low = u16();
+    return low | (std::uint32_t(u16()) << 16);
+}
+
+double BodyReader::f64() {
+    std::uint64_t low = u32();
+    return std::bit_cast<double>(low | (std::uint64_t(u32()) << 32));
+}
+
+void BodyReader::skip(std::size_t count) {
+    while (count > 0) {
+        while (leftInSegment() == 0) nextSegment();
+        std::size_t step = std::min(count, leftInSegment());
+        m_offset += step;
+        count -= step;
+    }
+}
+
+std::string BodyReader::string(int countBytes, bool* rich, bool* phonetic) {
+    std::size_t count = countBytes == 1 ? u8() : u16();
+    if (rich != nullptr) *rich = false;
+    if (phonetic != nullptr) *phonetic = false;
+    if (count == 0 && left() == 0) return {};
+    std::uint8_t flags = u8();
+    std::size_t runs = 0;
+    std::size_t phoneticSize = 0;
+    if ((flags & kStringRich) != 0) runs = u16();
+    if ((flags & kStringPhonetic) != 0) phoneticSize = u32();
+    if (rich != nullptr) *rich = runs > 0;
+    if (phonetic != nullptr) *phonetic = phoneticSize > 0;
+
+    std::u16string units;
+    units.reserve(std::min(count, left()));
+    bool wide = (flags & kStringHighByte) != 0;
+    while (units.size() < count) {
+        if (leftInSegment() == 0) {
+            // The characters go on in the next CONTINUE, which starts with its own flags byte:
+            // the encoding may change there.
+            nextSegment();
+            if (leftInSegment() == 0) continue;
+            wide = (u8() & kStringHighByte) != 0;
+            continue;
+        }
+        if (wide) {
+            if (leftInSegment() < 2) {
+                // A unit split across records: not valid, and not worth guessing at.
+                throw RecordTooShort();
+            }
+            units.push_back(u16());
+        } else {
+            units.push_back(u8());
+        }
+    }
+    skip(4 * runs);
+    skip(phoneticSize);
+    std::string utf8;
+    appendUtf16AsUtf8(units, utf8);
+    return utf8;
+}
+
+}  // namespace xls::biff8
