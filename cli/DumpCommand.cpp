@@ -16,7 +16,14 @@ constexpr std::size_t kFlushAt = 1 << 20;
 
 // Appends text as one CSV field, quoted when it holds a comma, a quote or a line break.
 void appendCsvText(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    bool plain = true;
+    for (char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) {
         out.append(text);
         return;
     }

@@ -66,8 +66,10 @@ public:
 
 private:
     friend class Database;
-    TableDef(const Database& database, std::string name);
-    const Database* m_database;
+    TableDef(std::shared_ptr<const Database> database, std::string name);
+    // A definition keeps its database alive: a caller may drop the database (open another
+    // folder) while still holding the definition.
+    std::shared_ptr<const Database> m_database;
     std::string m_name;
     FieldDefCollection m_fields;
 };
@@ -77,7 +79,8 @@ public:
     // Writes the table (NAME.dbf, and NAME.dbt when it has memo fields) atomically: both files
     // appear whole or not at all. Throws EngineError, writing nothing, when the table has no
     // fields, when NAME.dbf or NAME.dbt already exists in the folder (without regard to case),
-    // when the definition was made on another database, or on any I/O failure.
+    // when the definition was made on another database, when the database was opened
+    // read-only, or on any I/O failure.
     void Append(const std::shared_ptr<TableDef>& table);
 
 private:
@@ -88,7 +91,7 @@ private:
 
 enum class DbaseVersion { III, IV, V };
 
-class Database {
+class Database : public std::enable_shared_from_this<Database> {
 public:
     const std::string& folder() const { return m_folder; }
     DbaseVersion version() const { return m_version; }
@@ -99,13 +102,16 @@ public:
 private:
     friend std::shared_ptr<Database> OpenDatabase(const std::string&, std::int32_t, bool,
                                                   const std::string&);
-    Database(std::string folder, DbaseVersion version);
+    friend class TableDefCollection;
+    Database(std::string folder, DbaseVersion version, bool readOnly);
     std::string m_folder;
     DbaseVersion m_version;
+    bool m_readOnly;
     TableDefCollection m_tableDefs;
 };
 
-// Opens a folder as a dBASE database. options (512 in practice) is accepted and ignored.
+// Opens a folder as a dBASE database. options (512 in practice) is accepted and ignored; a
+// database opened read-only refuses to create tables.
 // Throws EngineError when the folder does not exist or the driver text is empty, unknown or not
 // a dBASE driver ("dBASE III;", "dBASE IV;", "dBASE V;", "dBASE 5.0;", without regard to case).
 std::shared_ptr<Database> OpenDatabase(const std::string& folder, std::int32_t options,

@@ -22,7 +22,7 @@ void appendDigits(std::string& out, std::int64_t value, int width) {
     auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     (void)error;
     auto length = static_cast<int>(end - buffer.data());
-    for (int i = length; i < width; ++i) out.push_back('0');
+    if (length < width) out.append(static_cast<std::size_t>(width - length), '0');
     out.append(buffer.data(), end);
 }
 

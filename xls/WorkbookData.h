@@ -30,7 +30,7 @@ struct Cell {
     std::uint16_t column = 0;  // 0-based, < kMaxColumns
     CellType type = CellType::Number;
     double number = 0;           // Number: the value, or a date serial when format is a date/time
-    std::string text;            // Text: UTF-8, never empty when written
+    std::string text;            // Text: UTF-8 (an empty text is written as no cell)
     bool boolean = false;        // Boolean
     std::uint8_t errorCode = 0;  // Error: 0x00 #NULL!, 0x07 #DIV/0!, ... 0x2A #N/A
     NumberFormat format = NumberFormat::General;
@@ -66,12 +66,33 @@ std::string errorText(std::uint8_t code);
 // them.
 bool sameSheetName(const std::string& a, const std::string& b);
 
-// Reads every sheet of a BIFF8 workbook. Throws XlsError with a clear description for a file
-// that is missing, not a compound file, damaged, not BIFF8 (BIFF2-5, xlsx), or password-protected.
+// Reads every sheet of a BIFF8 workbook (the compound file's "Workbook" stream, or "Book", names
+// compared without regard to case). Cells come sorted by row and column: numbers (RK, MULRK and
+// NUMBER records) with the kind of their number format, text (shared strings or LABEL; rich-text
+// runs and phonetic guides are dropped), booleans and errors, and for formula cells the cached
+// result (a formula with an empty text result is a Text cell with empty text). Blank cells are
+// not cells. The DIMENSIONS record is not trusted; the counts of the shared string table are not
+// either (the strings present are read). Chart and macro sheets are listed without cells.
+// Throws XlsError with a clear description, naming the file, for a file that is missing, not a
+// compound file (saying what it looks like: .xlsx, BIFF2-4, too short), password-protected
+// (checked before any other record), BIFF5 or of an unknown version, or damaged (a record past
+// the end of its stream, a sheet cut short or placed outside the stream, a cell that refers to a
+// shared string the file does not hold, an invalid compound file).
 WorkbookData readWorkbook(const std::string& path);
 
-// Writes a new BIFF8 workbook; the file appears whole or not at all. Throws XlsError, writing
-// nothing, when a limit is exceeded (rows, columns, cell text, sheet names) or on I/O failure.
+// Writes a new BIFF8 workbook in a compound file holding only its "Workbook" stream; the file
+// appears whole or not at all, and a file already at path is replaced only on success. Numbers
+// are RK records when that is exact, else NUMBER; Date, DateTime and Time numbers get the
+// built-in formats 14 (short date), 22 (date and time) and 21 (h:mm:ss), Other is written as
+// General; booleans and errors are BOOLERR; text goes to the shared string table, and an empty
+// text is written as no cell. Cells may come in any order; fromFormula is ignored. The active
+// sheet is shown and selected, as is every sheet marked selected; visibility is kept.
+// Throws XlsError, having written nothing, when a limit or rule is broken: no sheet, a sheet that
+// is not a worksheet, a row past 65,536 or a column past 256, more than 32,767 UTF-16 units in
+// a cell, two values for one cell, a number that is not finite, an unknown error code, text that
+// is not UTF-8, a sheet name that is empty, longer than 31 units, holds : \ / ? * [ ], begins or
+// ends with an apostrophe, or equals another without regard to case; an active sheet that does
+// not exist. Throws XlsError on a failure of the file system (missing folder, full disk).
 void writeWorkbook(const std::string& path, const WorkbookData& workbook);
 
 }  // namespace xls

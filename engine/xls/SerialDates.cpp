@@ -46,7 +46,8 @@ std::string twoDigits(std::int64_t value) {
 
 // ":SS" or ":SS.ffffff" with trailing zeros dropped.
 std::string secondsText(std::int64_t microseconds) {
-    std::string text = ":" + twoDigits(microseconds / 1'000'000);
+    std::string text = ":";
+    text.append(twoDigits(microseconds / 1'000'000));
     if (std::int64_t fraction = microseconds % 1'000'000; fraction != 0) {
         char digits[8];
         std::snprintf(digits, sizeof digits, "%06d", static_cast<int>(fraction));
@@ -99,13 +100,12 @@ std::string timeText(double serial) {
         std::snprintf(text, sizeof text, "%.15g", serial);
         return text;
     }
-    std::string sign = serial < 0 ? "-" : "";
     auto total =
         static_cast<std::int64_t>(std::llround(std::fabs(serial) * double(kMicrosecondsPerDay)));
-    std::int64_t hours = total / 3'600'000'000;
-    std::int64_t minutes = total / 60'000'000 % 60;
-    return sign + std::to_string(hours) + ":" + twoDigits(minutes) +
-           secondsText(total % 60'000'000);
+    std::string text = serial < 0 ? "-" : "";
+    text.append(std::to_string(total / 3'600'000'000)).append(":");
+    text.append(twoDigits(total / 60'000'000 % 60)).append(secondsText(total % 60'000'000));
+    return text;
 }
 
 }  // namespace engine::xlsdates

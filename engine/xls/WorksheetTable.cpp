@@ -181,7 +181,8 @@ WorksheetTable::WorksheetTable(const xls::Sheet& sheet, bool date1904) {
     }
 
     for (std::size_t column = 0; column < columnCount; ++column) {
-        std::string name = names[column].empty() ? "F" + std::to_string(column + 1) : names[column];
+        std::string name = names[column];
+        if (name.empty()) name.append("F").append(std::to_string(column + 1));
         Kind kind = kinds[column].size() == 1 ? *kinds[column].begin() : Kind::Text;
         m_fields.push_back(fieldOf(std::move(name), kind));
     }

@@ -97,8 +97,8 @@ std::unique_ptr<TableSource> openWorksheet(const std::string& workbookPath,
     if (sheet == nullptr) {
         std::string shown = sheetName;
         if (!shown.empty() && shown.back() == '$') shown.pop_back();
-        throw EngineError("The workbook \"" + workbookPath + "\" has no worksheet named " +
-                          shown + ".");
+        throw EngineError("The workbook \"" + workbookPath + "\" has no worksheet named " + shown +
+                          ".");
     }
     if (sheet->kind != xls::SheetKind::Worksheet) {
         throw EngineError("The sheet \"" + sheet->name + "\" of the workbook \"" + workbookPath +

@@ -21,7 +21,7 @@ std::string cliPath() {
 testsupport::CommandResult create(const std::vector<std::string>& arguments) {
     std::vector<std::string> all{"create"};
     all.insert(all.end(), arguments.begin(), arguments.end());
-    return testsupport::runCommand(cliPath(), all);
+    return testsupport::runCommand(QUILLON_CLI, all);
 }
 
 TEST(CreateCommandTest, CreatesATableWithEveryType) {

@@ -143,7 +143,8 @@ bool matches(const Value& value, const std::string& csv) {
 // A field name for a header cell: its text (numbers compared as numbers), F<n> when empty, and
 // "_<n>" added when an earlier column had the same name.
 bool nameMatches(const std::string& name, const std::string& csv, std::size_t column) {
-    if (csv.empty()) return name == "F" + std::to_string(column + 1);
+    if (csv.empty())
+        return name.size() > 1 && name[0] == 'F' && name.substr(1) == std::to_string(column + 1);
     if (name == csv || numericallyEqual(name, csv) || (name == "TRUE" && csv == "true"))
         return true;
     std::size_t underscore = name.rfind('_');

@@ -14,6 +14,7 @@ namespace {
 using namespace xls::biff8;
 using xlstest::bytes;
 using xlstest::hex;
+using xlstest::text;
 
 struct RecordCase {
     const char* name;
@@ -103,7 +104,7 @@ TEST(XlsRecords, EachRecordHasItsExactBytes) {
              SharedStrings strings;
              strings.add(u"A");
              strings.add(u"\u03A9");
-             strings.add(u"A");
+             strings.reuse();
              Bytes out;
              strings.appendRecords(out);
              return out;
@@ -199,6 +200,20 @@ TEST(XlsRecords, EmptySheetHasEmptyDimensionsAndNoSharedStrings) {
             EXPECT_EQ(hex(record.body), hex(Bytes(14, 0)));
         }
     }
+}
+
+TEST(XlsRecords, RepeatedTextIsStoredOnceAndCountedPerCell) {
+    Bytes stream = buildWorkbookStream(xlstest::oneSheet(
+        {text(0, 0, "a"), text(1, 0, "\xCE\xA9"), text(2, 0, "a"), text(2, 1, "A")}));
+    std::vector<std::uint32_t> indexes;
+    for (const auto& record : xlstest::splitRecords(stream)) {
+        if (record.id == 0x00FC) {
+            EXPECT_EQ(xlstest::u32At(record.body, 0), 4u) << "cells using the table";
+            EXPECT_EQ(xlstest::u32At(record.body, 4), 3u) << "unique strings";
+        }
+        if (record.id == 0x00FD) indexes.push_back(xlstest::u32At(record.body, 6));
+    }
+    EXPECT_EQ(indexes, (std::vector<std::uint32_t>{0, 1, 0, 2}));
 }
 
 }  // namespace

@@ -179,16 +179,6 @@ TEST(XlsSharedStrings, ExtSstPointsAtTheFirstStringOfEveryBucket) {
     }
 }
 
-TEST(XlsSharedStrings, SameTextIsStoredOnceAndCountedPerCell) {
-    SharedStrings table;
-    EXPECT_EQ(table.add(u"a"), 0u);
-    EXPECT_EQ(table.add(u"b"), 1u);
-    EXPECT_EQ(table.add(u"a"), 0u);
-    EXPECT_EQ(table.add(u"A"), 2u);
-    EXPECT_EQ(table.uniqueCount(), 3u);
-    EXPECT_EQ(table.totalCount(), 4u);
-}
-
 // The reader's side: a string whose characters go on in CONTINUE records, each starting with its
 // own flags byte, in every combination of encodings; and headers split across records.
 TEST(XlsSharedStrings, ReaderHonoursTheFlagsByteOfEachContinuation) {

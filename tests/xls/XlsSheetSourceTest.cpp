@@ -1,5 +1,7 @@
 // The worksheet driver's rules, on workbooks written for each case.
+#include "engine/DataControl.h"
 #include "engine/EngineError.h"
+#include "engine/Recordset.h"
 #include "engine/TableSource.h"
 #include "engine/xls/XlsSheetSource.h"
 #include "tests/support/TestPaths.h"
@@ -199,6 +201,25 @@ TEST_F(XlsSheetSource, WorksheetIsReadOnly) {
     EXPECT_EQ(source->readField(0, 0), Value::number(1));
     EXPECT_NE(failureOf([&] { source->readField(1, 0); }), "no failure");
     EXPECT_NE(failureOf([&] { source->readField(0, 1); }), "no failure");
+}
+
+TEST_F(XlsSheetSource, OpensThroughTheDataControlAsAReadOnlySnapshot) {
+    open({text(0, 0, "City"), text(0, 1, "Count"), text(1, 0, "Lyon"), number(1, 1, 3),
+          text(2, 0, "Oslo"), number(2, 1, 4)});
+    engine::DataControl control;
+    control.SetConnect("Excel 8.0;");
+    control.SetDatabaseName(path());
+    control.SetRecordSource("Sheet1$");
+    control.SetReadOnly(false);
+    control.SetRecordsetType(engine::DataControl::kSnapshot);
+    control.Refresh();
+    engine::Recordset* records = control.GetRecordset();
+    ASSERT_NE(records, nullptr);
+    EXPECT_FALSE(records->Updatable());
+    EXPECT_EQ(records->RecordCount(), 2);
+    EXPECT_EQ(records->Fields().Item("count").GetValue(), Value::number(3));
+    records->MoveNext();
+    EXPECT_EQ(records->Fields().Item(0).GetValue(), Value::text("Oslo"));
 }
 
 }  // namespace

@@ -69,12 +69,25 @@ std::size_t BodyReader::left() const {
     return total;
 }
 
+bool BodyReader::atEnd() const {
+    if (leftInSegment() > 0) return false;
+    for (std::size_t s = m_segment + 1; s < m_record.segments.size(); ++s) {
+        if (!m_record.segments[s].empty()) return false;
+    }
+    return true;
+}
+
 std::uint8_t BodyReader::u8() {
     while (leftInSegment() == 0) nextSegment();
     return m_record.segments[m_segment][m_offset++];
 }
 
 std::uint16_t BodyReader::u16() {
+    if (leftInSegment() >= 2) {
+        const std::uint8_t* p = m_record.segments[m_segment].data() + m_offset;
+        m_offset += 2;
+        return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    }
     std::uint16_t low = u8();
     return static_cast<std::uint16_t>(low | (u8() << 8));
 }
@@ -102,7 +115,7 @@ std::string BodyReader::string(int countBytes, bool* rich, bool* phonetic) {
     std::size_t count = countBytes == 1 ? u8() : u16();
     if (rich != nullptr) *rich = false;
     if (phonetic != nullptr) *phonetic = false;
-    if (count == 0 && left() == 0) return {};
+    if (count == 0 && atEnd()) return {};
     std::uint8_t flags = u8();
     std::size_t runs = 0;
     std::size_t phoneticSize = 0;
@@ -112,7 +125,7 @@ std::string BodyReader::string(int countBytes, bool* rich, bool* phonetic) {
     if (phonetic != nullptr) *phonetic = phoneticSize > 0;
 
     std::u16string units;
-    units.reserve(std::min(count, left()));
+    units.reserve(count);
     bool wide = (flags & kStringHighByte) != 0;
     while (units.size() < count) {
         if (leftInSegment() == 0) {
@@ -123,14 +136,23 @@ std::string BodyReader::string(int countBytes, bool* rich, bool* phonetic) {
             wide = (u8() & kStringHighByte) != 0;
             continue;
         }
+        const std::uint8_t* p = m_record.segments[m_segment].data() + m_offset;
+        std::size_t wanted = count - units.size();
         if (wide) {
-            if (leftInSegment() < 2) {
+            std::size_t available = leftInSegment() / 2;
+            if (available == 0) {
                 // A unit split across records: not valid, and not worth guessing at.
                 throw RecordTooShort();
             }
-            units.push_back(u16());
+            std::size_t take = std::min(wanted, available);
+            for (std::size_t i = 0; i < take; ++i) {
+                units.push_back(static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8)));
+            }
+            m_offset += 2 * take;
         } else {
-            units.push_back(u8());
+            std::size_t take = std::min(wanted, leftInSegment());
+            units.append(p, p + take);
+            m_offset += take;
         }
     }
     skip(4 * runs);

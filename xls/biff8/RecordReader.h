@@ -60,9 +60,10 @@ public:
     std::uint32_t u32();
     double f64();
     void skip(std::size_t count);
-    // Bytes left in the current segment and in all segments.
+    // Bytes left in the current segment and in all segments; whether none is left at all.
     std::size_t leftInSegment() const;
     std::size_t left() const;
+    bool atEnd() const;
 
     // A BIFF8 string as UTF-8: an 8-bit (countBytes 1) or 16-bit (countBytes 2) character count,
     // a flags byte, the optional run count and phonetic size, the characters, then the runs and

@@ -20,11 +20,33 @@ constexpr std::uint8_t kAlignGeneralBottom = 0x20;
 // Default pattern colours: system foreground 64, background 65.
 constexpr std::uint16_t kDefaultPatternColours = 0x20C0;
 
-void putCellPrefix(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf) {
-    putU16(out, row);
-    putU16(out, column);
-    putU16(out, xf);
-}
+// A small record assembled on the stack and appended in one go: cell records are most of a
+// workbook stream.
+class CellRecord {
+public:
+    CellRecord(std::uint16_t id, std::uint16_t length, std::uint16_t row, std::uint16_t column,
+               std::uint16_t xf) {
+        u16(id);
+        u16(length);
+        u16(row);
+        u16(column);
+        u16(xf);
+    }
+    void u8(std::uint8_t value) { m_bytes[m_size++] = value; }
+    void u16(std::uint16_t value) {
+        u8(static_cast<std::uint8_t>(value));
+        u8(static_cast<std::uint8_t>(value >> 8));
+    }
+    void u32(std::uint32_t value) {
+        u16(static_cast<std::uint16_t>(value));
+        u16(static_cast<std::uint16_t>(value >> 16));
+    }
+    void appendTo(Bytes& out) const { out.insert(out.end(), m_bytes, m_bytes + m_size); }
+
+private:
+    std::uint8_t m_bytes[18];
+    std::size_t m_size = 0;
+};
 
 void putXf(Bytes& out, std::uint16_t numberFormat, std::uint16_t typeAndParent,
            std::uint8_t usedAttributes) {
@@ -158,35 +180,33 @@ void appendWindow2(Bytes& out, bool selected, bool active) {
 
 void appendNumber(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                   double value) {
-    std::size_t header = beginRecord(out, record::kNumber);
-    putCellPrefix(out, row, column, xf);
-    putF64(out, value);
-    endRecord(out, header);
+    CellRecord cell(record::kNumber, 14, row, column, xf);
+    auto bits = std::bit_cast<std::uint64_t>(value);
+    cell.u32(static_cast<std::uint32_t>(bits));
+    cell.u32(static_cast<std::uint32_t>(bits >> 32));
+    cell.appendTo(out);
 }
 
 void appendRk(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
               std::uint32_t rk) {
-    std::size_t header = beginRecord(out, record::kRk);
-    putCellPrefix(out, row, column, xf);
-    putU32(out, rk);
-    endRecord(out, header);
+    CellRecord cell(record::kRk, 10, row, column, xf);
+    cell.u32(rk);
+    cell.appendTo(out);
 }
 
 void appendLabelSst(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                     std::uint32_t stringIndex) {
-    std::size_t header = beginRecord(out, record::kLabelSst);
-    putCellPrefix(out, row, column, xf);
-    putU32(out, stringIndex);
-    endRecord(out, header);
+    CellRecord cell(record::kLabelSst, 10, row, column, xf);
+    cell.u32(stringIndex);
+    cell.appendTo(out);
 }
 
 void appendBoolErr(Bytes& out, std::uint16_t row, std::uint16_t column, std::uint16_t xf,
                    std::uint8_t value, bool isError) {
-    std::size_t header = beginRecord(out, record::kBoolErr);
-    putCellPrefix(out, row, column, xf);
-    putU8(out, value);
-    putU8(out, isError ? 1 : 0);
-    endRecord(out, header);
+    CellRecord cell(record::kBoolErr, 8, row, column, xf);
+    cell.u8(value);
+    cell.u8(isError ? 1 : 0);
+    cell.appendTo(out);
 }
 
 double decodeRk(std::uint32_t rk) {

@@ -59,10 +59,8 @@ private:
 
 std::uint32_t SharedStrings::add(std::u16string_view text) {
     ++m_total;
-    auto [it, inserted] =
-        m_index.try_emplace(std::u16string(text), static_cast<std::uint32_t>(m_strings.size()));
-    if (inserted) m_strings.emplace_back(text);
-    return it->second;
+    m_strings.emplace_back(text);
+    return static_cast<std::uint32_t>(m_strings.size() - 1);
 }
 
 std::uint16_t SharedStrings::bucketSize(std::size_t uniqueCount) {

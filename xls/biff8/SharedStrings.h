@@ -8,15 +8,18 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace xls::biff8 {
 
+// Strings are added once each; the caller finds repeats (it knows the cell text best) and counts
+// them with reuse().
 class SharedStrings {
 public:
-    // Counts one cell using the string and returns the string's index, adding it if new.
+    // Adds a new unique string, counts one cell using it, and returns its index.
     std::uint32_t add(std::u16string_view text);
+    // Counts one more cell using a string added before.
+    void reuse() { ++m_total; }
 
     std::uint32_t uniqueCount() const { return static_cast<std::uint32_t>(m_strings.size()); }
     std::uint32_t totalCount() const { return m_total; }
@@ -35,7 +38,6 @@ public:
 
 private:
     std::vector<std::u16string> m_strings;
-    std::unordered_map<std::u16string, std::uint32_t> m_index;
     std::uint32_t m_total = 0;
 };
 

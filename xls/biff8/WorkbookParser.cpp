@@ -358,8 +358,10 @@ std::size_t Parser::readSheet(const SheetEntry& entry, Sheet& sheet) {
     m_pendingFormulaText.reset();
 
     auto position = [](const Cell& cell) { return std::pair(cell.row, cell.column); };
-    std::stable_sort(sheet.cells.begin(), sheet.cells.end(),
-                     [&](const Cell& a, const Cell& b) { return position(a) < position(b); });
+    auto before = [&](const Cell& a, const Cell& b) { return position(a) < position(b); };
+    if (!std::is_sorted(sheet.cells.begin(), sheet.cells.end(), before)) {
+        std::stable_sort(sheet.cells.begin(), sheet.cells.end(), before);
+    }
     // Of two records for one cell the later one, last in its run after the stable sort, wins.
     auto last =
         std::unique(sheet.cells.rbegin(), sheet.cells.rend(),

@@ -95,7 +95,14 @@ void checkCell(const Sheet& sheet, const Cell& cell) {
     }
 }
 
-PreparedSheet prepareSheet(const Sheet& sheet, SharedStrings& strings) {
+// The shared strings and, for finding repeats, the cell texts already added. The keys view the
+// texts of the WorkbookData, which outlives the table.
+struct StringTable {
+    SharedStrings strings;
+    std::unordered_map<std::string_view, std::uint32_t> index;
+};
+
+PreparedSheet prepareSheet(const Sheet& sheet, StringTable& table) {
     PreparedSheet prepared;
     checkSheetName(sheet, prepared.name);
     if (sheet.kind != SheetKind::Worksheet) {
@@ -123,8 +130,7 @@ PreparedSheet prepareSheet(const Sheet& sheet, SharedStrings& strings) {
         }
     }
 
-    // Text is converted and counted only after every cell passed, so a failure leaves the
-    // shared strings of earlier sheets as they were (they are discarded anyway).
+    // Texts are checked and converted once each: a repeat is found by its UTF-8 text.
     std::u16string units;
     prepared.order.reserve(order.size());
     prepared.stringIndex.reserve(order.size());
@@ -132,19 +138,26 @@ PreparedSheet prepareSheet(const Sheet& sheet, SharedStrings& strings) {
         const Cell& cell = sheet.cells[i];
         std::uint32_t stringIndex = 0;
         if (cell.type == CellType::Text) {
-            units.clear();
-            if (!utf8ToUtf16(cell.text, units)) {
-                throw XlsError("the text of " + where(sheet, cell) + " is not valid UTF-8");
-            }
-            if (units.size() > kMaxCellTextUnits) {
-                throw XlsError(
-                    "the text of " + where(sheet, cell) + " has " + withThousands(units.size()) +
-                    " characters; an .xls cell holds at most " + withThousands(kMaxCellTextUnits));
-            }
             // An empty string is legal BIFF8 but some readers refuse the whole file over it; an
             // empty text is written as no cell.
-            if (units.empty()) continue;
-            stringIndex = strings.add(units);
+            if (cell.text.empty()) continue;
+            if (auto found = table.index.find(cell.text); found != table.index.end()) {
+                table.strings.reuse();
+                stringIndex = found->second;
+            } else {
+                units.clear();
+                if (!utf8ToUtf16(cell.text, units)) {
+                    throw XlsError("the text of " + where(sheet, cell) + " is not valid UTF-8");
+                }
+                if (units.size() > kMaxCellTextUnits) {
+                    throw XlsError("the text of " + where(sheet, cell) + " has " +
+                                   withThousands(units.size()) +
+                                   " characters; an .xls cell holds at most " +
+                                   withThousands(kMaxCellTextUnits));
+                }
+                stringIndex = table.strings.add(units);
+                table.index.emplace(cell.text, stringIndex);
+            }
         }
         prepared.order.push_back(i);
         prepared.stringIndex.push_back(stringIndex);
@@ -247,10 +260,13 @@ Bytes buildWorkbookStream(const WorkbookData& workbook) {
         throw XlsError("the active sheet (number " + std::to_string(workbook.activeSheet + 1) +
                        ") does not exist");
     }
-    SharedStrings strings;
+    StringTable table;
+    std::size_t cellCount = 0;
+    for (const Sheet& sheet : workbook.sheets) cellCount += sheet.cells.size();
+    table.index.reserve(cellCount / 4);
     std::vector<PreparedSheet> prepared;
     prepared.reserve(workbook.sheets.size());
-    for (const Sheet& sheet : workbook.sheets) prepared.push_back(prepareSheet(sheet, strings));
+    for (const Sheet& sheet : workbook.sheets) prepared.push_back(prepareSheet(sheet, table));
     checkNamesUnique(prepared, workbook.sheets);
 
     std::uint16_t selectedSheets = 0;
@@ -259,6 +275,8 @@ Bytes buildWorkbookStream(const WorkbookData& workbook) {
     }
 
     Bytes out;
+    // Every cell record takes at most 18 bytes; strings take about what their text takes.
+    out.reserve(2048 + cellCount * 18);
     appendBof(out, substream::kGlobals);
     appendCodePage(out);
     appendWindow1(out, static_cast<std::uint16_t>(workbook.activeSheet), selectedSheets);
@@ -278,7 +296,7 @@ Bytes buildWorkbookStream(const WorkbookData& workbook) {
         if (workbook.sheets[i].visibility == SheetVisibility::VeryHidden) visibility = 2;
         sheetOffsetFields.push_back(appendBoundSheet(out, prepared[i].name, visibility));
     }
-    if (strings.uniqueCount() > 0) strings.appendRecords(out);
+    if (table.strings.uniqueCount() > 0) table.strings.appendRecords(out);
     appendEof(out);
 
     for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {

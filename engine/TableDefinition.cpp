@@ -1,0 +1,267 @@
+#include "engine/TableDefinition.h"
+
+#include "engine/Driver.h"
+#include "engine/EngineError.h"
+#include "engine/dbf/DbfCreate.h"
+#include "engine/dbf/DbfFormat.h"
+#include "engine/dbf/FileNames.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace engine {
+
+namespace {
+
+// How each type code becomes a dBASE field (width, decimals) in a table of this version.
+struct FieldShape {
+    char type;
+    int length;
+    int decimals;
+};
+
+FieldShape shapeOf(const FieldDef& field, DbaseVersion version) {
+    switch (field.Type()) {
+        case kTypeBoolean:
+            return {'L', dbf::kLogicalWidth, 0};
+        case kTypeDate:
+            return {'D', dbf::kDateWidth, 0};
+        case kTypeDouble:
+            return {'N',
+                    version == DbaseVersion::III ? dbf::kMaxNumericWidthIII : dbf::kMaxNumericWidth,
+                    5};
+        case kTypeInteger:
+            return {'N', 6, 0};  // holds -32768
+        case kTypeMemo:
+            return {'M', dbf::kMemoWidth, 0};
+        default:
+            return {'C', field.Size(), 0};
+    }
+}
+
+dbf::VersionLimits limitsOf(DbaseVersion version) {
+    switch (version) {
+        case DbaseVersion::III:
+            return dbf::kLimitsIII;
+        case DbaseVersion::IV:
+            return dbf::kLimitsIV;
+        default:
+            return dbf::kLimitsV;
+    }
+}
+
+const char* versionName(DbaseVersion version) {
+    switch (version) {
+        case DbaseVersion::III:
+            return "dBASE III";
+        case DbaseVersion::IV:
+            return "dBASE IV";
+        default:
+            return "dBASE 5";
+    }
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+// ---- FieldDef ----
+
+FieldDef::FieldDef(std::string name, std::int32_t type, std::int16_t size)
+    : m_name(std::move(name)), m_type(type), m_size(size) {}
+
+// ---- FieldDefCollection ----
+
+FieldDefCollection::FieldDefCollection(const Database& database) : m_database(&database) {}
+
+void FieldDefCollection::Append(const std::shared_ptr<FieldDef>& field) {
+    if (!field) throw EngineError("No field was given to append.");
+    for (const auto& existing : m_fields) {
+        if (dbf::equalsIgnoringCase(existing->Name(), field->Name())) {
+            throw EngineError("The table already has a field named " + field->Name() + ".");
+        }
+    }
+    const dbf::VersionLimits limits = limitsOf(m_database->version());
+    const char* version = versionName(m_database->version());
+    if (Count() + 1 > limits.maxFields) {
+        throw EngineError(std::string("A ") + version + " table can have at most " +
+                          std::to_string(limits.maxFields) + " fields.");
+    }
+    int recordLength = 1 + shapeOf(*field, m_database->version()).length;
+    for (const auto& existing : m_fields) {
+        recordLength += shapeOf(*existing, m_database->version()).length;
+    }
+    if (recordLength > limits.maxRecordLength) {
+        throw EngineError("Cannot add field " + field->Name() + ": the records of a " + version +
+                          " table can hold at most " + std::to_string(limits.maxRecordLength) +
+                          " bytes, and these fields would need " + std::to_string(recordLength) +
+                          ".");
+    }
+    m_fields.push_back(field);
+}
+
+void FieldDefCollection::Delete(std::string_view name) {
+    auto found = std::find_if(m_fields.begin(), m_fields.end(), [&](const auto& field) {
+        return dbf::equalsIgnoringCase(field->Name(), name);
+    });
+    if (found == m_fields.end()) {
+        throw EngineError("The table definition has no field named " + std::string(name) + ".");
+    }
+    m_fields.erase(found);
+}
+
+const FieldDef& FieldDefCollection::Item(int index) const {
+    if (index < 0 || index >= Count()) {
+        throw EngineError("There is no field number " + std::to_string(index) +
+                          " in the table definition.");
+    }
+    return *m_fields[static_cast<std::size_t>(index)];
+}
+
+// ---- TableDef ----
+
+TableDef::TableDef(std::shared_ptr<const Database> database, std::string name)
+    : m_database(std::move(database)), m_name(std::move(name)), m_fields(*m_database) {}
+
+std::shared_ptr<FieldDef> TableDef::CreateField(const std::string& name, std::int32_t type,
+                                                std::int16_t size) {
+    if (name.empty()) throw EngineError("A field name cannot be empty.");
+    if (name.size() > dbf::kMaxFieldNameLength) {
+        throw EngineError("The field name " + name + " is longer than 10 characters.");
+    }
+    bool allowed = isAsciiLetter(name[0]) && std::all_of(name.begin(), name.end(), [](char c) {
+                       return isAsciiLetter(c) || isAsciiDigit(c) || c == '_';
+                   });
+    if (!allowed) {
+        throw EngineError("The field name \"" + name +
+                          "\" is not allowed: use letters, digits and \"_\", starting with a "
+                          "letter.");
+    }
+    switch (type) {
+        case kTypeBoolean:
+        case kTypeInteger:
+        case kTypeDouble:
+        case kTypeDate:
+        case kTypeMemo:
+            break;
+        case kTypeText:
+            if (size < 1 || size > dbf::kMaxCharacterWidth) {
+                throw EngineError("The text field " + name + " must hold 1 to 254 characters (" +
+                                  std::to_string(size) + " was given).");
+            }
+            break;
+        default:
+            throw EngineError("Unknown field type code " + std::to_string(type) + " for field " +
+                              name +
+                              " (use 1 Boolean, 3 Integer, 7 Double, 8 Date, 10 Text or 12 "
+                              "Memo).");
+    }
+    return std::make_shared<FieldDef>(upper(name), type, size);
+}
+
+// ---- TableDefCollection ----
+
+TableDefCollection::TableDefCollection(const Database& database) : m_database(&database) {}
+
+void TableDefCollection::Append(const std::shared_ptr<TableDef>& table) {
+    if (!table) throw EngineError("No table definition was given to append.");
+    const Database& database = *m_database;
+    if (&table->database() != &database) {
+        throw EngineError("The table definition " + table->Name() +
+                          " was made on another database.");
+    }
+    if (database.m_readOnly) {
+        throw EngineError("Cannot create the table " + table->Name() + ": the database " +
+                          database.folder() + " was opened read-only.");
+    }
+    if (table->Fields().Count() == 0) {
+        throw EngineError("The table " + table->Name() + " has no fields; add at least one.");
+    }
+    // NAME.dbf, or NAME itself when it already ends in .dbf; the memo file beside it.
+    std::string base = table->Name();
+    std::string dbtExtension = ".dbt";
+    std::string dbfName = base + ".dbf";
+    if (dbf::endsWithIgnoringCase(base, ".dbf")) {
+        dbfName = base;
+        bool upperExtension = base.substr(base.size() - 3) == "DBF";
+        base.resize(base.size() - 4);
+        dbtExtension = upperExtension ? ".DBT" : ".dbt";
+    }
+    std::string dbtName = base + dbtExtension;
+    if (dbfName.size() > 255)
+        throw EngineError("The table name " + table->Name() + " is too long.");
+    std::error_code error;
+    if (!std::filesystem::is_directory(database.folder(), error)) {
+        throw EngineError("Cannot create the table " + table->Name() + ": the folder " +
+                          database.folder() + " does not exist.");
+    }
+
+    dbf::NewTable newTable;
+    newTable.folder = database.folder();
+    newTable.dbfName = dbfName;
+    newTable.dbtName = dbtName;
+    newTable.memoStyle =
+        database.version() == DbaseVersion::III ? dbf::MemoStyle::III : dbf::MemoStyle::IV;
+    bool memo = false;
+    for (int i = 0; i < table->Fields().Count(); ++i) {
+        const FieldDef& field = table->Fields().Item(i);
+        FieldShape shape = shapeOf(field, database.version());
+        memo = memo || shape.type == 'M';
+        newTable.fields.push_back({field.Name(), shape.type, shape.length, shape.decimals});
+    }
+    for (const std::string& name : {dbfName, dbtName}) {
+        if (name == dbtName && !memo) continue;
+        if (dbf::entryExistsIgnoringCase(database.folder(), name)) {
+            throw EngineError("Cannot create the table " + table->Name() + ": " + name +
+                              " already exists in " + database.folder() + ".");
+        }
+    }
+    dbf::createTable(newTable);
+}
+
+// ---- Database ----
+
+Database::Database(std::string folder, DbaseVersion version, bool readOnly)
+    : m_folder(std::move(folder)), m_version(version), m_readOnly(readOnly), m_tableDefs(*this) {}
+
+std::shared_ptr<TableDef> Database::CreateTableDef(const std::string& name) {
+    if (name.find_first_not_of(" \t") == std::string::npos) {
+        throw EngineError("A table name cannot be empty.");
+    }
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
+        name.find('\0') != std::string::npos) {
+        throw EngineError("The table name \"" + name +
+                          "\" cannot contain a path separator; choose the folder separately.");
+    }
+    return std::shared_ptr<TableDef>(new TableDef(shared_from_this(), name));
+}
+
+std::shared_ptr<Database> OpenDatabase(const std::string& folder, std::int32_t /*options*/,
+                                       bool readOnly, const std::string& connect) {
+    Driver driver = parseDriver(connect);
+    if (!isDbase(driver)) {
+        throw EngineError(
+            "Tables can only be created with a dBASE driver (\"dBASE III;\", "
+            "\"dBASE IV;\" or \"dBASE V;\"), not \"" +
+            connect + "\".");
+    }
+    if (folder.empty()) throw EngineError("No folder was given for the database.");
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        throw EngineError("The folder " + folder + " does not exist.");
+    }
+    DbaseVersion version = driver == Driver::DbaseIII  ? DbaseVersion::III
+                           : driver == Driver::DbaseIV ? DbaseVersion::IV
+                                                       : DbaseVersion::V;
+    return std::shared_ptr<Database>(new Database(folder, version, readOnly));
+}
+
+}  // namespace engine

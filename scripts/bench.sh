@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Times the table engine on generated tables of 100 000 and 1 000 000 records (ten fields):
+# `quillon-cli info` (open), `quillon-cli dump` (read every record), their maximum resident
+# memory, `ogr2ogr -f CSV` on the same table for comparison when gdal-bin is installed, and the
+# Google Benchmark suite (open, read all, update one record). `make bench` runs it after the
+# release build. Times are the best of several warm runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bin=build/release/bin
+cmake --build --preset release --target quillon-cli quillon-gen-table engine_benchmark >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+best_of() {  # best_of RUNS COMMAND...: prints the best wall time (s) and its max RSS (KB)
+    local runs=$1
+    shift
+    local best="" rss=""
+    for _ in $(seq "$runs"); do
+        /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>&1
+        read -r seconds kilobytes <"$work/time"
+        if [ -z "$best" ] || awk "BEGIN{exit !($seconds < $best)}"; then
+            best=$seconds
+            rss=$kilobytes
+        fi
+    done
+    echo "$best $rss"
+}
+
+printf '%-34s %10s %12s\n' "command" "seconds" "max RSS KB"
+for records in 100000 1000000; do
+    table="$work/table$records.dbf"
+    "$bin/quillon-gen-table" "$table" "$records" 1000
+    cat "$table" >/dev/null  # warm the page cache
+    read -r s m < <(best_of 5 "$bin/quillon-cli" info "$table")
+    printf '%-34s %10s %12s\n' "info, $records records" "$s" "$m"
+    read -r s m < <(best_of 5 "$bin/quillon-cli" dump "$table")
+    printf '%-34s %10s %12s\n' "dump, $records records" "$s" "$m"
+    if command -v ogr2ogr >/dev/null; then
+        read -r s m < <(best_of 3 sh -c "rm -f '$work/out.csv'; ogr2ogr -f CSV '$work/out.csv' '$table'")
+        printf '%-34s %10s %12s\n' "ogr2ogr -f CSV, $records records" "$s" "$m"
+    fi
+done
+echo
+"$bin/engine_benchmark" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true

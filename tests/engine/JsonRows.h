@@ -1,0 +1,159 @@
+// Comparing what the engine reads with what python3-dbfread reads: the engine's rows go to a
+// JSON file, and a Python script compares them with dbfread's, cell by cell.
+#pragma once
+
+#include "engine/TableSource.h"
+#include "engine/dbf/CodePage.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace enginetest {
+
+inline void appendJsonString(std::string& out, const std::string& text) {
+    out.push_back('"');
+    for (char c : text) {
+        auto b = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(c);
+        } else if (b < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", b);
+            out += escape;
+        } else {
+            out.push_back(c);
+        }
+    }
+    out.push_back('"');
+}
+
+inline void appendJsonValue(std::string& out, const engine::Value& value) {
+    switch (value.kind()) {
+        case engine::Value::Kind::Null:
+            out += "null";
+            break;
+        case engine::Value::Kind::Text:
+            appendJsonString(out, value.asText());
+            break;
+        case engine::Value::Kind::Number:
+            out += "{\"n\":";
+            appendJsonString(out, value.toString());
+            out += "}";
+            break;
+        case engine::Value::Kind::Date:
+            out += "{\"d\":";
+            appendJsonString(out, value.toString());
+            out += "}";
+            break;
+        case engine::Value::Kind::Boolean:
+            out += value.asBoolean() ? "true" : "false";
+            break;
+    }
+}
+
+// {"types": "CNDM...", "rows": [[cell, ...], ...]} for the live records, in order.
+inline void writeJsonRows(const engine::TableSource& table, const std::filesystem::path& path) {
+    std::string out = "{\"types\":\"";
+    for (const auto& field : table.fields()) out.push_back(field.typeLetter);
+    out += "\",\"rows\":[";
+    auto deleted = table.deletedRecords();
+    std::vector<engine::Value> row;
+    bool first = true;
+    for (std::uint32_t i = 0; i < table.physicalCount(); ++i) {
+        if (std::binary_search(deleted.begin(), deleted.end(), i)) continue;
+        table.readRecord(i, row);
+        out += first ? "[" : ",[";
+        first = false;
+        for (std::size_t f = 0; f < row.size(); ++f) {
+            if (f > 0) out.push_back(',');
+            appendJsonValue(out, row[f]);
+        }
+        out += "]";
+    }
+    out += "]}";
+    std::ofstream(path, std::ios::binary) << out;
+}
+
+// The Python codec name of a code page.
+inline std::string pythonCodec(const engine::dbf::CodePage& page) {
+    switch (page.number) {
+        case 65001:
+            return "utf-8";
+        case 10000:
+            return "mac_roman";
+        case 10007:
+            return "mac_cyrillic";
+        case 10029:
+            return "mac_latin2";
+        case 0:
+            return page.converter;
+        default:
+            return "cp" + std::to_string(page.number);
+    }
+}
+
+// argv: table path, JSON rows, codec. Prints one line per difference (nothing when they agree).
+// dbfread is told to read what it cannot parse as None (the engine reads it as null and warns),
+// and to decode bytes a code page leaves undefined as the character of the same number (as the
+// engine does). Known differences of dbfread: blank text is "" where the engine has null, and
+// dBASE IV memos come with the 8 bytes after their end (unless a 0x1F filler cut them).
+inline const char* kCompareWithDbfread = R"PY(
+import codecs, datetime, decimal, json, sys
+from dbfread import DBF, FieldParser
+
+def same_number(byte_error):
+    return (chr(byte_error.object[byte_error.start]), byte_error.start + 1)
+codecs.register_error('quillon', same_number)
+
+class Tolerant(FieldParser):
+    def parse(self, field, data):
+        try:
+            return FieldParser.parse(self, field, data)
+        except ValueError:
+            return None
+
+def same(ours, theirs, kind):
+    if ours is None:
+        return theirs is None or theirs == ''
+    if isinstance(ours, bool):
+        return theirs is ours
+    if isinstance(ours, dict) and 'n' in ours:
+        if theirs is None or isinstance(theirs, bool):
+            return False
+        if isinstance(theirs, int):
+            return decimal.Decimal(ours['n']) == theirs
+        return float(ours['n']) == theirs
+    if isinstance(ours, dict) and 'd' in ours:
+        return isinstance(theirs, datetime.date) and theirs.isoformat() == ours['d']
+    if not isinstance(theirs, str):
+        return False
+    if kind == 'M':
+        if theirs.startswith(ours) and len(theirs) - len(ours) <= 8:
+            return True
+        return ours.startswith(theirs) and ours[len(theirs)] == '\x1f'
+    return ours == theirs
+
+path, rows_path, codec = sys.argv[1:4]
+with open(rows_path, encoding='utf-8') as f:
+    ours = json.load(f)
+table = DBF(path, encoding=codec, char_decode_errors='quillon', ignore_missing_memofile=True,
+            parserclass=Tolerant, recfactory=None)
+theirs = [[value for _, value in record] for record in table]
+problems = []
+if len(theirs) != len(ours['rows']):
+    problems.append('records: ours %d, dbfread %d' % (len(ours['rows']), len(theirs)))
+for r, (mine, other) in enumerate(zip(ours['rows'], theirs)):
+    if len(mine) != len(other):
+        problems.append('record %d: ours %d fields, dbfread %d' % (r + 1, len(mine), len(other)))
+        continue
+    for f, (a, b) in enumerate(zip(mine, other)):
+        if not same(a, b, ours['types'][f]):
+            problems.append('record %d field %d: ours %r, dbfread %r' % (r + 1, f + 1, a, b))
+print('\n'.join(problems[:20]), end='')
+)PY";
+
+}  // namespace enginetest
