@@ -13,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// quillon-cli is built into the same folder as this test.
-std::string cliPath() {
-    return (fs::read_symlink("/proc/self/exe").parent_path() / "quillon-cli").string();
-}
-
 testsupport::CommandResult create(const std::vector<std::string>& arguments) {
     std::vector<std::string> all{"create"};
     all.insert(all.end(), arguments.begin(), arguments.end());
@@ -100,7 +95,7 @@ TEST(CreateCommandTest, ExistingTableIsNeverOverwritten) {
         create({dir.path().string(), "PEOPLE", "--connect", "DBase V;", "--field", "NAME:Text:20"});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_FALSE(result.err.empty());
-    EXPECT_EQ(testsupport::readFileBytes(dir / "people.dbf"), "kept");
+    EXPECT_EQ(testsupport::fileContents(dir / "people.dbf"), "kept");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 

@@ -72,7 +72,7 @@ inline std::uint32_t memoNextFreeBlock(const std::filesystem::path& memo) {
     return static_cast<std::uint32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24);
 }
 
-inline std::string readFileBytes(const std::filesystem::path& path) {
+inline std::string fileContents(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }

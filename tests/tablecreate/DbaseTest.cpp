@@ -127,7 +127,7 @@ TEST_F(DbaseTest, ExistingTableIsNeverOverwritten) {
     const engine::TableDef* definition = dbase.definition();
     const engine::Database* database = dbase.database();
     EXPECT_THROW(dbase.CrearTabla(), engine::EngineError);
-    EXPECT_EQ(testsupport::readFileBytes(dir / "OLD.DBF"), "an existing table");
+    EXPECT_EQ(testsupport::fileContents(dir / "OLD.DBF"), "an existing table");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
     EXPECT_EQ(dbase.definition(), definition);
     EXPECT_EQ(dbase.database(), database);

@@ -451,7 +451,7 @@ void frmNuevaTablaTest::failedCreateLeavesTheWindowOpen() {
     QCOMPARE(w.fixture.prompts.messages().size(), std::size_t(1));
     QVERIFY(w.fixture.prompts.messages()[0].icon == platform::MessageIcon::Exclamation);
     QVERIFY(w.window.isVisible());
-    QCOMPARE(testsupport::readFileBytes(w.dir / "taken.dbf"), std::string("someone else's table"));
+    QCOMPARE(testsupport::fileContents(w.dir / "taken.dbf"), std::string("someone else's table"));
 
     // Under another name the same window goes on to create it.
     w.accept("FREE");
