@@ -12,7 +12,9 @@ int runInfo(const std::vector<std::string>& arguments) {
     CliArguments parsed = parseArguments(arguments, {"encoding", "connect"});
     if (parsed.positional.size() != 1) throw UsageError("info takes one TABLE");
     engine::DataControl dtcDbf;
-    openTable(dtcDbf, parsed.positional[0], parsed, false);
+    // Opened as for writing (nothing is written, no lock is taken) so that the Access line says
+    // whether the table could be changed, and why not.
+    openTable(dtcDbf, parsed.positional[0], parsed, true);
     engine::TableInfo info = engine::describeTable(dtcDbf);
 
     std::string out;

@@ -57,8 +57,9 @@ public:
 
     // Opens a record set from the settings, replacing the open one, and raises recordsetReplaced
     // and the record-position event. With an empty RecordSource it leaves no set, does not fail
-    // and raises no record-position event. On failure throws EngineError and leaves the previous
-    // set open, current and unchanged.
+    // and raises no record-position event (a set still open is dropped, which views hear as
+    // recordsetReplaced). On failure throws EngineError and leaves the previous set open, current
+    // and unchanged. RecordsetType 0 (table) and 1 open a dynaset, 2 a snapshot.
     void Refresh();
 
     // The open record set, or null.

@@ -65,7 +65,8 @@ private:
 //
 // Positions are zero-based over the live records. The rules callers rely on:
 // - A set opens on its first record, or with BOF and EOF both true when it is empty.
-// - MoveFirst, MoveNext, MoveLast (and MovePrevious) on an empty set throw "No current record.".
+// - MoveFirst, MoveNext, MoveLast (and MovePrevious) on an empty set throw "No current record.",
+//   as do MoveNext past EOF and MovePrevious before BOF.
 // - RecordCount is always the full live count.
 // - After Delete: RecordCount drops at once, AbsolutePosition is -1, BOF and EOF stay false, no
 //   record-position event is raised; reading a field, Edit or a second Delete throw "Record is
@@ -84,7 +85,8 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    // The design's BOF and EOF (EOF is a C macro, hence the prefix).
+    // BOF and EOF: before the first and past the last record (EOF is a C macro, hence the
+    // Is prefix).
     bool IsBOF() const;
     bool IsEOF() const;
     long RecordCount() const;

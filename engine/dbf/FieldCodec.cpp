@@ -364,9 +364,11 @@ bool formatNumber(const Value& number, int width, int decimals, std::string& out
     if (!number.exactNumberText().empty()) {
         text = roundDecimal(number.exactNumberText(), decimals);
     } else {
+        // The shortest decimal that reads back as the double, rounded as decimal text: 2.675
+        // becomes 2.68 as the user wrote it, not 2.67 as its binary value would round.
         std::array<char, 400> buffer{};
         auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                          number.asNumber(), std::chars_format::fixed, decimals);
+                                          number.asNumber(), std::chars_format::fixed);
         if (error != std::errc()) {
             reason = "it is too large";
             return false;

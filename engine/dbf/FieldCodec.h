@@ -45,8 +45,9 @@ bool toDateValue(const Value& in, Value& out, std::string& reason);
 Value toTextValue(const Value& in);
 
 // Writes a number right-aligned in exactly width characters with exactly decimals digits after
-// the point. A number that carries its decimal text is rounded from that text, never through
-// binary floating point. Returns false with a reason when it does not fit.
+// the point, rounding half away from zero. A number that carries its decimal text is rounded
+// from that text, a double from its shortest decimal form, never through binary floating point.
+// Returns false with a reason when it does not fit.
 bool formatNumber(const Value& number, int width, int decimals, std::string& out,
                   std::string& reason);
 // YYYYMMDD into 8 bytes.

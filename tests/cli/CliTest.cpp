@@ -77,6 +77,8 @@ TEST(CliTest, InfoDescribesFormatFieldsCountsAndWarnings) {
     std::filesystem::remove(dir / "awkward.dbt");
     result = cli({"info", path.string()});
     EXPECT_NE(result.out.find("  5. NOTE M (unavailable)\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Access: read-only: its memo file is missing\n"), std::string::npos)
+        << result.out;
     EXPECT_NE(result.out.find("Warnings: 1\n  The memo file"), std::string::npos) << result.out;
 }
 

@@ -45,7 +45,7 @@ std::string failure(DataControl& control) {
 
 }  // namespace
 
-TEST(DataControlTest, StartsWithTheDesignSettingsAndNoSet) {
+TEST(DataControlTest, StartsWithItsInitialSettingsAndNoSet) {
     DataControl control;
     EXPECT_EQ(control.Connect(), "dBASE III;");
     EXPECT_EQ(control.RecordsetType(), DataControl::kTable);

@@ -217,4 +217,27 @@ TEST(XlsDamaged, OverwrittenBytesNeverCrashTheReader) {
     EXPECT_GT(failures, 0u);
 }
 
+TEST(XlsDamaged, StreamSizeBeyondTheFileMakesTheStreamUnreadable) {
+    testsupport::TempDir folder;
+    std::string path = (folder / "book.xls").string();
+    xls::writeWorkbook(path, sample());
+    Bytes file = xlstest::readFile(path);
+    // The directory entry of "Workbook": 64 bytes of UTF-16 name, its size at offset 0x78.
+    std::size_t directory = (xlstest::u32At(file, 0x30) + 1) * 512;
+    std::size_t entry = directory;
+    while (entry + 128 <= file.size() && !(file[entry] == 'W' && file[entry + 2] == 'o')) {
+        entry += 128;
+    }
+    ASSERT_LT(entry + 128, file.size());
+    for (std::size_t i = 0; i < 4; ++i) file[entry + 0x78 + i] = i == 3 ? 0x3F : 0xFF;
+    xlstest::writeFile(path, file);
+    try {
+        xls::readWorkbook(path);
+        ADD_FAILURE() << "read";
+    } catch (const xls::XlsError& error) {
+        // libgsf drops the entry; either way the file is refused as damaged.
+        EXPECT_NE(std::string(error.what()).find("damaged"), std::string::npos) << error.what();
+    }
+}
+
 }  // namespace

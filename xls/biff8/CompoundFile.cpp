@@ -94,8 +94,8 @@ bool equalsNoCase(const char* name, const char* expected) {
                    "compound-file signature.");
 }
 
-// Checks that path is a readable regular file and looks at its first bytes.
-void checkInputFile(const std::string& path) {
+// Checks that path is a readable regular file and looks at its first bytes. Returns its size.
+std::uintmax_t checkInputFile(const std::string& path) {
     if (path.empty()) throw XlsError("No workbook file was given.");
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
@@ -122,11 +122,18 @@ void checkInputFile(const std::string& path) {
         throw XlsError("The workbook " + quoted(path) + " is damaged: it is cut short (" +
                        std::to_string(size) + " bytes).");
     }
+    return size;
 }
 
-std::vector<std::uint8_t> readStream(GsfInput* input, const std::string& path) {
+std::vector<std::uint8_t> readStream(GsfInput* input, const std::string& path,
+                                     std::uintmax_t fileSize) {
     gsf_off_t size = gsf_input_size(input);
-    if (size < 0 || size > kMaxStreamSize) {
+    // A stream cannot hold more than the file does; a directory entry that says so is damaged.
+    if (size < 0 || static_cast<std::uintmax_t>(size) > fileSize) {
+        throw XlsError("The workbook " + quoted(path) +
+                       " is damaged: its workbook stream claims more bytes than the file holds.");
+    }
+    if (size > kMaxStreamSize) {
         throw XlsError("The workbook " + quoted(path) + " is too large to be read.");
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
@@ -145,7 +152,7 @@ std::vector<std::uint8_t> readStream(GsfInput* input, const std::string& path) {
 }  // namespace
 
 CompoundContent readCompoundFile(const std::string& path) {
-    checkInputFile(path);
+    std::uintmax_t fileSize = checkInputFile(path);
     initialiseGsf();
 
     GError* rawError = nullptr;
@@ -188,15 +195,15 @@ CompoundContent readCompoundFile(const std::string& path) {
     }
     if (workbookIndex < 0) {
         throw XlsError("The file " + quoted(path) +
-                       " is a compound document without a workbook stream; it is not an Excel "
-                       "workbook.");
+                       " is a compound document without a readable workbook stream: it is not an "
+                       "Excel workbook, or it is damaged.");
     }
     GPtr<GsfInput> stream(gsf_infile_child_by_index(container.get(), workbookIndex));
     if (!stream) {
         throw XlsError("The workbook " + quoted(path) +
                        " is damaged: its workbook stream cannot be opened.");
     }
-    content.workbook = readStream(stream.get(), path);
+    content.workbook = readStream(stream.get(), path, fileSize);
     return content;
 }
 

@@ -1,0 +1,173 @@
+// Values and the byte-level conversions under them: decimal text, rounding, dates, text forms,
+// and code page round trips.
+#include "engine/EngineError.h"
+#include "engine/Value.h"
+#include "engine/dbf/CodePage.h"
+#include "engine/dbf/FieldCodec.h"
+
+#include <gtest/gtest.h>
+
+using engine::Date;
+using engine::Value;
+
+TEST(ValueTest, TextFormsAreWhatExportsAndTheCommandLineShow) {
+    struct Case {
+        Value value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {Value(), ""},
+        {Value::text("a b "), "a b "},
+        {Value::number(0.1), "0.1"},
+        {Value::number(1e21), "1000000000000000000000"},
+        {Value::number(-0.0), "0"},
+        {Value::number(1.5e-7), "0.00000015"},
+        {Value::number(12.5, "12.50"), "12.50"},
+        {Value::date({2024, 2, 29, 0}), "2024-02-29"},
+        {Value::date({1, 1, 1, 3'723'000'001}), "0001-01-01T01:02:03.000001"},
+        {Value::boolean(true), "true"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.value.toString(), c.text);
+    EXPECT_THROW(Value::text("x").asNumber(), engine::EngineError);
+    EXPECT_THROW(Value().asText(), engine::EngineError);
+    EXPECT_EQ(Value::number(2, "2.00"), Value::number(2));
+    EXPECT_FALSE(Value::text("2") == Value::number(2));
+}
+
+TEST(ValueTest, RefillingARowBufferKeepsKindsApart) {
+    Value value = Value::text("long enough to live on the heap, not inline");
+    value.assignNumber(3).assign("3.0");
+    EXPECT_EQ(value.asNumber(), 3);
+    EXPECT_EQ(value.exactNumberText(), "3.0");
+    value.assignText() = "again text";
+    EXPECT_EQ(value.asText(), "again text");
+    EXPECT_TRUE(value.exactNumberText().empty());
+    value.setNull();
+    EXPECT_TRUE(value.isNull());
+}
+
+TEST(ValueTest, DatesAreValidatedOnTheGregorianCalendar) {
+    EXPECT_TRUE((Date{2000, 2, 29, 0}).isValid());
+    EXPECT_FALSE((Date{1900, 2, 29, 0}).isValid());
+    EXPECT_TRUE((Date{2024, 2, 29, 0}).isValid());
+    EXPECT_FALSE((Date{2023, 4, 31, 0}).isValid());
+    EXPECT_FALSE((Date{0, 1, 1, 0}).isValid());
+    EXPECT_FALSE((Date{10000, 1, 1, 0}).isValid());
+    EXPECT_FALSE((Date{2023, 1, 1, 86'400'000'000}).isValid());
+}
+
+TEST(FieldCodecTest, DecimalTextIsCanonicalised) {
+    struct Case {
+        const char* text;
+        bool comma;
+        const char* canonical;  // nullptr: not a number
+    };
+    const Case cases[] = {
+        {"  -0012.50 ", false, "-12.50"},
+        {"+7", false, "7"},
+        {".5", false, "0.5"},
+        {"5.", false, "5"},
+        {"0", false, "0"},
+        {"-0.000", false, "0.000"},
+        {"1.5E3", false, "1500"},
+        {"1.5e-3", false, "0.0015"},
+        {"12E+0", false, "12"},
+        {"1,5", true, "1.5"},
+        {"1,5", false, nullptr},
+        {"1,000.5", true, nullptr},
+        {"", false, nullptr},
+        {"-", false, nullptr},
+        {"1e", false, nullptr},
+        {"1 2", false, nullptr},
+        {"0x10", false, nullptr},
+        {"1..2", false, nullptr},
+        {"12345678901234567890123", false, "12345678901234567890123"},
+    };
+    for (const Case& c : cases) {
+        std::string canonical;
+        bool ok = engine::dbf::canonicalDecimal(c.text, c.comma, canonical);
+        EXPECT_EQ(ok, c.canonical != nullptr) << c.text;
+        if (ok && c.canonical != nullptr) {
+            EXPECT_EQ(canonical, c.canonical) << c.text;
+        }
+    }
+}
+
+TEST(FieldCodecTest, NumbersAreRoundedFromTheirTextAndRightAligned) {
+    struct Case {
+        Value value;
+        int width;
+        int decimals;
+        const char* bytes;  // nullptr: does not fit
+    };
+    const Case cases[] = {
+        {Value::number(0.0807, "0.0807"), 6, 3, " 0.081"},
+        {Value::number(0.125, "0.125"), 5, 2, " 0.13"},
+        {Value::number(-0.125, "-0.125"), 6, 2, " -0.13"},
+        {Value::number(-0.004, "-0.004"), 5, 2, " 0.00"},
+        {Value::number(9.995, "9.995"), 5, 2, "10.00"},
+        {Value::number(9.995, "9.995"), 4, 2, nullptr},
+        {Value::number(0.5, "0.5"), 3, 2, ".50"},
+        {Value::number(-0.5, "-0.5"), 4, 2, "-.50"},
+        {Value::number(123456789.0), 9, 0, "123456789"},
+        {Value::number(123456789.0), 5, 0, nullptr},
+        {Value::number(2.5), 3, 0, "  3"},
+        {Value::number(2.675), 5, 2, " 2.68"},
+        {Value::number(1e300), 20, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::string out, reason;
+        bool ok = engine::dbf::formatNumber(c.value, c.width, c.decimals, out, reason);
+        EXPECT_EQ(ok, c.bytes != nullptr) << c.value.toString() << " " << reason;
+        if (ok && c.bytes != nullptr) {
+            EXPECT_EQ(out, c.bytes) << c.value.toString();
+        }
+    }
+}
+
+TEST(CodePageTest, SingleBytePagesRoundTripEveryByte) {
+    for (const char* name :
+         {"CP1252", "CP437", "CP850", "CP866", "CP1251", "CP1250", "CP852", "MACINTOSH"}) {
+        auto codec = engine::dbf::TextCodec::get(name);
+        std::string all;
+        for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+        std::string utf8, back;
+        codec->decode(reinterpret_cast<const std::uint8_t*>(all.data()), all.size(), utf8);
+        char32_t bad = 0;
+        ASSERT_TRUE(codec->encode(utf8, back, bad)) << name << " " << static_cast<unsigned>(bad);
+        EXPECT_EQ(back, all) << name;
+    }
+}
+
+TEST(CodePageTest, NamesFromSideFilesAndUsers) {
+    using engine::dbf::codePageFromCpg;
+    EXPECT_EQ(codePageFromCpg(" ansi 1251\r\n")->number, 1251);
+    EXPECT_EQ(codePageFromCpg("65001")->converter, "UTF-8");
+    EXPECT_EQ(codePageFromCpg("LDID/38")->number, 866);
+    EXPECT_EQ(codePageFromCpg("windows-1250")->number, 1250);
+    EXPECT_EQ(codePageFromCpg("iso-8859-5")->converter, "ISO-8859-5");
+    EXPECT_FALSE(codePageFromCpg("").has_value());
+    EXPECT_FALSE(codePageFromCpg("??").has_value());
+    EXPECT_FALSE(codePageFromCpg("LDID/999").has_value());
+    EXPECT_THROW(engine::dbf::codePageFromUserName("620"), engine::EngineError);
+    EXPECT_EQ(engine::dbf::codePageFromUserName("cp866").number, 866);
+}
+
+TEST(CodePageTest, MultiBytePagesEncodeWholeCharactersOrRefuse) {
+    auto sjis = engine::dbf::TextCodec::get("CP932");
+    std::string out;
+    char32_t bad = 0;
+    ASSERT_TRUE(
+        sjis->encode("\xE3\x81\x82"
+                     "a",
+                     out, bad));
+    EXPECT_EQ(out,
+              "\x82\xA0"
+              "a");
+    std::string text;
+    sjis->decode(reinterpret_cast<const std::uint8_t*>("\x82"), 1, text);  // cut in half
+    EXPECT_EQ(text, "\xEF\xBF\xBD");
+    out.clear();
+    EXPECT_FALSE(sjis->encode("\xF0\x9F\x98\x80", out, bad));  // an emoji
+    EXPECT_EQ(static_cast<unsigned>(bad), 0x1F600u);
+}
