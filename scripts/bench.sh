@@ -44,3 +44,6 @@ for records in 100000 1000000; do
 done
 echo
 "$bin/engine_benchmark" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+echo
+echo "export of a 65,000-record, 20-field table (bench/export/run.sh):"
+bench/export/run.sh "$bin/quillon-cli"

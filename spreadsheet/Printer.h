@@ -9,7 +9,7 @@ namespace spreadsheet {
 
 // A block of cells to print, as their displayed texts, row by row.
 struct PrintJob {
-    std::string title;                          // the workbook and sheet, for the print queue
+    std::string title;                           // the workbook and sheet, for the print queue
     std::vector<std::vector<std::string>> rows;  // displayed cell texts
     int copies = 1;
     bool collate = false;

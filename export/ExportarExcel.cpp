@@ -1,0 +1,154 @@
+#include "export/ExportarExcel.h"
+
+#include "engine/DataControl.h"
+#include "engine/EngineError.h"
+#include "engine/Recordset.h"
+#include "export/ExcelVb.h"
+#include "export/FieldVariant.h"
+#include "platform/Prompts.h"
+#include "spreadsheet/CellReference.h"
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/Worksheet.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace tableexport {
+
+namespace {
+
+// Rows 1 and 2 hold the names and the empty row; the records fill the rest of a worksheet.
+constexpr long kMaxRecords = spreadsheet::kRowCount - 2;
+constexpr int kMaxFields = spreadsheet::kColumnCount;
+
+std::string trimSpaces(const std::string& text) {
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string foldCase(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error)) return true;
+    std::filesystem::path first = std::filesystem::weakly_canonical(a, error);
+    if (error) return false;
+    std::filesystem::path second = std::filesystem::weakly_canonical(b, error);
+    return !error && first == second;
+}
+
+spreadsheet::SpreadsheetError refused(const std::string& description) {
+    return spreadsheet::SpreadsheetError(spreadsheet::kErrorOperationFailed, description);
+}
+
+// Refuses a target that would overwrite the open table: its .dbf file, its memo file, or the
+// workbook it was read from. File names are compared without regard to case within the table's
+// folder, since the engine finds tables so.
+void checkTarget(const engine::DataControl& dtcDbf, const std::string& target) {
+    if (target.empty()) throw refused("Cannot export: no file name was given.");
+    bool workbook = foldCase(dtcDbf.Connect()).rfind("EXCEL", 0) == 0;
+    std::filesystem::path table =
+        workbook ? std::filesystem::path(dtcDbf.DatabaseName())
+                 : std::filesystem::path(dtcDbf.DatabaseName()) / dtcDbf.RecordSource();
+    std::filesystem::path memo = table;
+    memo.replace_extension(".dbt");
+    std::filesystem::path out(target);
+    auto matches = [&](const std::filesystem::path& file) {
+        return sameFile(out, file) ||
+               (foldCase(out.filename().string()) == foldCase(file.filename().string()) &&
+                sameFile(out.parent_path().empty() ? "." : out.parent_path(),
+                         file.parent_path().empty() ? "." : file.parent_path()));
+    };
+    if (matches(table)) {
+        throw refused("Cannot export to " + target + ": it is the file of the open table.");
+    }
+    if (!workbook && matches(memo)) {
+        throw refused("Cannot export to " + target + ": it is the memo file of the open table.");
+    }
+}
+
+void checkLimits(long records, int fields) {
+    if (records > kMaxRecords) {
+        throw refused("Cannot export the table: it has " + std::to_string(records) +
+                      " records, and a worksheet holds at most " + std::to_string(kMaxRecords) +
+                      " below the names and the empty second row.");
+    }
+    if (fields > kMaxFields) {
+        throw refused("Cannot export the table: it has " + std::to_string(fields) +
+                      " fields, and a worksheet holds at most " + std::to_string(kMaxFields) +
+                      " columns.");
+    }
+}
+
+// A field's name as typed text: a name is stored as it is, never read as a number or a boolean.
+class FieldName : public spreadsheet::VariantObject {
+public:
+    explicit FieldName(std::string name) : m_name(std::move(name)) {}
+    spreadsheet::Variant defaultValue() const override {
+        return spreadsheet::Variant::text(m_name);
+    }
+
+private:
+    std::string m_name;
+};
+
+}  // namespace
+
+void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
+                   platform::Prompts& prompts) {
+    ExcelVb excel;
+    engine::Recordset* recordset = dtcDbf.GetRecordset();
+    if (recordset == nullptr) throw engine::EngineError("Cannot export: no table is open.");
+    const std::string target = trimSpaces(fileName);
+    checkTarget(dtcDbf, target);
+    engine::FieldCollection& fields = recordset->Fields();
+    checkLimits(recordset->RecordCount(), fields.Count());
+
+    // An empty set has no first record to move to; its export is the names alone.
+    if (recordset->RecordCount() > 0) recordset->MoveFirst();
+    excel.Crear();
+    excel.NewBook();
+    // Room for every cell at once: a large table is then written without moving any cell.
+    excel.application()->ActiveSheet().reserveCells(
+        static_cast<std::size_t>(recordset->RecordCount() + 1) *
+        static_cast<std::size_t>(fields.Count()));
+
+    const int n = fields.Count();
+    std::vector<std::string> letters;
+    std::vector<spreadsheet::Variant> values;
+    for (int k = 0; k < n; ++k) {
+        letters.push_back(spreadsheet::columnLetters(k));
+        values.push_back(fieldVariant(fields.Item(k)));
+        excel.SetCell(
+            spreadsheet::Variant::object(std::make_shared<FieldName>(fields.Item(k).Name())),
+            letters.back() + "1");
+    }
+
+    long row = 3;
+    while (!recordset->IsEOF()) {
+        // An open set keeps its fields; the count is read again as each record is written.
+        const int count = std::min(fields.Count(), n);
+        const std::string rowNumber = std::to_string(row);
+        for (int k = 0; k < count; ++k) {
+            auto index = static_cast<std::size_t>(k);
+            excel.SetCell(values[index], letters[index] + rowNumber);
+        }
+        recordset->MoveNext();
+        ++row;
+    }
+
+    excel.SaveAsBook(target);
+    prompts.messageBox("Success export to excel", platform::MessageButtons::Ok,
+                       platform::MessageIcon::None, "Sorvela");
+    excel.Quitar();
+}
+
+}  // namespace tableexport

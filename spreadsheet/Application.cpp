@@ -1,0 +1,181 @@
+#include "spreadsheet/Application.h"
+
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/Workbook.h"
+#include "spreadsheet/Worksheet.h"
+#include "spreadsheet/detail/Paths.h"
+#include "spreadsheet/detail/Text.h"
+#include "xls/WorkbookData.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+
+namespace spreadsheet {
+
+namespace {
+
+// Every application created, for the global application object to bind to.
+struct Registry {
+    std::mutex mutex;
+    std::vector<std::weak_ptr<Application>> created;
+    std::weak_ptr<Application> bound;
+};
+
+Registry& registry() {
+    static Registry instance;
+    return instance;
+}
+
+}  // namespace
+
+WorkbookFiles WorkbookFiles::xlsFiles() { return {xls::readWorkbook, xls::writeWorkbook}; }
+
+// --- WorkbookCollection ---
+
+WorkbookCollection::WorkbookCollection(Application& application) : m_application(&application) {}
+
+WorkbookCollection::~WorkbookCollection() = default;
+
+Workbook& WorkbookCollection::Item(int position) const {
+    if (position < 1 || position > Count()) {
+        throw SpreadsheetError::subscriptOutOfRange("there is no workbook at position " +
+                                                    std::to_string(position) + ".");
+    }
+    return *m_books[static_cast<std::size_t>(position - 1)];
+}
+
+Workbook& WorkbookCollection::Item(std::string_view name) const {
+    for (const auto& book : m_books) {
+        if (detail::equalFolded(book->Name(), name)) return *book;
+    }
+    throw SpreadsheetError::subscriptOutOfRange("no open workbook is named " + std::string(name) +
+                                                ".");
+}
+
+Workbook& WorkbookCollection::Add() {
+    m_books.push_back(
+        std::make_unique<Workbook>(*m_application, "Book" + std::to_string(++m_lastNumber)));
+    m_books.back()->Activate();
+    return *m_books.back();
+}
+
+Workbook& WorkbookCollection::Open(const std::string& fileName) {
+    for (const auto& book : m_books) {
+        if (!book->path().empty() && detail::sameFile(book->path(), fileName)) {
+            book->Activate();
+            return *book;
+        }
+    }
+    xls::WorkbookData data;
+    try {
+        data = m_application->files().read(fileName);
+    } catch (const SpreadsheetError&) {
+        throw;
+    } catch (const std::exception& failure) {
+        throw SpreadsheetError::operationFailed(failure.what());
+    }
+    m_books.push_back(std::make_unique<Workbook>(*m_application, fileName, std::move(data)));
+    m_books.back()->Activate();
+    return *m_books.back();
+}
+
+void WorkbookCollection::close(Workbook& workbook) {
+    bool wasActive = m_application->activeWorkbookOrNull() == &workbook;
+    std::erase_if(m_books, [&](const auto& book) { return book.get() == &workbook; });
+    if (wasActive)
+        m_application->setActiveWorkbook(m_books.empty() ? nullptr : m_books.back().get());
+}
+
+void WorkbookCollection::closeAll() {
+    m_application->setActiveWorkbook(nullptr);
+    m_books.clear();
+}
+
+// --- Application ---
+
+Application::Application(Printer* printer, WorkbookFiles files)
+    : m_printer(printer), m_files(std::move(files)), m_workbooks(*this) {}
+
+std::shared_ptr<Application> Application::create(Printer* printer, WorkbookFiles files) {
+    std::shared_ptr<Application> application(new Application(printer, std::move(files)));
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    std::erase_if(r.created, [](const auto& weak) { return weak.expired(); });
+    r.created.push_back(application);
+    return application;
+}
+
+Application::~Application() { m_workbooks.closeAll(); }
+
+void Application::checkRunning() const {
+    if (!m_running) {
+        throw SpreadsheetError::objectNotSet("the spreadsheet application has quit.");
+    }
+}
+
+WorkbookCollection& Application::Workbooks() {
+    checkRunning();
+    return m_workbooks;
+}
+
+Workbook& Application::ActiveWorkbook() {
+    checkRunning();
+    if (m_activeWorkbook == nullptr) {
+        throw SpreadsheetError::objectNotSet("no workbook is open in the spreadsheet application.");
+    }
+    return *m_activeWorkbook;
+}
+
+Worksheet& Application::ActiveSheet() { return ActiveWorkbook().ActiveSheet(); }
+
+Window& Application::ActiveWindow() { return ActiveWorkbook().ActiveWindow(); }
+
+SheetCollection& Application::Sheets() { return ActiveWorkbook().Sheets(); }
+
+Range Application::Selection() {
+    Worksheet& sheet = ActiveSheet();
+    return {sheet, sheet.selection()};
+}
+
+Range Application::ActiveCell() {
+    Worksheet& sheet = ActiveSheet();
+    int row = sheet.activeRow();
+    int column = sheet.activeColumn();
+    return {sheet, {row, column, row, column}};
+}
+
+Range Application::Cells() { return ActiveSheet().Cells(); }
+
+Range Application::Range(std::string_view reference) { return ActiveSheet().Range(reference); }
+
+void Application::SetVisible(bool visible) {
+    checkRunning();
+    m_visible = visible;
+}
+
+void Application::Quit() {
+    checkRunning();
+    m_workbooks.closeAll();
+    m_visible = false;
+    m_running = false;
+}
+
+std::shared_ptr<Application> globalApplication() {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    if (std::shared_ptr<Application> bound = r.bound.lock(); bound && bound->running()) {
+        return bound;
+    }
+    r.bound.reset();
+    for (auto it = r.created.rbegin(); it != r.created.rend(); ++it) {
+        if (std::shared_ptr<Application> application = it->lock();
+            application && application->running()) {
+            r.bound = application;
+            return application;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace spreadsheet

@@ -1,0 +1,169 @@
+#include "spreadsheet/TypedInput.h"
+
+#include "spreadsheet/SpreadsheetError.h"
+#include "spreadsheet/Variant.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+
+namespace spreadsheet {
+
+namespace {
+
+constexpr int kMaxSignificantDigits = 15;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != upper[i]) return false;
+    }
+    return true;
+}
+
+// Reads digits grouped by commas in threes ("1,234,567") or plain digits, appending the digits
+// to out. Returns false when commas are present but misplaced.
+bool readIntegerPart(std::string_view& text, std::string& out) {
+    std::size_t i = 0;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    std::size_t firstGroup = i;
+    out.append(text.substr(0, i));
+    while (i < text.size() && text[i] == ',') {
+        if (firstGroup == 0 || firstGroup > 3) return false;
+        for (std::size_t k = 1; k <= 3; ++k) {
+            if (i + k >= text.size() || !isDigit(text[i + k])) return false;
+        }
+        out.append(text.substr(i + 1, 3));
+        i += 4;
+        if (i < text.size() && isDigit(text[i])) return false;
+    }
+    text.remove_prefix(i);
+    return true;
+}
+
+// The number in text (already without spaces around it), or nothing.
+std::optional<double> parseNumber(std::string_view text) {
+    bool negative = false;
+    if (text.size() >= 2 && text.front() == '(' && text.back() == ')') {
+        negative = true;
+        text = text.substr(1, text.size() - 2);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) return std::nullopt;
+    } else if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    bool percent = false;
+    if (!text.empty() && text.back() == '%') {
+        percent = true;
+        text.remove_suffix(1);
+    }
+    // Rebuild the number without grouping, in the form from_chars reads.
+    std::string plain;
+    if (!readIntegerPart(text, plain)) return std::nullopt;
+    std::size_t integerDigits = plain.size();
+    std::size_t fractionDigits = 0;
+    if (!text.empty() && text.front() == '.') {
+        text.remove_prefix(1);
+        plain.push_back('.');
+        while (!text.empty() && isDigit(text.front())) {
+            plain.push_back(text.front());
+            text.remove_prefix(1);
+            ++fractionDigits;
+        }
+    }
+    if (integerDigits + fractionDigits == 0) return std::nullopt;
+    std::string mantissaDigits;
+    for (char c : plain) {
+        if (isDigit(c)) mantissaDigits.push_back(c);
+    }
+    if (!text.empty() && (text.front() == 'e' || text.front() == 'E')) {
+        plain.push_back('e');
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+            plain.push_back(text.front());
+            text.remove_prefix(1);
+        }
+        std::size_t exponentDigits = 0;
+        while (!text.empty() && isDigit(text.front())) {
+            plain.push_back(text.front());
+            text.remove_prefix(1);
+            ++exponentDigits;
+        }
+        if (exponentDigits == 0) return std::nullopt;
+    }
+    if (!text.empty()) return std::nullopt;
+
+    std::size_t first = mantissaDigits.find_first_not_of('0');
+    if (first != std::string::npos) {
+        std::size_t last = mantissaDigits.find_last_not_of('0');
+        if (last - first + 1 > kMaxSignificantDigits) return std::nullopt;
+    }
+    double value = 0;
+    auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (error != std::errc() || end != plain.data() + plain.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    if (percent) value /= 100;
+    return negative ? -value : value;
+}
+
+CellValue typedText(std::string text) {
+    if (text.empty()) return {};
+    return CellValue::text(std::move(text));
+}
+
+}  // namespace
+
+CellValue parseTypedText(std::string_view text) {
+    if (text.empty()) return {};
+    if (text.front() == '\'') {
+        if (text.size() == 1) return {};
+        return CellValue::text(std::string(text.substr(1)));
+    }
+    std::string_view trimmed = trimSpaces(text);
+    if (equalsIgnoringCase(trimmed, "TRUE")) return CellValue::boolean(true);
+    if (equalsIgnoringCase(trimmed, "FALSE")) return CellValue::boolean(false);
+    if (std::optional<double> number = parseNumber(trimmed)) return CellValue::number(*number);
+    return CellValue::text(std::string(text));
+}
+
+CellValue typedInput(const Variant& dat) {
+    bool fromObject = dat.kind() == Variant::Kind::Object;
+    Variant value = dat.resolved();
+    switch (value.kind()) {
+        case Variant::Kind::Empty:
+        case Variant::Kind::Null:
+        case Variant::Kind::Object:
+            return {};
+        case Variant::Kind::Boolean:
+            return CellValue::boolean(value.asBoolean());
+        case Variant::Kind::Number:
+            if (!std::isfinite(value.asNumber())) {
+                throw SpreadsheetError::typeMismatch("a cell cannot hold " +
+                                                     std::to_string(value.asNumber()) + ".");
+            }
+            return CellValue::number(value.asNumber());
+        case Variant::Kind::Date: {
+            const DateTime& date = value.asDate();
+            if (date.isValid() && date.year < 1900) return CellValue::text(date.toText());
+            return CellValue::date(date);
+        }
+        case Variant::Kind::Text:
+            if (fromObject) return typedText(std::move(value).takeText());
+            return parseTypedText(value.asText());
+    }
+    return {};
+}
+
+}  // namespace spreadsheet
