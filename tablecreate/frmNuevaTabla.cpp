@@ -120,8 +120,11 @@ void frmNuevaTabla::cmdEliminar_Click() {
     const QList<QListWidgetItem*> selected = ui->lstCampos->selectedItems();
     QListWidgetItem* entry = selected.isEmpty() ? nullptr : selected.front();
     m_dbase.EliminarCampo(entry != nullptr ? entry->text().toStdString() : std::string());
-    // The field is gone from the definition, so it leaves the list too.
+    // The field is gone from the definition, so it leaves the list too. Nothing is selected
+    // afterwards: a second "Delete" must not take the neighbour the user never chose.
     delete entry;
+    ui->lstCampos->setCurrentItem(nullptr);
+    ui->lstCampos->clearSelection();
 }
 
 void frmNuevaTabla::cmdCrear_Click() {
