@@ -7,13 +7,13 @@
 #include "tablecreate/ButtonPictures.h"
 #include "tablecreate/Dbase.h"
 #include "tablecreate/DesignGeometry.h"
+#include "tablecreate/DialogKeys.h"
 #include "tablecreate/FieldTypes.h"
 #include "tablecreate/frmSelCarpeta.h"
 #include "ui_frmNuevaTabla.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
-#include <QKeyEvent>
 
 namespace tablecreate {
 
@@ -149,15 +149,7 @@ void frmNuevaTabla::showValidationMessage(const char* text) {
 
 void frmNuevaTabla::keyPressEvent(QKeyEvent* event) {
     // No button of this window is its default or its cancel button: Enter and Escape do nothing.
-    switch (event->key()) {
-        case Qt::Key_Escape:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            event->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
-    }
+    if (!swallowDefaultButtonKeys(*event)) QDialog::keyPressEvent(event);
 }
 
 }  // namespace tablecreate

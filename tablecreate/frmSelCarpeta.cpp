@@ -4,9 +4,9 @@
 #include "shell/Handlers.h"
 #include "tablecreate/ButtonPictures.h"
 #include "tablecreate/DesignGeometry.h"
+#include "tablecreate/DialogKeys.h"
 #include "ui_frmSelCarpeta.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
 
 namespace tablecreate {
@@ -55,15 +55,7 @@ void frmSelCarpeta::cmdCancelar_Click() {
 void frmSelCarpeta::keyPressEvent(QKeyEvent* event) {
     // Neither button is the default or the cancel button: Enter and Escape do nothing (Enter on
     // the folder list still opens the highlighted folder, which the list handles itself).
-    switch (event->key()) {
-        case Qt::Key_Escape:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            event->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
-    }
+    if (!swallowDefaultButtonKeys(*event)) QDialog::keyPressEvent(event);
 }
 
 }  // namespace tablecreate
