@@ -7,12 +7,12 @@
 #include "platform/Prompts.h"
 #include "shell/AppServices.h"
 #include "shell/Handlers.h"
+#include "shell/frmAbout.h"
 #include "shell/modPrincipal.h"
+#include "tablecreate/frmNuevaTabla.h"
 #include "ui_frmPrincipal.h"
 
 #include <QButtonGroup>
-
-#include <numeric>
 
 namespace browser {
 
@@ -25,22 +25,31 @@ constexpr const char* kExportFilter = "Microsoft Excel files (*.xls)|*.xls";
 void frmPrincipal::cmdMenu_Click(int index) {
     shell::trapped(m_services.prompts, [&] {
         switch (index) {
-            case kNew:
-                break;
-            case kOpen: {
-                frmSelArchivo window(m_services, dtcDbf, *ui->chkSoloLectura, *optDBFVersion, this);
+            case kNew: {
+                tablecreate::frmNuevaTabla window(m_services, m_dbase, *optDBFVersion, this);
                 m_services.showModal(window);
+                break;
             }
+            case kOpen: {
+                {
+                    frmSelArchivo window(m_services, dtcDbf, *ui->chkSoloLectura, *optDBFVersion,
+                                         this);
+                    m_services.showModal(window);
+                }
                 completeOpen();
                 break;
+            }
             case kClose:
                 closeTable();
                 break;
             case kExport:
                 exportTable();
                 break;
-            case kAbout:
+            case kAbout: {
+                shell::frmAbout window(m_services, this);
+                m_services.showModal(window);
                 break;
+            }
             case kExit:
                 m_endApplication();
                 break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/DataControl.h"
+#include "tablecreate/Dbase.h"
 
 #include <QMainWindow>
 
@@ -74,6 +75,8 @@ private:
     std::unique_ptr<Ui::frmPrincipal> ui;
     shell::AppServices& m_services;
     engine::DataControl dtcDbf;
+    // The table definition the new-table window builds, kept for the whole run.
+    tablecreate::Dbase m_dbase;
     QButtonGroup* cmdMenu;
     QButtonGroup* optDBFVersion;
     RecordsetModel* m_model;

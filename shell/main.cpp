@@ -1,8 +1,8 @@
 // Entry point of the desktop application: builds the services the windows use and runs start-up.
 #include "browser/frmPrincipal.h"
-#include "platform/FileProbe.h"
-#include "platform/ProcessLauncher.h"
-#include "platform/RegistryReader.h"
+#include "platform/LinuxRegistryReader.h"
+#include "platform/PosixProcessLauncher.h"
+#include "platform/SystemFileProbe.h"
 #include "shell/AppServices.h"
 #include "shell/Icons.h"
 #include "shell/QtPrompts.h"
@@ -13,33 +13,6 @@
 
 #include <exception>
 #include <memory>
-#include <stdexcept>
-
-namespace {
-
-// Stand-ins until the platform's Linux services are linked in.
-class NoRegistry : public platform::RegistryReader {
-public:
-    std::optional<Handle> open(std::uint32_t, const std::string&) override { return std::nullopt; }
-    std::optional<QueryResult> query(Handle, const std::string&, std::size_t) override {
-        return std::nullopt;
-    }
-    void close(Handle) override {}
-};
-
-class NoLauncher : public platform::ProcessLauncher {
-public:
-    void start(const std::string& programPath) override {
-        throw std::runtime_error("Cannot start " + programPath + ".");
-    }
-};
-
-class NoFiles : public platform::FileProbe {
-public:
-    bool fileExists(const std::string&) override { return false; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     // The prompts outlive the application object, which reports through them to the end.
@@ -47,9 +20,9 @@ int main(int argc, char** argv) {
     shell::QuillonApplication application(argc, argv);
     application.setPrompts(&prompts);
     QApplication::setWindowIcon(shell::applicationIcon());
-    NoRegistry registry;
-    NoLauncher launcher;
-    NoFiles files;
+    platform::LinuxRegistryReader registry;
+    platform::PosixProcessLauncher launcher;
+    platform::SystemFileProbe files;
     shell::AppServices services{prompts, registry, launcher, files,
                                 [](QDialog& window) { window.exec(); }};
 

@@ -584,6 +584,31 @@ private slots:
         QVERIFY(!std::filesystem::exists(m_temp->path() / "none.xls"));
     }
 
+    void newAndAboutShowTheirWindowsModallyOverTheMainWindow_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("windowClass");
+        QTest::newRow("New") << int(browser::frmPrincipal::kNew) << "tablecreate::frmNuevaTabla";
+        QTest::newRow("About") << int(browser::frmPrincipal::kAbout) << "shell::frmAbout";
+    }
+
+    void newAndAboutShowTheirWindowsModallyOverTheMainWindow() {
+        QFETCH(int, command);
+        QFETCH(QString, windowClass);
+        QString shown;
+        QWidget* parent = nullptr;
+        m_services->modal = [&](QDialog& dialog) {
+            shown = dialog.metaObject()->className();
+            parent = dialog.parentWidget();
+        };
+        menu(command)->click();
+        menu(command)->click();
+        QCOMPARE(shown, windowClass);
+        QCOMPARE(parent, &window());
+        QCOMPARE(m_services->modalShowings, 2);
+        QVERIFY(window().dataControl().GetRecordset() == nullptr);
+        QVERIFY(prompts().asked.empty());
+    }
+
     void exitEndsTheApplicationAtOnce() {
         int ends = 0;
         window().setEndApplication([&] { ++ends; });
