@@ -227,6 +227,21 @@ private slots:
         QCOMPARE(m_parts->dtcDbf.RecordsetType(), 0);
     }
 
+    void aFolderThatVanishedIsReportedOnceAndTheWindowStaysOpen() {
+        auto window = makeWindow();
+        window->show();
+        auto* folders = window->findChild<shell::DirListBox*>("Dir1");
+        folders->setPath(folder() + "/sub");
+        std::filesystem::remove_all(m_temp->path() / "sub");
+        emit folders->Change();
+        const auto boxes = m_services->prompts.messages();
+        QCOMPARE(boxes.size(), 1u);
+        QCOMPARE(boxes[0].title, std::string("Quillon FREE"));
+        QVERIFY(boxes[0].text.find("sub") != std::string::npos);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->findChild<shell::FileListBox*>("File1")->count(), 0);
+    }
+
     void eachShowingStartsAfresh() {
         {
             auto first = makeWindow();
