@@ -8,7 +8,7 @@
 #include "shell/Handlers.h"
 #include "shell/Icons.h"
 #include "shell/Twips.h"
-#include "shell/WindowPlacement.h"
+#include "shell/WindowDesign.h"
 #include "shell/modPrincipal.h"
 #include "ui_frmPrincipal.h"
 
@@ -77,6 +77,7 @@ void frmPrincipal::setEndApplication(std::function<void()> endApplication) {
 
 void frmPrincipal::applyDesign() {
     setWindowIcon(shell::applicationIcon());
+    shell::applyDesignFont(*this);
     const shell::TwipsScale twips(*this);
     resize(twips.size(8190, 6105));
 
@@ -89,8 +90,7 @@ void frmPrincipal::applyDesign() {
     for (int index = 0; index < 6; ++index) {
         QToolButton* button = menuButtons[index];
         button->setGeometry(twips.rect(120 + 840 * index, 120, 735, 735));
-        button->setIcon(shell::picture(kPictures[index], style()));
-        button->setIconSize(QSize(twips.x(360), twips.y(360)));
+        shell::setPicture(*button, kPictures[index], twips.size(360, 360));
         cmdMenu->addButton(button, index);
     }
 

@@ -5,12 +5,10 @@
 #include "shell/Handlers.h"
 #include "shell/Icons.h"
 #include "shell/Twips.h"
-#include "shell/WindowPlacement.h"
 #include "ui_frmSelArchivo.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QKeyEvent>
 
 namespace browser {
 
@@ -23,7 +21,7 @@ constexpr int kWorkbookOption = 3;
 frmSelArchivo::frmSelArchivo(shell::AppServices& services, engine::DataControl& dataControl,
                              const QCheckBox& readOnlyBox, const QButtonGroup& formatOptions,
                              QWidget* parent)
-    : QDialog(parent),
+    : shell::SecondaryWindow(parent),
       ui(std::make_unique<Ui::frmSelArchivo>()),
       m_services(services),
       dtcDbf(dataControl),
@@ -44,14 +42,12 @@ frmSelArchivo::frmSelArchivo(shell::AppServices& services, engine::DataControl& 
     shell::connectHandler(ui->cmdCancelar, &QToolButton::clicked, this, prompts,
                           [this] { cmdCancelar_Click(); });
     Form_Load();
+    ui->Dir1->setFocus();
 }
 
 frmSelArchivo::~frmSelArchivo() = default;
 
 void frmSelArchivo::applyDesign() {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setWindowIcon(shell::applicationIcon());
     const shell::TwipsScale twips(*this);
     setFixedSize(twips.size(6480, 4860));
     ui->Dir1->setGeometry(twips.rect(120, 600, 2500, 4140));
@@ -59,10 +55,8 @@ void frmSelArchivo::applyDesign() {
     ui->File1->setGeometry(twips.rect(2760, 600, 2500, 4185));
     ui->cmdAceptar->setGeometry(twips.rect(5400, 3930, 975, 855));
     ui->cmdCancelar->setGeometry(twips.rect(5400, 3000, 975, 855));
-    ui->cmdAceptar->setIcon(shell::picture(shell::Picture::Select, style()));
-    ui->cmdCancelar->setIcon(shell::picture(shell::Picture::Cancel, style()));
-    ui->cmdAceptar->setIconSize(QSize(twips.x(480), twips.y(480)));
-    ui->cmdCancelar->setIconSize(QSize(twips.x(480), twips.y(480)));
+    shell::setPicture(*ui->cmdAceptar, shell::Picture::Select, twips.size(480, 480));
+    shell::setPicture(*ui->cmdCancelar, shell::Picture::Cancel, twips.size(480, 480));
 }
 
 void frmSelArchivo::Form_Load() {
@@ -95,27 +89,6 @@ void frmSelArchivo::cmdAceptar_Click() {
 
 void frmSelArchivo::cmdCancelar_Click() {
     shell::trapped(m_services.prompts, [this] { reject(); });
-}
-
-void frmSelArchivo::keyPressEvent(QKeyEvent* event) {
-    // The window has no default and no cancel button: Enter and Escape press nothing.
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Escape:
-            event->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
-    }
-}
-
-void frmSelArchivo::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (m_placed) return;
-    m_placed = true;
-    shell::centreOnScreen(*this);
-    ui->Dir1->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace browser

@@ -2,7 +2,7 @@
 // an .xls workbook.
 #pragma once
 
-#include <QDialog>
+#include "shell/SecondaryWindow.h"
 
 #include <memory>
 
@@ -26,7 +26,7 @@ namespace browser {
 // closes the window; "Cancel" closes it writing nothing. Whether the file is read as a table or
 // as a workbook follows the main window's format option, not the file's extension. Starts at the
 // process's current volume and folder; remembers nothing between showings.
-class frmSelArchivo : public QDialog {
+class frmSelArchivo : public shell::SecondaryWindow {
     Q_OBJECT
 public:
     // Reads chkSoloLectura and optDBFVersion (index 3 is the workbook option) and writes dtcDbf.
@@ -34,10 +34,6 @@ public:
                   const QCheckBox& chkSoloLectura, const QButtonGroup& optDBFVersion,
                   QWidget* parent = nullptr);
     ~frmSelArchivo() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private slots:
     void Drive1_Change();
@@ -55,7 +51,6 @@ private:
     engine::DataControl& dtcDbf;
     const QCheckBox& chkSoloLectura;
     const QButtonGroup& optDBFVersion;
-    bool m_placed = false;
 };
 
 }  // namespace browser

@@ -1,17 +1,28 @@
 #include "shell/Icons.h"
 
+#include <QAbstractButton>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyle>
 
-#include <functional>
+#include <cmath>
+#include <numbers>
 
 namespace shell {
 
 namespace {
 
-constexpr int kDrawnSize = 48;
+// Our drawings are made on a 48-unit square and rendered at each of these pixel sizes, so that
+// a button of any size (and any device pixel ratio) gets a sharp picture.
+constexpr double kCanvas = 48.0;
+constexpr int kRenderedSizes[] = {16, 24, 32, 48, 64, 96};
+
 const QColor kPurple(128, 0, 128);
+const QColor kInk(40, 50, 70);
+const QColor kSheet(250, 250, 245);
+const QColor kRule(150, 170, 200);
+const QColor kGreen(40, 150, 60);
+const QColor kRed(200, 50, 40);
 
 struct PictureSource {
     const char* themeNames[2];
@@ -37,18 +48,14 @@ PictureSource sourceOf(Picture which) {
             return {{"dialog-ok", "dialog-ok-apply"}, QStyle::SP_DialogOkButton};
         case Picture::Cancel:
             return {{"dialog-cancel", nullptr}, QStyle::SP_DialogCancelButton};
+        case Picture::AddField:
+            return {{"list-add", nullptr}, QStyle::SP_CustomBase};
+        case Picture::DeleteField:
+            return {{"list-remove", nullptr}, QStyle::SP_CustomBase};
+        case Picture::CreateTable:
+            return {{"document-save", nullptr}, QStyle::SP_DialogSaveButton};
     }
-    return {{nullptr, nullptr}, QStyle::SP_FileIcon};
-}
-
-QPixmap drawn(const std::function<void(QPainter&)>& draw) {
-    QPixmap pixmap(kDrawnSize, kDrawnSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(kDrawnSize / 48.0, kDrawnSize / 48.0);
-    draw(painter);
-    return pixmap;
+    return {{nullptr, nullptr}, QStyle::SP_CustomBase};
 }
 
 void drawPage(QPainter& p) {
@@ -64,10 +71,49 @@ void drawPage(QPainter& p) {
     p.drawPath(page);
 }
 
-void drawCross(QPainter& p, const QColor& colour) {
-    p.setPen(QPen(colour, 6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(12, 12, 36, 36);
-    p.drawLine(36, 12, 12, 36);
+void drawCross(QPainter& p, const QPointF& centre, qreal half, const QPen& pen) {
+    p.setPen(pen);
+    p.drawLine(centre + QPointF(-half, -half), centre + QPointF(half, half));
+    p.drawLine(centre + QPointF(-half, half), centre + QPointF(half, -half));
+}
+
+// A small ruled sheet: the field list, or a table.
+void drawSheet(QPainter& p, const QRectF& box) {
+    p.setPen(QPen(kInk, 1.8));
+    p.setBrush(kSheet);
+    p.drawRect(box);
+    p.setPen(QPen(kRule, 1.5));
+    for (qreal y = box.top() + 7.5; y < box.bottom() - 1.5; y += 7.5) {
+        p.drawLine(QPointF(box.left() + 4.5, y), QPointF(box.right() - 4.5, y));
+    }
+}
+
+// A round badge with a plus (add) or a bar (remove) on it.
+void drawBadge(QPainter& p, const QColor& colour, const QPointF& centre, bool plus) {
+    p.setPen(QPen(colour.darker(130), 1.5));
+    p.setBrush(colour);
+    p.drawEllipse(centre, 12, 12);
+    p.setPen(QPen(Qt::white, 3.75, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre + QPointF(-6.75, 0), centre + QPointF(6.75, 0));
+    if (plus) p.drawLine(centre + QPointF(0, -6.75), centre + QPointF(0, 6.75));
+}
+
+void drawStar(QPainter& p, const QPointF& centre, qreal outer) {
+    QPainterPath star;
+    for (int point = 0; point < 10; ++point) {
+        const qreal radius = point % 2 == 0 ? outer : outer * 0.45;
+        const qreal angle = -std::numbers::pi / 2 + point * std::numbers::pi / 5;
+        const QPointF at = centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+        if (point == 0) {
+            star.moveTo(at);
+        } else {
+            star.lineTo(at);
+        }
+    }
+    star.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(240, 200, 40));
+    p.drawPath(star);
 }
 
 void drawPicture(Picture which, QPainter& p) {
@@ -87,7 +133,7 @@ void drawPicture(Picture which, QPainter& p) {
             break;
         case Picture::Close:
             drawPage(p);
-            drawCross(p, QColor(160, 0, 0));
+            drawCross(p, {24, 24}, 12, QPen(QColor(160, 0, 0), 6, Qt::SolidLine, Qt::RoundCap));
             break;
         case Picture::Export:
             p.setPen(QPen(QColor(0, 100, 0), 2));
@@ -118,11 +164,28 @@ void drawPicture(Picture which, QPainter& p) {
             p.drawLine(36, 32, 44, 24);
             break;
         case Picture::Select:
-            p.setPen(QPen(QColor(0, 128, 0), 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setPen(QPen(kGreen, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.drawPolyline(QPolygonF({{8, 26}, {20, 38}, {40, 10}}));
             break;
         case Picture::Cancel:
-            drawCross(p, QColor(180, 0, 0));
+            p.setPen(QPen(kRed.darker(130), 1.5));
+            p.setBrush(kRed);
+            p.drawEllipse(QPointF(24, 24), 18, 18);
+            drawCross(p, {24, 24}, 7.5, QPen(Qt::white, 4.5, Qt::SolidLine, Qt::RoundCap));
+            break;
+        case Picture::AddField:
+            drawSheet(p, QRectF(4.5, 4.5, 27, 36));
+            drawBadge(p, kGreen, QPointF(33, 33), true);
+            break;
+        case Picture::DeleteField:
+            drawSheet(p, QRectF(4.5, 4.5, 27, 36));
+            drawBadge(p, kRed, QPointF(33, 33), false);
+            break;
+        case Picture::CreateTable:
+            drawSheet(p, QRectF(6, 6, 33, 36));
+            p.setPen(QPen(kRule, 1.5));
+            p.drawLine(QPointF(18, 7.5), QPointF(18, 40.5));
+            drawStar(p, QPointF(37.5, 11), 10);
             break;
     }
 }
@@ -130,7 +193,18 @@ void drawPicture(Picture which, QPainter& p) {
 }  // namespace
 
 QIcon drawnPicture(Picture which) {
-    return QIcon(drawn([which](QPainter& painter) { drawPicture(which, painter); }));
+    QIcon icon;
+    for (int size : kRenderedSizes) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / kCanvas, size / kCanvas);
+        drawPicture(which, painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QIcon picture(Picture which, const QStyle* style) {
@@ -143,6 +217,11 @@ QIcon picture(Picture which, const QStyle* style) {
         if (!standard.isNull()) return standard;
     }
     return drawnPicture(which);
+}
+
+void setPicture(QAbstractButton& button, Picture which, const QSize& size) {
+    button.setIcon(picture(which, button.style()));
+    button.setIconSize(size);
 }
 
 QPixmap logoPixmap(int size) {

@@ -1,5 +1,6 @@
-// Design positions are in twips (1440 to the inch); windows convert them to pixels at the
-// screen's logical DPI.
+// Design positions are in twips (1440 to the inch); every window places its controls from them
+// in code, converted to pixels at the screen's logical DPI. The geometry in a window's .ui file
+// is only the form editor's picture of it at 96 DPI (twips / 15); the twips in the code rule.
 #pragma once
 
 #include <QRect>

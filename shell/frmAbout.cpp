@@ -6,15 +6,11 @@
 #include "platform/RegistryReader.h"
 #include "shell/AppServices.h"
 #include "shell/Handlers.h"
+#include "shell/Icons.h"
 #include "shell/modPrincipal.h"
 #include "ui_frmAbout.h"
 
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
-#include <QScreen>
 
 #include <algorithm>
 #include <vector>
@@ -33,42 +29,14 @@ constexpr const char* kProgramFile = "\\MSINFO32.EXE";
 constexpr std::size_t kValueBufferSize = 1024;
 constexpr const char* kSysInfoUnavailable = "System Information Is Unavailable At This Time";
 
-// The window's picture: a ruled table with a quill across it.
-QPixmap aboutIcon(qreal devicePixelRatio) {
-    const int size = 48;
-    QPixmap pixmap(qRound(size * devicePixelRatio), qRound(size * devicePixelRatio));
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(30, 60, 110), 1.5));
-    painter.setBrush(QColor(70, 120, 190));
-    painter.drawRoundedRect(QRectF(3, 7, 38, 36), 4, 4);
-    painter.setBrush(Qt::white);
-    painter.setPen(Qt::NoPen);
-    painter.drawRect(QRectF(7, 17, 30, 22));
-    painter.setPen(QPen(QColor(70, 120, 190), 1));
-    for (int row = 1; row < 4; ++row)
-        painter.drawLine(QPointF(7, 17 + row * 5.5), QPointF(37, 17 + row * 5.5));
-    painter.drawLine(QPointF(17, 17), QPointF(17, 39));
-    QPainterPath quill;
-    quill.moveTo(46, 2);
-    quill.cubicTo(36, 6, 27, 18, 22, 33);
-    quill.cubicTo(30, 24, 40, 16, 46, 2);
-    painter.setPen(QPen(QColor(120, 80, 20), 1));
-    painter.setBrush(QColor(235, 190, 80));
-    painter.drawPath(quill);
-    painter.drawLine(QPointF(22, 33), QPointF(19, 40));
-    return pixmap;
-}
-
 }  // namespace
 
 frmAbout::frmAbout(AppServices& services, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::frmAbout>()), m_services(services) {
+    : SecondaryWindow(parent), ui(std::make_unique<Ui::frmAbout>()), m_services(services) {
     ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    ui->picIcon->setPixmap(aboutIcon(devicePixelRatioF()));
+    QPixmap logo = logoPixmap(qRound(ui->picIcon->maximumWidth() * devicePixelRatioF()));
+    logo.setDevicePixelRatio(devicePixelRatioF());
+    ui->picIcon->setPixmap(logo);
     QFont titleFont = ui->lblTitle->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.5);
     titleFont.setBold(true);
@@ -82,10 +50,6 @@ frmAbout::frmAbout(AppServices& services, QWidget* parent)
     Form_Load();
     adjustSize();
     setFixedSize(size());
-    // Centred on the screen rather than on the window that shows it.
-    if (QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
 }
 
 frmAbout::~frmAbout() = default;
@@ -148,19 +112,6 @@ bool frmAbout::GetKeyValue(std::uint32_t root, const std::string& keyName,
     if (length > 0 && buffer[length - 1] == 0) --length;
     value.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length));
     return true;
-}
-
-void frmAbout::keyPressEvent(QKeyEvent* event) {
-    // No button of this window is its default or its cancel button: Enter and Escape do nothing.
-    switch (event->key()) {
-        case Qt::Key_Escape:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            event->accept();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
-    }
 }
 
 }  // namespace shell

@@ -2,7 +2,7 @@
 // start the system's own system-information program.
 #pragma once
 
-#include <QDialog>
+#include "shell/SecondaryWindow.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,7 +17,7 @@ namespace shell {
 
 struct AppServices;
 
-class frmAbout : public QDialog {
+class frmAbout : public SecondaryWindow {
     Q_OBJECT
 public:
     explicit frmAbout(AppServices& services, QWidget* parent = nullptr);
@@ -35,9 +35,6 @@ public:
     // and an empty text otherwise. A key that opened is always closed again.
     bool GetKeyValue(std::uint32_t root, const std::string& keyName, const std::string& valueName,
                      std::string& value);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void cmdOK_Click();

@@ -3,7 +3,7 @@
 #include "shell/Handlers.h"
 #include "shell/Icons.h"
 #include "shell/Twips.h"
-#include "shell/WindowPlacement.h"
+#include "shell/WindowDesign.h"
 #include "shell/modPrincipal.h"
 #include "ui_frmPresentacion.h"
 
@@ -23,7 +23,7 @@ struct LabelDesign {
     bool sizedToText;
 };
 
-QFont designFont(const char* family, double points, bool bold) {
+QFont namedFont(const char* family, double points, bool bold) {
     QFont font(family);
     font.setPointSizeF(points);
     font.setBold(bold);
@@ -50,6 +50,7 @@ frmPresentacion::frmPresentacion(platform::Prompts& prompts, QWidget* parent)
     ui->setupUi(this);
     setWindowTitle(QString());
     setWindowIcon(applicationIcon());
+    applyDesignFont(*this);  // every label below names its own face
     applyDesign();
     trapped(m_prompts, [this] { Form_Load(); });
 }
@@ -78,7 +79,7 @@ void frmPresentacion::applyDesign() {
     for (const LabelDesign& design : kLabels) {
         QLabel& label = *(ui.get()->*design.label);
         label.setGeometry(twips.rect(design.left, design.top, design.width, design.height));
-        label.setFont(designFont(design.family, design.points, design.bold));
+        label.setFont(namedFont(design.family, design.points, design.bold));
         if (design.sizedToText) {
             QPalette colours = label.palette();
             colours.setColor(QPalette::WindowText, highlight);

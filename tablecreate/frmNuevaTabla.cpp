@@ -3,11 +3,10 @@
 #include "platform/Prompts.h"
 #include "shell/AppServices.h"
 #include "shell/Handlers.h"
+#include "shell/Icons.h"
+#include "shell/Twips.h"
 #include "shell/modPrincipal.h"
-#include "tablecreate/ButtonPictures.h"
 #include "tablecreate/Dbase.h"
-#include "tablecreate/DesignGeometry.h"
-#include "tablecreate/DialogKeys.h"
 #include "tablecreate/FieldTypes.h"
 #include "tablecreate/frmSelCarpeta.h"
 #include "ui_frmNuevaTabla.h"
@@ -26,21 +25,14 @@ constexpr const char* kConnectByVersion[] = {"DBase III;", "DBase IV;", "DBase V
 
 frmNuevaTabla::frmNuevaTabla(shell::AppServices& services, Dbase& dbase,
                              const QButtonGroup& optDBFVersion, QWidget* parent)
-    : QDialog(parent),
+    : shell::SecondaryWindow(parent),
       ui(std::make_unique<Ui::frmNuevaTabla>()),
       m_services(services),
       m_dbase(dbase),
       m_optDBFVersion(optDBFVersion) {
     ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    applyDesignFont(*this);
-    applyDesignGeometry(*this);
-    centreOnScreen(*this);
+    applyDesign();
     ui->cboTipoDatos->setCurrentIndex(-1);
-    ui->cmdAgregar->setIcon(addFieldPicture());
-    ui->cmdEliminar->setIcon(deleteFieldPicture());
-    ui->cmdCrear->setIcon(createTablePicture());
-    ui->cmdCerrar->setIcon(closeWindowPicture());
 
     platform::Prompts& prompts = m_services.prompts;
     using shell::connectHandler;
@@ -63,6 +55,39 @@ frmNuevaTabla::frmNuevaTabla(shell::AppServices& services, Dbase& dbase,
 }
 
 frmNuevaTabla::~frmNuevaTabla() = default;
+
+void frmNuevaTabla::applyDesign() {
+    const shell::TwipsScale twips(*this);
+    setFixedSize(twips.size(6525, 5445));
+    ui->lblLabels_1->setGeometry(twips.rect(120, 240, 1335, 255));
+    ui->txtBaseDeDatos->setGeometry(twips.rect(1560, 120, 3495, 375));
+    ui->cmdExaminar->setGeometry(twips.rect(5160, 120, 1215, 375));
+    ui->lblLabels_0->setGeometry(twips.rect(120, 720, 1335, 255));
+    ui->txtNombreTabla->setGeometry(twips.rect(1560, 600, 3495, 375));
+    ui->cmdAceptar->setGeometry(twips.rect(5160, 600, 1215, 375));
+    // The separator runs from 120 to 6360 at 1200, drawn in the middle of its box.
+    ui->lineSeparator->setGeometry(twips.rect(120, 1185, 6240, 30));
+    ui->lblLabels_2->setGeometry(twips.rect(120, 1440, 855, 255));
+    ui->lstCampos->setGeometry(twips.rect(120, 1800, 2295, 3570));
+    ui->cmdAgregar->setGeometry(twips.rect(2760, 1920, 735, 735));
+    ui->cmdEliminar->setGeometry(twips.rect(2760, 2880, 735, 735));
+    ui->fraPropiedades->setGeometry(twips.rect(3720, 1800, 2655, 1935));
+    // Inside the frame, from its top-left corner.
+    ui->lblLabels_3->setGeometry(twips.rect(240, 480, 615, 255));
+    ui->txtNombreCampo->setGeometry(twips.rect(960, 360, 1455, 375));
+    ui->lblLabels_4->setGeometry(twips.rect(240, 960, 615, 255));
+    ui->cboTipoDatos->setGeometry(twips.rect(960, 840, 1455, 315));
+    ui->lblLabels_5->setGeometry(twips.rect(240, 1440, 615, 255));
+    ui->txtLength->setGeometry(twips.rect(960, 1320, 1455, 375));
+    ui->cmdCrear->setGeometry(twips.rect(4320, 4560, 975, 855));
+    ui->cmdCerrar->setGeometry(twips.rect(5400, 4560, 975, 855));
+
+    const QSize pictureSize = twips.size(480, 480);
+    shell::setPicture(*ui->cmdAgregar, shell::Picture::AddField, pictureSize);
+    shell::setPicture(*ui->cmdEliminar, shell::Picture::DeleteField, pictureSize);
+    shell::setPicture(*ui->cmdCrear, shell::Picture::CreateTable, pictureSize);
+    shell::setPicture(*ui->cmdCerrar, shell::Picture::Close, pictureSize);
+}
 
 void frmNuevaTabla::cmdExaminar_Click() {
     frmSelCarpeta picker(m_services, *ui->txtBaseDeDatos, this);
@@ -145,11 +170,6 @@ std::string frmNuevaTabla::connectString() const {
 void frmNuevaTabla::showValidationMessage(const char* text) {
     m_services.prompts.messageBox(text, platform::MessageButtons::Ok, platform::MessageIcon::None,
                                   modPrincipal::kAppTitle);
-}
-
-void frmNuevaTabla::keyPressEvent(QKeyEvent* event) {
-    // No button of this window is its default or its cancel button: Enter and Escape do nothing.
-    if (!swallowDefaultButtonKeys(*event)) QDialog::keyPressEvent(event);
 }
 
 }  // namespace tablecreate

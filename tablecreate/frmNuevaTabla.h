@@ -1,13 +1,12 @@
 // The new-table window: a folder and a table name, then a list of fields, then the table.
 #pragma once
 
-#include <QDialog>
+#include "shell/SecondaryWindow.h"
 
 #include <memory>
 #include <string>
 
 class QButtonGroup;
-class QKeyEvent;
 
 namespace Ui {
 class frmNuevaTabla;
@@ -29,7 +28,7 @@ class Dbase;
 // Every handler runs through the shell's guard: a refusal of the engine or a length that does
 // not convert is reported through the error reporter, and the handler's remaining steps are
 // skipped (a failed "Create" leaves the window open).
-class frmNuevaTabla : public QDialog {
+class frmNuevaTabla : public shell::SecondaryWindow {
     Q_OBJECT
 public:
     // dbase outlives the window (it holds the pending definition for the whole run);
@@ -38,9 +37,6 @@ public:
     frmNuevaTabla(shell::AppServices& services, Dbase& dbase, const QButtonGroup& optDBFVersion,
                   QWidget* parent = nullptr);
     ~frmNuevaTabla() override;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void cmdExaminar_Click();
@@ -52,6 +48,7 @@ private slots:
     void cmdCerrar_Click();
 
 private:
+    void applyDesign();
     // The driver text of the version chosen in the main window; "" when none of the dBASE
     // versions is chosen.
     std::string connectString() const;

@@ -2,9 +2,8 @@
 
 #include "shell/AppServices.h"
 #include "shell/Handlers.h"
-#include "tablecreate/ButtonPictures.h"
-#include "tablecreate/DesignGeometry.h"
-#include "tablecreate/DialogKeys.h"
+#include "shell/Icons.h"
+#include "shell/Twips.h"
 #include "ui_frmSelCarpeta.h"
 
 #include <QLineEdit>
@@ -13,17 +12,12 @@ namespace tablecreate {
 
 frmSelCarpeta::frmSelCarpeta(shell::AppServices& services, QLineEdit& txtBaseDeDatos,
                              QWidget* parent)
-    : QDialog(parent),
+    : shell::SecondaryWindow(parent),
       ui(std::make_unique<Ui::frmSelCarpeta>()),
       m_services(services),
       m_txtBaseDeDatos(txtBaseDeDatos) {
     ui->setupUi(this);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    applyDesignFont(*this);
-    applyDesignGeometry(*this);
-    centreOnScreen(*this);
-    ui->cmdAceptar->setIcon(selectFolderPicture());
-    ui->cmdCancelar->setIcon(cancelPicture());
+    applyDesign();
 
     platform::Prompts& prompts = m_services.prompts;
     using shell::connectHandler;
@@ -39,6 +33,17 @@ frmSelCarpeta::frmSelCarpeta(shell::AppServices& services, QLineEdit& txtBaseDeD
 
 frmSelCarpeta::~frmSelCarpeta() = default;
 
+void frmSelCarpeta::applyDesign() {
+    const shell::TwipsScale twips(*this);
+    setFixedSize(twips.size(5040, 4650));
+    ui->Drive1->setGeometry(twips.rect(120, 120, 3795, 315));
+    ui->Dir1->setGeometry(twips.rect(120, 600, 3705, 3915));
+    ui->cmdCancelar->setGeometry(twips.rect(3960, 2760, 975, 855));
+    ui->cmdAceptar->setGeometry(twips.rect(3960, 3720, 975, 855));
+    shell::setPicture(*ui->cmdAceptar, shell::Picture::Select, twips.size(480, 480));
+    shell::setPicture(*ui->cmdCancelar, shell::Picture::Cancel, twips.size(480, 480));
+}
+
 void frmSelCarpeta::Drive1_Change() { ui->Dir1->setPath(ui->Drive1->Drive()); }
 
 void frmSelCarpeta::cmdAceptar_Click() {
@@ -50,12 +55,6 @@ void frmSelCarpeta::cmdAceptar_Click() {
 
 void frmSelCarpeta::cmdCancelar_Click() {
     shell::trapped(m_services.prompts, [this] { reject(); });
-}
-
-void frmSelCarpeta::keyPressEvent(QKeyEvent* event) {
-    // Neither button is the default or the cancel button: Enter and Escape do nothing (Enter on
-    // the folder list still opens the highlighted folder, which the list handles itself).
-    if (!swallowDefaultButtonKeys(*event)) QDialog::keyPressEvent(event);
 }
 
 }  // namespace tablecreate

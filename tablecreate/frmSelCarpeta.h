@@ -2,11 +2,10 @@
 // open folder into the new-table window's folder box.
 #pragma once
 
-#include <QDialog>
+#include "shell/SecondaryWindow.h"
 
 #include <memory>
 
-class QKeyEvent;
 class QLineEdit;
 
 namespace Ui {
@@ -23,7 +22,7 @@ namespace tablecreate {
 // list (not one that is merely highlighted) into txtBaseDeDatos and closes the picker; "Cancel"
 // closes it and leaves txtBaseDeDatos alone. Both report their failures themselves; after a
 // failed "Select" the picker stays open.
-class frmSelCarpeta : public QDialog {
+class frmSelCarpeta : public shell::SecondaryWindow {
     Q_OBJECT
 public:
     // txtBaseDeDatos is the new-table window's folder box, the one thing the picker writes.
@@ -31,15 +30,14 @@ public:
                   QWidget* parent = nullptr);
     ~frmSelCarpeta() override;
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private slots:
     void Drive1_Change();
     void cmdAceptar_Click();
     void cmdCancelar_Click();
 
 private:
+    void applyDesign();
+
     std::unique_ptr<Ui::frmSelCarpeta> ui;
     shell::AppServices& m_services;
     QLineEdit& m_txtBaseDeDatos;

@@ -4,11 +4,12 @@
 //   browser_screenshots OUTPUT_FOLDER [TABLE.dbf]   (run with QT_QPA_PLATFORM=offscreen)
 // Without a table, a small one is made for the pictures.
 #include "browser/frmPrincipal.h"
-#include "browser/frmSelArchivo.h"
+#include "shell/DirListBox.h"
 #include "shell/frmPresentacion.h"
+#include "tests/browser/OpenWindowSteps.h"
 #include "tests/browser/TableMaker.h"
-#include "tests/browser/WindowTestSupport.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowServices.h"
 
 #include <QApplication>
 #include <QTableView>
@@ -39,10 +40,10 @@ int main(int argc, char** argv) {
         tableName = QString::fromStdString(table.filename().string());
     }
 
-    browsertest::TestServices services;
+    testsupport::WindowServices services;
     browser::frmPrincipal window(services.services);
     window.show();
-    services.modal = [&](QDialog& dialog) {
+    services.workModal = [&](QDialog& dialog) {
         dialog.findChild<shell::DirListBox*>("Dir1")->setPath(folder);
         dialog.grab().save(output + "/open-window.png");
         browsertest::chooseInOpenWindow(dialog, folder, tableName);

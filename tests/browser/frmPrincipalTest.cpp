@@ -5,9 +5,10 @@
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
 #include "shell/Twips.h"
+#include "tests/browser/OpenWindowSteps.h"
 #include "tests/browser/TableMaker.h"
-#include "tests/browser/WindowTestSupport.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowServices.h"
 
 #include <QAbstractItemModel>
 #include <QButtonGroup>
@@ -38,7 +39,7 @@ const std::vector<std::vector<std::string>> kThreePeople = {
 class tst_frmPrincipal : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<browsertest::TestServices> m_services;
+    std::unique_ptr<testsupport::WindowServices> m_services;
     std::unique_ptr<browser::frmPrincipal> m_window;
     std::unique_ptr<testsupport::TempDir> m_temp;
 
@@ -68,11 +69,11 @@ class tst_frmPrincipal : public QObject {
 
     // Presses "Open" and picks fileName in the open window (nothing when cancel is true).
     void openThroughWindow(const QString& fileName, bool cancel = false) {
-        m_services->modal = [&](QDialog& dialog) {
+        m_services->workModal = [&](QDialog& dialog) {
             if (!cancel) chooseInOpenWindow(dialog, folder(), fileName);
         };
         menu(browser::frmPrincipal::kOpen)->click();
-        m_services->modal = nullptr;
+        m_services->workModal = nullptr;
         QCoreApplication::processEvents();
     }
 
@@ -84,7 +85,7 @@ class tst_frmPrincipal : public QObject {
 private slots:
     void init() {
         m_temp = std::make_unique<testsupport::TempDir>();
-        m_services = std::make_unique<browsertest::TestServices>();
+        m_services = std::make_unique<testsupport::WindowServices>();
         m_window = std::make_unique<browser::frmPrincipal>(m_services->services);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -335,7 +336,7 @@ private slots:
         QCOMPARE(barCaption(), QString("Record: 2/3"));
         openThroughWindow(QString(), true);
         QCOMPARE(barCaption(), QString("Record: 0/3"));
-        QCOMPARE(m_services->modalShowings, 2);
+        QCOMPARE(m_services->modalShown, 2);
 
         menu(browser::frmPrincipal::kClose)->click();
         openThroughWindow(QString(), true);  // nothing open: nothing happens
@@ -596,7 +597,7 @@ private slots:
         QFETCH(QString, windowClass);
         QString shown;
         QWidget* parent = nullptr;
-        m_services->modal = [&](QDialog& dialog) {
+        m_services->workModal = [&](QDialog& dialog) {
             shown = dialog.metaObject()->className();
             parent = dialog.parentWidget();
         };
@@ -604,7 +605,7 @@ private slots:
         menu(command)->click();
         QCOMPARE(shown, windowClass);
         QCOMPARE(parent, &window());
-        QCOMPARE(m_services->modalShowings, 2);
+        QCOMPARE(m_services->modalShown, 2);
         QVERIFY(window().dataControl().GetRecordset() == nullptr);
         QVERIFY(prompts().asked.empty());
     }

@@ -4,13 +4,13 @@
 #include "engine/DataControl.h"
 #include "shell/DriveListBox.h"
 #include "shell/Twips.h"
-#include "tests/browser/WindowTestSupport.h"
+#include "tests/browser/OpenWindowSteps.h"
+#include "tests/support/FormatOptions.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowServices.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QRadioButton>
 #include <QToolButton>
 
 #include <filesystem>
@@ -29,29 +29,25 @@ class tst_frmSelArchivo : public QObject {
     struct MainWindowParts {
         engine::DataControl dtcDbf;
         QCheckBox chkSoloLectura;
-        QButtonGroup optDBFVersion;
-        QRadioButton options[4];
-        MainWindowParts() {
-            for (int index = 0; index < 4; ++index) optDBFVersion.addButton(&options[index], index);
-            options[0].setChecked(true);
-        }
+        testsupport::FormatOptions formats;
     };
 
-    std::unique_ptr<browsertest::TestServices> m_services;
+    std::unique_ptr<testsupport::WindowServices> m_services;
     std::unique_ptr<MainWindowParts> m_parts;
     std::unique_ptr<testsupport::TempDir> m_temp;
 
     QString folder() const { return QString::fromStdString(m_temp->path().string()); }
 
     std::unique_ptr<browser::frmSelArchivo> makeWindow() {
-        return std::make_unique<browser::frmSelArchivo>(
-            m_services->services, m_parts->dtcDbf, m_parts->chkSoloLectura, m_parts->optDBFVersion);
+        return std::make_unique<browser::frmSelArchivo>(m_services->services, m_parts->dtcDbf,
+                                                        m_parts->chkSoloLectura,
+                                                        m_parts->formats.optDBFVersion);
     }
 
 private slots:
     void init() {
         m_temp = std::make_unique<testsupport::TempDir>();
-        m_services = std::make_unique<browsertest::TestServices>();
+        m_services = std::make_unique<testsupport::WindowServices>();
         m_parts = std::make_unique<MainWindowParts>();
         std::filesystem::create_directory(m_temp->path() / "sub");
         for (const char* name : {"alpha.DBF", "beta.dbf", "book.xls", "notes.txt"}) {
@@ -170,7 +166,7 @@ private slots:
         QFETCH(QString, connect);
         QFETCH(QString, database);
         QFETCH(QString, source);
-        m_parts->options[option].setChecked(true);
+        m_parts->formats.choose(option);
         m_parts->chkSoloLectura.setChecked(readOnly);
         m_parts->dtcDbf.SetConnect("before;");
         m_parts->dtcDbf.SetReadOnly(!readOnly);

@@ -1,9 +1,5 @@
-#include "shell/AppServices.h"
 #include "shell/frmAbout.h"
-#include "tests/support/FakeFileProbe.h"
-#include "tests/support/FakeLauncher.h"
-#include "tests/support/FakeRegistry.h"
-#include "tests/support/ScriptedPrompts.h"
+#include "tests/support/WindowServices.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,14 +12,6 @@ constexpr std::uint32_t kHklm = platform::kHkeyLocalMachine;
 constexpr const char* kPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 constexpr const char* kUnavailable = "System Information Is Unavailable At This Time";
-
-struct Services {
-    testsupport::ScriptedPrompts prompts;
-    testsupport::FakeRegistry registry;
-    testsupport::FakeLauncher launcher;
-    testsupport::FakeFileProbe files;
-    shell::AppServices services{prompts, registry, launcher, files, [](QDialog&) {}};
-};
 
 }  // namespace
 
@@ -43,7 +31,7 @@ private slots:
 void frmAboutTest::cleanup() { QVERIFY(QApplication::topLevelWidgets().isEmpty()); }
 
 void frmAboutTest::showsTheTextsOfThisVersion() {
-    Services s;
+    testsupport::WindowServices s;
     shell::frmAbout window(s.services);
     QCOMPARE(window.windowTitle(), QString("About Quillon FREE"));
     QCOMPARE(window.findChild<QLabel*>("lblTitle")->text(), QString("Quillon FREE"));
@@ -59,7 +47,7 @@ void frmAboutTest::showsTheTextsOfThisVersion() {
 }
 
 void frmAboutTest::okClosesTheWindowAndEscapeDoesNot() {
-    Services s;
+    testsupport::WindowServices s;
     shell::frmAbout window(s.services);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -102,7 +90,7 @@ void frmAboutTest::startSysInfo() {
     QFETCH(bool, programFileExists);
     QFETCH(QString, started);
 
-    Services s;
+    testsupport::WindowServices s;
     if (pathValue != "-") s.registry.setString(kHklm, kPathKey, "PATH", pathValue.toStdString());
     if (locationValue != "-") {
         s.registry.setString(kHklm, kLocationKey, "MSINFO", locationValue.toStdString());
@@ -134,7 +122,7 @@ void frmAboutTest::startSysInfo() {
 }
 
 void frmAboutTest::failedStartShowsTheMessage() {
-    Services s;
+    testsupport::WindowServices s;
     s.registry.setString(kHklm, kPathKey, "PATH", "/usr/bin/tool");
     s.launcher.failure = "Cannot start the program \"/usr/bin/tool\": Permission denied.";
     shell::frmAbout window(s.services);
@@ -144,7 +132,7 @@ void frmAboutTest::failedStartShowsTheMessage() {
 }
 
 void frmAboutTest::getKeyValueBufferRules() {
-    Services s;
+    testsupport::WindowServices s;
     const std::string fits(1023, 'a');     // 1023 characters and the zero: 1024 bytes
     const std::string tooLong(1024, 'b');  // 1025 bytes with the zero
     s.registry.setString(kHklm, "K", "fits", fits);
@@ -183,7 +171,7 @@ void frmAboutTest::getKeyValueBufferRules() {
 }
 
 void frmAboutTest::systemInfoButtonStartsTheProgram() {
-    Services s;
+    testsupport::WindowServices s;
     s.registry.setString(kHklm, kPathKey, "PATH", "/usr/bin/sysinfo");
     shell::frmAbout window(s.services);
     window.show();

@@ -1,11 +1,13 @@
 #include "engine/TableDefinition.h"
 #include "shell/DirListBox.h"
-#include "tablecreate/DesignGeometry.h"
+#include "shell/Twips.h"
+#include "tablecreate/Dbase.h"
 #include "tablecreate/frmNuevaTabla.h"
 #include "tablecreate/frmSelCarpeta.h"
+#include "tests/support/FormatOptions.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/WindowServices.h"
 #include "tests/tablecreate/CreatedTable.h"
-#include "tests/tablecreate/WindowFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,9 +26,11 @@ namespace {
 
 // One window over one fixture, with short ways to its controls.
 struct Window {
-    testsupport::WindowFixture fixture;
+    testsupport::WindowServices fixture;
+    testsupport::FormatOptions formats;
+    tablecreate::Dbase dbase;
     testsupport::TempDir dir;
-    tablecreate::frmNuevaTabla window{fixture.services, fixture.dbase, fixture.optDBFVersion};
+    tablecreate::frmNuevaTabla window{fixture.services, dbase, formats.optDBFVersion};
 
     template <typename T = QWidget>
     T* get(const char* name) {
@@ -59,8 +63,8 @@ struct Window {
     }
     QStringList defined() {
         QStringList names;
-        if (fixture.dbase.definition() == nullptr) return names;
-        const engine::FieldDefCollection& fields = fixture.dbase.definition()->Fields();
+        if (dbase.definition() == nullptr) return names;
+        const engine::FieldDefCollection& fields = dbase.definition()->Fields();
         for (int i = 0; i < fields.Count(); ++i) {
             names << QString::fromStdString(fields.Item(i).Name());
         }
@@ -99,12 +103,9 @@ void frmNuevaTablaTest::cleanup() { QVERIFY(QApplication::topLevelWidgets().isEm
 void frmNuevaTablaTest::initialState() {
     Window w;
     QCOMPARE(w.window.windowTitle(), QString("Create new DBase file"));
-    const double dpiX = w.window.logicalDpiX();
-    const double dpiY = w.window.logicalDpiY();
+    const shell::TwipsScale twips(w.window);
     auto rect = [&](int l, int t, int width, int height) {
-        return QRect(tablecreate::twipsToPixels(l, dpiX), tablecreate::twipsToPixels(t, dpiY),
-                     tablecreate::twipsToPixels(width, dpiX),
-                     tablecreate::twipsToPixels(height, dpiY));
+        return twips.rect(l, t, width, height);
     };
     QCOMPARE(w.window.size(), rect(0, 0, 6525, 5445).size());
 
@@ -199,7 +200,7 @@ void frmNuevaTablaTest::enterAndEscapeTriggerNoButton() {
     QVERIFY(w.window.isVisible());
     QVERIFY(w.fixture.prompts.asked.empty());
     QCOMPARE(w.fixture.modalShown, 0);
-    QCOMPARE(w.fixture.dbase.database(), nullptr);
+    QCOMPARE(w.dbase.database(), nullptr);
     w.window.close();
 }
 
@@ -216,18 +217,18 @@ void frmNuevaTablaTest::acceptUsesTheMainWindowsVersion() {
     QFETCH(int, option);
     QFETCH(int, version);
     Window w;
-    w.fixture.optDBFVersion.button(option)->setChecked(true);
+    w.formats.choose(option);
     w.accept();
     if (version < 0) {
         // The engine refuses an empty driver text; the refusal is reported and nothing enabled.
-        QCOMPARE(w.fixture.dbase.database(), nullptr);
+        QCOMPARE(w.dbase.database(), nullptr);
         QCOMPARE(w.fixture.prompts.messages().size(), std::size_t(1));
         QVERIFY(w.fixture.prompts.messages()[0].icon == platform::MessageIcon::Exclamation);
         for (const char* name : kFieldControls) QVERIFY2(!w.get(name)->isEnabled(), name);
     } else {
         QVERIFY(w.fixture.prompts.asked.empty());
-        QCOMPARE(int(w.fixture.dbase.database()->version()), version);
-        QCOMPARE(w.fixture.dbase.definition()->Name(), std::string("NEWTABLE"));
+        QCOMPARE(int(w.dbase.database()->version()), version);
+        QCOMPARE(w.dbase.definition()->Name(), std::string("NEWTABLE"));
         for (const char* name : kFieldControls) QVERIFY2(w.get(name)->isEnabled(), name);
     }
     // "&Accept" disables nothing.
@@ -355,9 +356,9 @@ void frmNuevaTablaTest::listFollowsTheDefinition() {
     QCOMPARE(w.defined(), w.listed());
     QCOMPARE(w.edit("txtNombreCampo")->text(), QString("PRICE"));  // the boxes keep their text
     QCOMPARE(w.edit("txtLength")->text(), QString("12.5"));
-    QCOMPARE(w.fixture.dbase.definition()->Fields().Item(2).Type(), engine::kTypeMemo);
-    QCOMPARE(w.fixture.dbase.definition()->Fields().Item(2).Size(), std::int16_t(0));
-    QCOMPARE(w.fixture.dbase.definition()->Fields().Item(0).Size(), std::int16_t(10));
+    QCOMPARE(w.dbase.definition()->Fields().Item(2).Type(), engine::kTypeMemo);
+    QCOMPARE(w.dbase.definition()->Fields().Item(2).Size(), std::int16_t(0));
+    QCOMPARE(w.dbase.definition()->Fields().Item(0).Size(), std::int16_t(10));
 
     // A duplicate is refused by the definition, so it is not listed.
     w.addField("code", "Text", "4");
@@ -394,7 +395,7 @@ void frmNuevaTablaTest::failedAcceptKeepsListAndDefinition() {
     Window w;
     w.accept();
     w.addField("CODE", "Text", "10");
-    const engine::TableDef* definition = w.fixture.dbase.definition();
+    const engine::TableDef* definition = w.dbase.definition();
     const struct {
         const char* folder;
         const char* table;
@@ -410,13 +411,13 @@ void frmNuevaTablaTest::failedAcceptKeepsListAndDefinition() {
         }
         QCOMPARE(w.fixture.prompts.messages().size(), std::size_t(1));
         QCOMPARE(w.listed(), QStringList({"CODE"}));
-        QCOMPARE(w.fixture.dbase.definition(), definition);
+        QCOMPARE(w.dbase.definition(), definition);
     }
 }
 
 void frmNuevaTablaTest::createWritesTheTableAndCloses() {
     Window w;
-    w.fixture.optDBFVersion.button(1)->setChecked(true);
+    w.formats.choose(1);
     w.window.show();
     w.accept("ALLTYPES");
     w.addField("ACTIVE", "Boolean", QString());
@@ -470,7 +471,7 @@ void frmNuevaTablaTest::closeCreatesNothing() {
     QVERIFY(!w.window.isVisible());
     QCOMPARE(w.window.result(), int(QDialog::Rejected));
     QVERIFY(std::filesystem::is_empty(w.dir.path()));
-    QCOMPARE(w.fixture.dbase.definition()->Fields().Count(), 1);  // pending, never appended
+    QCOMPARE(w.dbase.definition()->Fields().Count(), 1);  // pending, never appended
 }
 
 void frmNuevaTablaTest::browseWritesThePickedFolder() {

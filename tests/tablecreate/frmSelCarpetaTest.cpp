@@ -1,9 +1,9 @@
 #include "shell/DirListBox.h"
 #include "shell/DriveListBox.h"
-#include "tablecreate/DesignGeometry.h"
+#include "shell/Twips.h"
 #include "tablecreate/frmSelCarpeta.h"
 #include "tests/support/TestPaths.h"
-#include "tests/tablecreate/WindowFixture.h"
+#include "tests/support/WindowServices.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,7 +22,7 @@ struct Picker {
     testsupport::TempDir dir;
     QString previousFolder = QDir::currentPath();
     bool entered = QDir::setCurrent(QString::fromStdString(dir.path().string()));
-    testsupport::WindowFixture fixture;
+    testsupport::WindowServices fixture;
     QLineEdit txtBaseDeDatos;
     std::unique_ptr<tablecreate::frmSelCarpeta> window;
 
@@ -70,12 +70,8 @@ void frmSelCarpetaTest::initialState() {
     QVERIFY(p.entered);
     tablecreate::frmSelCarpeta& window = *p.window;
     QCOMPARE(window.windowTitle(), QString("Select Database (folder)"));
-    const double dpiX = window.logicalDpiX();
-    const double dpiY = window.logicalDpiY();
-    auto rect = [&](int l, int t, int w, int h) {
-        return QRect(tablecreate::twipsToPixels(l, dpiX), tablecreate::twipsToPixels(t, dpiY),
-                     tablecreate::twipsToPixels(w, dpiX), tablecreate::twipsToPixels(h, dpiY));
-    };
+    const shell::TwipsScale twips(window);
+    auto rect = [&](int l, int t, int w, int h) { return twips.rect(l, t, w, h); };
     QCOMPARE(window.size(), rect(0, 0, 5040, 4650).size());
     QCOMPARE(window.findChild<QWidget*>("Drive1")->geometry(), rect(120, 120, 3795, 315));
     QCOMPARE(p.dirList()->geometry(), rect(120, 600, 3705, 3915));
