@@ -8,6 +8,7 @@
 #include "tests/browser/OpenWindowSteps.h"
 #include "tests/browser/TableMaker.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/TextFit.h"
 #include "tests/support/WindowServices.h"
 
 #include <QAbstractItemModel>
@@ -109,6 +110,7 @@ private slots:
         QVERIFY(!window().dataControl().ReadOnly());
         QCOMPARE(grid()->model()->rowCount(), 0);
         QCOMPARE(grid()->Caption(), QString());
+        QCOMPARE(testsupport::clippedTexts(window()), QStringList());
         QVERIFY(prompts().asked.empty());
     }
 

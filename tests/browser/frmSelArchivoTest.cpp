@@ -7,6 +7,7 @@
 #include "tests/browser/OpenWindowSteps.h"
 #include "tests/support/FormatOptions.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/TextFit.h"
 #include "tests/support/WindowServices.h"
 
 #include <QCheckBox>
@@ -90,6 +91,7 @@ private slots:
         QCOMPARE(window->findChild<QToolButton*>("cmdAceptar")->text(), QString("Select"));
         QCOMPARE(window->findChild<QToolButton*>("cmdCancelar")->text(), QString("Cancel"));
         QVERIFY(!window->findChild<QToolButton*>("cmdAceptar")->icon().isNull());
+        QCOMPARE(testsupport::clippedTexts(*window), QStringList());
 
         QWidget* widget = window->findChild<QWidget*>("Dir1");
         for (int step = 0; step < 5; ++step) {

@@ -1,4 +1,5 @@
 #include "shell/frmAbout.h"
+#include "tests/support/TextFit.h"
 #include "tests/support/WindowServices.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ void frmAboutTest::showsTheTextsOfThisVersion() {
     QVERIFY(!window.findChild<QLabel*>("picIcon")->pixmap().isNull());
     QCOMPARE(window.findChild<QPushButton*>("cmdOK")->text(), QString("OK"));
     QCOMPARE(window.findChild<QPushButton*>("cmdSysInfo")->text(), QString("&System Info..."));
+    QCOMPARE(testsupport::clippedTexts(window), QStringList());
 }
 
 void frmAboutTest::okClosesTheWindowAndEscapeDoesNot() {

@@ -3,6 +3,7 @@
 #include "shell/frmPresentacion.h"
 #include "shell/modPrincipal.h"
 #include "tests/support/ScriptedPrompts.h"
+#include "tests/support/TextFit.h"
 
 #include <QLabel>
 #include <QTest>
@@ -61,6 +62,7 @@ private slots:
         QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(splash.windowType(), Qt::SplashScreen);
         QCOMPARE(splash.findChild<QWidget*>("Frame1")->geometry(), twips.rect(150, 60, 5745, 2835));
+        QCOMPARE(testsupport::clippedTexts(splash), QStringList());
     }
 
     void characterKeysCloseIt_data() {

@@ -6,6 +6,7 @@
 #include "tablecreate/frmSelCarpeta.h"
 #include "tests/support/FormatOptions.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/TextFit.h"
 #include "tests/support/WindowServices.h"
 #include "tests/tablecreate/CreatedTable.h"
 
@@ -150,6 +151,7 @@ void frmNuevaTablaTest::initialState() {
         if (auto* edit = qobject_cast<QLineEdit*>(control)) caption = edit->text();
         QCOMPARE(caption, QString(c.caption));
     }
+    QCOMPARE(testsupport::clippedTexts(w.window), QStringList());
     QCOMPARE(w.get("lstCampos")->parentWidget(), &w.window);
     QCOMPARE(w.get("txtLength")->parentWidget(), w.get("fraPropiedades"));
 

@@ -3,6 +3,7 @@
 #include "shell/Twips.h"
 #include "tablecreate/frmSelCarpeta.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/TextFit.h"
 #include "tests/support/WindowServices.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ void frmSelCarpetaTest::initialState() {
     QCOMPARE(cancel->text(), QString("Cancel"));
     QCOMPARE(select->text(), QString("Select"));
     QVERIFY(!cancel->icon().isNull());
+    QCOMPARE(testsupport::clippedTexts(window), QStringList());
 
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
