@@ -1,5 +1,6 @@
-// Pictures of the windows for a look by eye (not a test): the main window with a table open, the
-// open window, and the splash.
+// Pictures of every window for a look by eye (not a test): the main window with a table open, the
+// open window, the new-table window before and after "&Accept", the folder picker, the About
+// window and the splash.
 //
 //   browser_screenshots OUTPUT_FOLDER [TABLE.dbf]   (run with QT_QPA_PLATFORM=offscreen)
 // Without a table, a small one is made for the pictures.
@@ -12,10 +13,38 @@
 #include "tests/support/WindowServices.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
 
 #include <filesystem>
+
+namespace {
+
+void save(QWidget& window, const QString& file) {
+    QApplication::processEvents();
+    window.grab().save(file);
+}
+
+// Fills the new-table window as a user would, then pictures it.
+void workNewTableWindow(QDialog& window, const QString& folder, const QString& output) {
+    save(window, output + "/new-table-window.png");
+    window.findChild<QLineEdit*>("txtBaseDeDatos")->setText(folder);
+    window.findChild<QLineEdit*>("txtNombreTabla")->setText("PARTS");
+    window.findChild<QPushButton*>("cmdAceptar")->click();
+    for (const char* name : {"CODE", "NAME", "PRICE"}) {
+        window.findChild<QLineEdit*>("txtNombreCampo")->setText(name);
+        window.findChild<QComboBox*>("cboTipoDatos")->setCurrentText("Text");
+        window.findChild<QLineEdit*>("txtLength")->setText("20");
+        window.findChild<QToolButton*>("cmdAgregar")->click();
+    }
+    save(window, output + "/new-table-window-defined.png");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -45,16 +74,28 @@ int main(int argc, char** argv) {
     window.show();
     services.workModal = [&](QDialog& dialog) {
         dialog.findChild<shell::DirListBox*>("Dir1")->setPath(folder);
-        dialog.grab().save(output + "/open-window.png");
+        save(dialog, output + "/open-window.png");
         browsertest::chooseInOpenWindow(dialog, folder, tableName);
     };
     window.findChild<QToolButton*>("cmdMenu1")->click();
-    QApplication::processEvents();
-    window.grab().save(output + "/main-window.png");
+    save(window, output + "/main-window.png");
+
+    services.workModal = [&](QDialog& dialog) {
+        if (dialog.objectName() == "frmSelCarpeta") {
+            dialog.findChild<shell::DirListBox*>("Dir1")->setPath(folder);
+            save(dialog, output + "/folder-window.png");
+            return;
+        }
+        workNewTableWindow(dialog, folder, output);
+        dialog.findChild<QPushButton*>("cmdExaminar")->click();
+    };
+    window.findChild<QToolButton*>("cmdMenu0")->click();
+
+    services.workModal = [&](QDialog& dialog) { save(dialog, output + "/about-window.png"); };
+    window.findChild<QToolButton*>("cmdMenu4")->click();
 
     shell::frmPresentacion splash(services.prompts);
     splash.show();
-    QApplication::processEvents();
-    splash.grab().save(output + "/splash.png");
+    save(splash, output + "/splash.png");
     return 0;
 }
