@@ -4,7 +4,7 @@
 #include "browser/ValueVariant.h"
 #include "engine/DataControl.h"
 #include "engine/Recordset.h"
-#include "tests/browser/TableMaker.h"
+#include "tests/support/TableFiles.h"
 #include "tests/support/TestPaths.h"
 
 #include <QAbstractItemModelTester>
@@ -33,7 +33,7 @@ class tst_RecordsetModel : public QObject {
 private slots:
     void init() {
         m_temp = std::make_unique<testsupport::TempDir>();
-        browsertest::makeTable(m_temp->path(), "ITEMS",
+        testsupport::makeTable(m_temp->path(), "ITEMS",
                                {{"NAME", 'C', 12}, {"PRICE", 'N', 10, 2}, {"NOTE", 'M', 10}},
                                {{"pen", "1.5", "blue\nink"}, {"cup", "3", ""}, {"", "", ""}});
         m_control = std::make_unique<engine::DataControl>();

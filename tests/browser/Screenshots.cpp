@@ -8,7 +8,7 @@
 #include "shell/DirListBox.h"
 #include "shell/frmPresentacion.h"
 #include "tests/browser/OpenWindowSteps.h"
-#include "tests/browser/TableMaker.h"
+#include "tests/support/TableFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowServices.h"
 
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const QString output = QString::fromLocal8Bit(argv[1]);
     testsupport::TempDir temp;
-    browsertest::makeTable(temp.path(), "CLIENTS",
+    testsupport::makeTable(temp.path(), "CLIENTS",
                            {{"NAME", 'C', 20},
                             {"CITY", 'C', 15},
                             {"BALANCE", 'N', 12, 2},

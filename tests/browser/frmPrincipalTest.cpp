@@ -6,7 +6,7 @@
 #include "engine/Recordset.h"
 #include "shell/Twips.h"
 #include "tests/browser/OpenWindowSteps.h"
-#include "tests/browser/TableMaker.h"
+#include "tests/support/TableFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TextFit.h"
 #include "tests/support/WindowServices.h"
@@ -26,8 +26,8 @@
 #include <fstream>
 
 using browsertest::chooseInOpenWindow;
-using browsertest::FieldSpec;
 using platform::MessageResult;
+using testsupport::FieldSpec;
 
 namespace {
 
@@ -80,7 +80,7 @@ class tst_frmPrincipal : public QObject {
 
     std::filesystem::path makePeople(const std::vector<std::vector<std::string>>& rows,
                                      const std::string& name = "PEOPLE") {
-        return browsertest::makeTable(m_temp->path(), name, kPeopleFields, rows);
+        return testsupport::makeTable(m_temp->path(), name, kPeopleFields, rows);
     }
 
 private slots:
@@ -411,7 +411,7 @@ private slots:
     }
 
     void engineWarningsAreShownOnceAfterTheOpen() {
-        browsertest::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
+        testsupport::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
                                {{"one", "first note"}});
         std::filesystem::remove(m_temp->path() / "NOTES.dbt");
         openThroughWindow("NOTES.dbf");
@@ -434,7 +434,7 @@ private slots:
         QCOMPARE(barCaption(), QString("Record: 1/2"));
         QCoreApplication::processEvents();
         QCOMPARE(grid()->currentIndex().row(), 1);
-        QCOMPARE(browsertest::readTable(file),
+        QCOMPARE(testsupport::readTable(file),
                  std::vector<std::vector<std::string>>({{"", ""}, {"", ""}}));
         QVERIFY(prompts().asked.empty());
     }
@@ -461,7 +461,7 @@ private slots:
         records().MoveFirst();
         deleteButton()->click();
         QCOMPARE(recordButtons(), QString("A--"));
-        QVERIFY(browsertest::readTable(file).empty());
+        QVERIFY(testsupport::readTable(file).empty());
     }
 
     void replaceChangesExactTextOnlyAfterConfirmation() {
@@ -469,7 +469,7 @@ private slots:
         openThroughWindow("PEOPLE.dbf");
         prompts().inputAnswers = {"NAME", "abc", "xyz"};
         replaceButton()->click();
-        QCOMPARE(browsertest::readTable(file), std::vector<std::vector<std::string>>(
+        QCOMPARE(testsupport::readTable(file), std::vector<std::vector<std::string>>(
                                                    {{"xyz", "5"}, {"ABC", "41"}, {" abc", "7"}}));
         // The three questions and the confirmation, all titled "Replace records".
         QCOMPARE(prompts().asked.size(), 4u);
@@ -509,7 +509,7 @@ private slots:
         prompts().messageAnswers = {confirm ? MessageResult::Ok : MessageResult::Cancel};
         replaceButton()->click();
         QCOMPARE(static_cast<int>(prompts().asked.size()), questions);
-        QCOMPARE(browsertest::readTable(file)[0][0], std::string("abc"));
+        QCOMPARE(testsupport::readTable(file)[0][0], std::string("abc"));
         QCOMPARE(records().AbsolutePosition(), 0L);
     }
 
@@ -518,7 +518,7 @@ private slots:
         openThroughWindow("PEOPLE.dbf");
         prompts().inputAnswers = {"NAME", "ABC", ""};
         replaceButton()->click();
-        QCOMPARE(browsertest::readTable(file)[1][0], std::string(""));
+        QCOMPARE(testsupport::readTable(file)[1][0], std::string(""));
         QCOMPARE(prompts().messages().size(), 1u);  // the confirmation only
     }
 
@@ -547,7 +547,7 @@ private slots:
         QCOMPARE(boxes.size(), 2u);  // the confirmation, then the report
         QCOMPARE(boxes[1].title, std::string("Quillon FREE"));
         QVERIFY(boxes[1].icon == platform::MessageIcon::Exclamation);
-        QCOMPARE(browsertest::readTable(file)[0][0], std::string("abc"));
+        QCOMPARE(testsupport::readTable(file)[0][0], std::string("abc"));
         QCOMPARE(recordButtons(), QString("ADR"));
     }
 
@@ -652,25 +652,25 @@ private slots:
         openThroughWindow("PEOPLE.dbf");
         QAbstractItemModel* model = grid()->model();
         QVERIFY(model->setData(model->index(1, 0), "Bea"));
-        QCOMPARE(browsertest::readTable(file)[1][0], std::string("Bea"));
+        QCOMPARE(testsupport::readTable(file)[1][0], std::string("Bea"));
         QCOMPARE(records().AbsolutePosition(), 1L);
 
         QVERIFY(!model->setData(model->index(2, 1), "not a number"));
         QCOMPARE(prompts().messages().size(), 1u);
         QCOMPARE(model->index(2, 1).data().toString(), QString("7"));
-        QCOMPARE(browsertest::readTable(file)[2][1], std::string("7"));
+        QCOMPARE(testsupport::readTable(file)[2][1], std::string("7"));
 
         // The empty last row takes a new record.
         QVERIFY(model->setData(model->index(3, 0), "new"));
         QCOMPARE(records().RecordCount(), 4L);
         QCOMPARE(model->rowCount(), 5);
-        QCOMPARE(browsertest::readTable(file)[3][0], std::string("new"));
+        QCOMPARE(testsupport::readTable(file)[3][0], std::string("new"));
         QCOMPARE(barCaption(), QString("Record: 3/4"));
     }
 
     void memoFieldsAreEditedInAMultiLineEditor() {
         const auto file =
-            browsertest::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
+            testsupport::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
                                    {{"one", "first note"}});
         openThroughWindow("NOTES.dbf");
         const QModelIndex body = grid()->model()->index(0, 1);
@@ -682,7 +682,7 @@ private slots:
         QVERIFY(editor->height() > grid()->rowHeight(0));
         editor->setPlainText("line one\nline two");
         QTest::keyClick(editor, Qt::Key_Tab);
-        QCOMPARE(browsertest::readTable(file)[0][1], std::string("line one\nline two"));
+        QCOMPARE(testsupport::readTable(file)[0][1], std::string("line one\nline two"));
         QVERIFY(prompts().asked.empty());
     }
 
@@ -693,7 +693,7 @@ private slots:
         grid()->selectionModel()->select(grid()->model()->index(2, 0),
                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QTest::keyClick(grid(), Qt::Key_Delete);
-        QCOMPARE(browsertest::readTable(file),
+        QCOMPARE(testsupport::readTable(file),
                  std::vector<std::vector<std::string>>({{"ABC", "41"}}));
         QCOMPARE(grid()->model()->rowCount(), 2);
         QVERIFY(prompts().asked.empty());
@@ -701,7 +701,7 @@ private slots:
         child<QCheckBox>("chkSoloLectura")->click();
         grid()->selectRow(0);
         QTest::keyClick(grid(), Qt::Key_Delete);
-        QCOMPARE(browsertest::readTable(file).size(), 1u);
+        QCOMPARE(testsupport::readTable(file).size(), 1u);
     }
 
 private:

@@ -2,15 +2,16 @@
 // what an independent reader (dbfread) and our own engine make of it.
 #pragma once
 
-#include "engine/DataControl.h"
 #include "engine/Recordset.h"
 #include "tests/support/RunCommand.h"
+#include "tests/support/TableFiles.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -49,18 +50,14 @@ inline std::string describeWithDbfread(const std::filesystem::path& table) {
 
 // The same description from the engine's own record set.
 inline std::string describeWithEngine(const std::filesystem::path& table) {
-    engine::DataControl control;
-    control.SetConnect("dBASE IV;");
-    control.SetDatabaseName(table.parent_path().string());
-    control.SetRecordSource(table.filename().string());
-    control.SetRecordsetType(engine::DataControl::kDynaset);
-    control.Refresh();
+    const std::unique_ptr<engine::DataControl> control = openTable(table, "dBASE IV;");
+    const engine::Recordset& set = *control->GetRecordset();
     std::ostringstream out;
-    for (const engine::FieldInfo& field : control.GetRecordset()->fieldInfos()) {
+    for (const engine::FieldInfo& field : set.fieldInfos()) {
         out << field.name << ' ' << field.typeLetter << ' ' << field.length << ' ' << field.decimals
             << '\n';
     }
-    out << "records " << control.GetRecordset()->RecordCount() << '\n';
+    out << "records " << set.RecordCount() << '\n';
     return out.str();
 }
 

@@ -1,19 +1,18 @@
-#include "tests/browser/TableMaker.h"
+#include "tests/support/TableFiles.h"
 
-#include "engine/DataControl.h"
 #include "engine/Recordset.h"
 #include "tests/support/DbfBuilder.h"
 
 #include <algorithm>
 
-namespace browsertest {
+namespace testsupport {
 
 std::filesystem::path makeTable(const std::filesystem::path& folder, const std::string& name,
                                 const std::vector<FieldSpec>& fields,
                                 const std::vector<std::vector<std::string>>& rows) {
     const bool memo = std::any_of(fields.begin(), fields.end(),
                                   [](const FieldSpec& field) { return field.type == 'M'; });
-    testsupport::DbfBuilder builder(memo ? 0x83 : 0x03);
+    DbfBuilder builder(memo ? 0x83 : 0x03);
     for (const FieldSpec& field : fields) {
         builder.field(field.name, field.type, field.length, field.decimals);
     }
@@ -21,14 +20,20 @@ std::filesystem::path makeTable(const std::filesystem::path& folder, const std::
     return builder.write(folder, name);
 }
 
+std::unique_ptr<engine::DataControl> openTable(const std::filesystem::path& file,
+                                               const std::string& connect) {
+    auto control = std::make_unique<engine::DataControl>();
+    control->SetConnect(connect);
+    control->SetDatabaseName(file.parent_path().string());
+    control->SetRecordSource(file.filename().string());
+    control->SetRecordsetType(engine::DataControl::kDynaset);
+    control->Refresh();
+    return control;
+}
+
 std::vector<std::vector<std::string>> readTable(const std::filesystem::path& file) {
-    engine::DataControl control;
-    control.SetConnect("dBASE III;");
-    control.SetDatabaseName(file.parent_path().string());
-    control.SetRecordSource(file.filename().string());
-    control.SetRecordsetType(engine::DataControl::kDynaset);
-    control.Refresh();
-    const engine::Recordset& set = *control.GetRecordset();
+    const std::unique_ptr<engine::DataControl> control = openTable(file);
+    const engine::Recordset& set = *control->GetRecordset();
     std::vector<std::vector<std::string>> rows;
     for (long position = 0; position < set.RecordCount(); ++position) {
         std::vector<std::string> row;
@@ -38,4 +43,4 @@ std::vector<std::vector<std::string>> readTable(const std::filesystem::path& fil
     return rows;
 }
 
-}  // namespace browsertest
+}  // namespace testsupport
