@@ -1,11 +1,11 @@
 // quillon-cli: the table engine from the command line, for scripts and for checking the engine
 // from outside the application.
+#include "cli/CliArguments.h"
+
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include "cli/CliArguments.h"
 
 namespace {
 
@@ -22,7 +22,8 @@ constexpr const char* kUsage =
     "  create FOLDER TABLE --connect TEXT --field NAME:TYPE[:LENGTH] ...\n"
     "      creates an empty dBASE table (TYPE: Boolean, Date, Double, Integer, Memo, Text)\n"
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
-    "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel 8.0;\").\n";
+    "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
+    "8.0;\").\n";
 
 }  // namespace
 

@@ -18,7 +18,7 @@ DriveListBox::DriveListBox(QWidget* parent) : QComboBox(parent) {
     fill(currentUserVolumes(), canonicalCurrentFolder());
 }
 
-DriveListBox::DriveListBox(std::vector<MountedVolume> volumes, const QString& currentFolder,
+DriveListBox::DriveListBox(const std::vector<MountedVolume>& volumes, const QString& currentFolder,
                            QWidget* parent)
     : QComboBox(parent) {
     fill(volumes, currentFolder);

@@ -20,7 +20,7 @@ public:
     // Reads the process's mount table.
     explicit DriveListBox(QWidget* parent = nullptr);
     // Lists the given volumes instead and selects the one holding currentFolder (for tests).
-    DriveListBox(std::vector<MountedVolume> volumes, const QString& currentFolder,
+    DriveListBox(const std::vector<MountedVolume>& volumes, const QString& currentFolder,
                  QWidget* parent = nullptr);
 
     // The mount point of the selected volume ("/" or "/media/usb").

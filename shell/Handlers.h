@@ -2,13 +2,14 @@
 // unwinding through Qt's own frames (which Qt does not support).
 #pragma once
 
+#include "shell/modPrincipal.h"
+
 #include <QObject>
 
 #include <exception>
 #include <functional>
+#include <type_traits>
 #include <utility>
-
-#include "shell/modPrincipal.h"
 
 namespace shell {
 
@@ -31,10 +32,17 @@ void trapped(platform::Prompts& prompts, Body&& body) {
 template <typename Sender, typename Signal, typename Handler>
 QMetaObject::Connection connectHandler(Sender* sender, Signal signal, QObject* context,
                                        platform::Prompts& prompts, Handler handler) {
-    return QObject::connect(sender, signal, context,
-                            [&prompts, handler = std::move(handler)](auto&&... arguments) {
-                                trapped(prompts, [&] { std::invoke(handler, arguments...); });
-                            });
+    return QObject::connect(
+        sender, signal, context, [&prompts, handler = std::move(handler)](auto&&... arguments) {
+            trapped(prompts, [&] {
+                // A handler may take the signal's arguments or none.
+                if constexpr (std::is_invocable_v<const Handler&, decltype(arguments)...>) {
+                    std::invoke(handler, arguments...);
+                } else {
+                    std::invoke(handler);
+                }
+            });
+        });
 }
 
 }  // namespace shell

@@ -1,12 +1,38 @@
-// Entry point of the desktop application.
-#include <QApplication>
-#include <QMainWindow>
+// Entry point of the desktop application: builds the services the windows use and runs start-up.
+#include "browser/frmPrincipal.h"
+#include "platform/LinuxRegistryReader.h"
+#include "platform/PosixProcessLauncher.h"
+#include "platform/SystemFileProbe.h"
+#include "shell/AppServices.h"
+#include "shell/Icons.h"
+#include "shell/QtPrompts.h"
+#include "shell/QuillonApplication.h"
+#include "shell/modPrincipal.h"
+
+#include <QDialog>
+
+#include <exception>
+#include <memory>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Morvane - Quillon");
-    window.resize(546, 407);
-    window.show();
+    // The prompts outlive the application object, which reports through them to the end.
+    shell::QtPrompts prompts;
+    shell::QuillonApplication application(argc, argv);
+    application.setPrompts(&prompts);
+    QApplication::setWindowIcon(shell::applicationIcon());
+    platform::LinuxRegistryReader registry;
+    platform::PosixProcessLauncher launcher;
+    platform::SystemFileProbe files;
+    shell::AppServices services{prompts, registry, launcher, files,
+                                [](QDialog& window) { window.exec(); }};
+
+    std::unique_ptr<QWidget> mainWindow;
+    try {
+        mainWindow = modPrincipal::Main(
+            prompts, [&services] { return std::make_unique<browser::frmPrincipal>(services); });
+    } catch (const std::exception& failure) {
+        modPrincipal::MostrarError(prompts, failure);
+        return 1;
+    }
     return QApplication::exec();
 }

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <exception>
+#include <functional>
+#include <memory>
 #include <string>
+
+class QWidget;
 
 namespace platform {
 class Prompts;
@@ -23,5 +27,12 @@ std::string versionText();
 // application title. Returns when the user has closed the box.
 void MostrarError(platform::Prompts& prompts, const std::exception& failure);
 void MostrarError(platform::Prompts& prompts, const std::string& description);
+
+// Start-up: shows the splash window without waiting, has loadMainWindow build the main window
+// (whose load handler runs there), shows it, and unloads the splash if it is still up. Returns
+// the main window, which the caller keeps for the run. Installs no trap: a failure while
+// building the main window reaches the caller.
+std::unique_ptr<QWidget> Main(platform::Prompts& prompts,
+                              const std::function<std::unique_ptr<QWidget>()>& loadMainWindow);
 
 }  // namespace modPrincipal

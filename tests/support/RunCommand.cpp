@@ -1,14 +1,13 @@
 #include "tests/support/RunCommand.h"
 
+#include <array>
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <stdexcept>
 
 extern char** environ;
 

@@ -9,8 +9,8 @@ TEST(RunCommand, CapturesOutputAndExitStatusOfSystemPython) {
     CommandResult result = runPython("import sys; print(sys.stdin.read().upper()); sys.exit(3)");
     EXPECT_EQ(result.exitStatus, 3);
     EXPECT_EQ(result.out, "\n");
-    CommandResult echoed = runCommand(kSystemPython, {"-c", "import sys; print(sys.stdin.read())"},
-                                      "abc");
+    CommandResult echoed =
+        runCommand(kSystemPython, {"-c", "import sys; print(sys.stdin.read())"}, "abc");
     EXPECT_EQ(echoed.out, "abc\n");
 }
 

@@ -2,12 +2,12 @@
 // is recorded so the test can check its texts.
 #pragma once
 
+#include "platform/Prompts.h"
+
 #include <deque>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "platform/Prompts.h"
 
 namespace testsupport {
 

@@ -1,0 +1,239 @@
+#include "browser/DataGrid.h"
+
+#include "browser/RecordsetModel.h"
+#include "engine/FieldInfo.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+namespace browser {
+
+namespace {
+
+constexpr int kMaxColumnCharacters = 40;
+constexpr int kMemoEditorLines = 6;
+
+// The column header, with room above its sections for the grid's caption line.
+class CaptionedHeader : public QHeaderView {
+public:
+    explicit CaptionedHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+    void setCaptionHeight(int height) {
+        m_captionHeight = height;
+        setViewportMargins(0, height, 0, 0);
+        updateGeometry();
+    }
+
+    QSize sizeHint() const override {
+        QSize size = QHeaderView::sizeHint();
+        size.rheight() += m_captionHeight;
+        return size;
+    }
+
+private:
+    int m_captionHeight = 0;
+};
+
+bool isMemo(const QModelIndex& index) {
+    return index.data(RecordsetModel::FieldTypeRole).toInt() ==
+           static_cast<int>(engine::FieldType::Memo);
+}
+
+// Memo fields are edited in a multi-line editor that opens taller than the row.
+class MemoAwareDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (!isMemo(index)) return QStyledItemDelegate::createEditor(parent, option, index);
+        auto* editor = new QPlainTextEdit(parent);
+        editor->setObjectName("memoEditor");
+        editor->setTabChangesFocus(true);
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
+            memo->setPlainText(index.data(Qt::EditRole).toString());
+            return;
+        }
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(editor)) {
+            model->setData(index, memo->toPlainText(), Qt::EditRole);
+            return;
+        }
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override {
+        if (qobject_cast<QPlainTextEdit*>(editor) == nullptr) {
+            QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+            return;
+        }
+        QRect area = option.rect;
+        area.setHeight(std::max(area.height(), option.fontMetrics.height()) * kMemoEditorLines);
+        area.setWidth(std::max(area.width(), option.fontMetrics.averageCharWidth() * 40));
+        const QRect visible = editor->parentWidget()->rect();
+        if (area.bottom() > visible.bottom()) area.moveBottom(visible.bottom());
+        if (area.right() > visible.right()) area.moveRight(visible.right());
+        editor->setGeometry(area.intersected(visible));
+    }
+};
+
+}  // namespace
+
+DataGrid::DataGrid(QWidget* parent) : QTableView(parent), m_captionLabel(new QLabel(this)) {
+    setHorizontalHeader(new CaptionedHeader(this));
+    setItemDelegate(new MemoAwareDelegate(this));
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setWordWrap(false);
+
+    // Uniform fixed rows: the view then handles a million rows without measuring any.
+    QHeaderView* selector = verticalHeader();
+    selector->setSectionResizeMode(QHeaderView::Fixed);
+    selector->setDefaultSectionSize(fontMetrics().height() + 6);
+    selector->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("\u25B6")) + 12);
+    selector->setDefaultAlignment(Qt::AlignCenter);
+
+    m_captionLabel->setObjectName("dbgDbfCaption");
+    m_captionLabel->setAlignment(Qt::AlignCenter);
+    m_captionLabel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    m_captionLabel->setAutoFillBackground(true);
+    m_captionLabel->setBackgroundRole(QPalette::Button);
+    m_captionLabel->setTextFormat(Qt::PlainText);
+    m_captionLabel->hide();
+}
+
+DataGrid::~DataGrid() = default;
+
+void DataGrid::setRecordsetModel(RecordsetModel* model) {
+    if (m_model != nullptr) disconnect(m_model, nullptr, this, nullptr);
+    m_model = model;
+    if (model != nullptr) {
+        // Connected before the view's own selection model, so that a row removed under the
+        // current index is not taken for a move the user made.
+        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                [this] { m_removingRows = true; });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
+            m_removingRows = false;
+            syncCurrentRow();
+        });
+        connect(model, &QAbstractItemModel::modelReset, this, [this] {
+            sizeColumnsToFields();
+            scheduleSync();
+        });
+        connect(model, &RecordsetModel::currentRecordChanged, this, &DataGrid::scheduleSync);
+        model->setAllowAddNew(m_allowAddNew);
+        model->setAllowUpdate(m_allowUpdate);
+    }
+    setModel(model);
+    sizeColumnsToFields();
+}
+
+void DataGrid::setCaption(const QString& caption) {
+    m_caption = caption;
+    m_captionLabel->setText(caption);
+    m_captionLabel->setVisible(!caption.isEmpty());
+    const int height = caption.isEmpty() ? 0 : m_captionLabel->sizeHint().height() + 4;
+    static_cast<CaptionedHeader*>(horizontalHeader())->setCaptionHeight(height);
+    updateGeometries();
+}
+
+void DataGrid::setAllowAddNew(bool allow) {
+    m_allowAddNew = allow;
+    if (m_model != nullptr) m_model->setAllowAddNew(allow);
+}
+
+void DataGrid::setAllowUpdate(bool allow) {
+    m_allowUpdate = allow;
+    if (m_model != nullptr) m_model->setAllowUpdate(allow);
+}
+
+void DataGrid::Refresh() {
+    if (m_model != nullptr) m_model->reload();
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState &&
+        m_model != nullptr) {
+        if (m_allowDelete) {
+            QList<int> rows;
+            for (const QModelIndex& row : selectionModel()->selectedRows()) rows << row.row();
+            if (!rows.isEmpty()) m_model->deleteRows(rows);
+        }
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (m_syncing || m_removingRows || m_model == nullptr || !current.isValid()) return;
+    if (previous.isValid() && current.row() == previous.row()) return;
+    m_model->moveTo(current.row());
+}
+
+void DataGrid::scheduleSync() {
+    if (m_syncScheduled) return;
+    m_syncScheduled = true;
+    QMetaObject::invokeMethod(this, &DataGrid::syncCurrentRow, Qt::QueuedConnection);
+}
+
+void DataGrid::syncCurrentRow() {
+    m_syncScheduled = false;
+    if (m_model == nullptr) return;
+    const QScopedValueRollback<bool> syncing(m_syncing, true);
+    const int row = m_model->currentRecord();
+    m_model->markCurrentRow(row);
+    if (row < 0 || m_model->columnCount() == 0) {
+        selectionModel()->clearCurrentIndex();
+        selectionModel()->clearSelection();
+        return;
+    }
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const QModelIndex target = m_model->index(row, column);
+    if (currentIndex() != target) {
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    }
+    scrollTo(target);
+}
+
+void DataGrid::updateGeometries() {
+    QTableView::updateGeometries();
+    if (m_captionLabel->isVisible()) {
+        const QRect inner = contentsRect();
+        const int height = m_captionLabel->sizeHint().height() + 4;
+        m_captionLabel->setGeometry(inner.left(), inner.top(), inner.width(), height);
+        m_captionLabel->raise();
+    }
+}
+
+void DataGrid::sizeColumnsToFields() {
+    if (m_model == nullptr) return;
+    const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+        const int length =
+            m_model->headerData(column, Qt::Horizontal, RecordsetModel::FieldLengthRole).toInt();
+        const QString name = m_model->headerData(column, Qt::Horizontal).toString();
+        const int byContent = digit * std::clamp(length, 1, kMaxColumnCharacters);
+        const int byName = fontMetrics().horizontalAdvance(name);
+        setColumnWidth(column, std::max(byContent, byName) + 16);
+    }
+}
+
+}  // namespace browser

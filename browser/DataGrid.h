@@ -1,0 +1,69 @@
+// The data grid: a table view bound to the record set of a data control, with a caption line
+// above the rows and three editing permissions.
+#pragma once
+
+#include <QString>
+#include <QTableView>
+
+class QLabel;
+
+namespace browser {
+
+class RecordsetModel;
+
+// The grid's current row follows the record set both ways: moving in the grid makes that record
+// current; when code moves the record set, the grid catches up once the event loop runs again, so
+// that a scan through a whole table costs no scrolling or painting per record. The record selector
+// (the vertical header) marks the current record and the empty new-record row.
+//
+// AllowAddNew shows the empty row that takes a new record, AllowUpdate lets cells be edited in
+// place (memo fields in a multi-line editor), AllowDelete lets the Delete key delete the selected
+// rows. Edits and deletions go straight to the record set through the model.
+class DataGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DataGrid(QWidget* parent = nullptr);
+    ~DataGrid() override;
+
+    void setRecordsetModel(RecordsetModel* model);
+    RecordsetModel* recordsetModel() const { return m_model; }
+
+    // The title line above the rows; hidden while empty.
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+
+    bool AllowAddNew() const { return m_allowAddNew; }
+    void setAllowAddNew(bool allow);
+    bool AllowDelete() const { return m_allowDelete; }
+    void setAllowDelete(bool allow) { m_allowDelete = allow; }
+    bool AllowUpdate() const { return m_allowUpdate; }
+    void setAllowUpdate(bool allow);
+
+    // Reads the columns and rows of the record set again.
+    void Refresh();
+
+    // Brings the current row in line with the record set now instead of at the next turn of
+    // the event loop.
+    void syncCurrentRow();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void updateGeometries() override;
+
+private:
+    void scheduleSync();
+    void sizeColumnsToFields();
+
+    RecordsetModel* m_model = nullptr;
+    QLabel* m_captionLabel;
+    QString m_caption;
+    bool m_allowAddNew = true;
+    bool m_allowDelete = true;
+    bool m_allowUpdate = true;
+    bool m_syncing = false;
+    bool m_removingRows = false;
+    bool m_syncScheduled = false;
+};
+
+}  // namespace browser

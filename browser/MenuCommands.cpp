@@ -1,0 +1,111 @@
+// The command bar of the main window: New, Open, Close, Export, About and Exit.
+#include "browser/RecordCaption.h"
+#include "browser/frmPrincipal.h"
+#include "browser/frmSelArchivo.h"
+#include "engine/Recordset.h"
+#include "export/ExportarExcel.h"
+#include "platform/Prompts.h"
+#include "shell/AppServices.h"
+#include "shell/Handlers.h"
+#include "shell/frmAbout.h"
+#include "shell/modPrincipal.h"
+#include "tablecreate/frmNuevaTabla.h"
+#include "ui_frmPrincipal.h"
+
+#include <QButtonGroup>
+
+namespace browser {
+
+namespace {
+
+constexpr const char* kExportFilter = "Microsoft Excel files (*.xls)|*.xls";
+
+}  // namespace
+
+void frmPrincipal::cmdMenu_Click(int index) {
+    shell::trapped(m_services.prompts, [&] {
+        switch (index) {
+            case kNew: {
+                tablecreate::frmNuevaTabla window(m_services, m_dbase, *optDBFVersion, this);
+                m_services.showModal(window);
+                break;
+            }
+            case kOpen: {
+                {
+                    frmSelArchivo window(m_services, dtcDbf, *ui->chkSoloLectura, *optDBFVersion,
+                                         this);
+                    m_services.showModal(window);
+                }
+                completeOpen();
+                break;
+            }
+            case kClose:
+                closeTable();
+                break;
+            case kExport:
+                exportTable();
+                break;
+            case kAbout: {
+                shell::frmAbout window(m_services, this);
+                m_services.showModal(window);
+                break;
+            }
+            case kExit:
+                m_endApplication();
+                break;
+            default:
+                break;
+        }
+    });
+}
+
+// Whatever way the open window was closed, the data control's RecordSource decides.
+void frmPrincipal::completeOpen() {
+    if (dtcDbf.RecordSource().empty()) return;
+    dtcDbf.Refresh();
+    ui->dbgDbf->Refresh();
+    chkSoloLectura_Click();
+    ui->dbgDbf->setCaption(
+        QString::fromStdString(dtcDbf.DatabaseName() + "/" + dtcDbf.RecordSource()));
+    engine::Recordset& set = openRecordset();
+    if (!set.IsBOF()) {
+        set.MoveFirst();
+        ui->cmdRegistroEliminar->setEnabled(true);
+        ui->cmdRegistroReemplazar->setEnabled(true);
+    }
+    ui->cmdRegistroAgregar->setEnabled(true);
+    showOpenWarnings();
+}
+
+void frmPrincipal::showOpenWarnings() {
+    const std::vector<std::string>& warnings = dtcDbf.OpenWarnings();
+    if (warnings.empty()) return;
+    std::string text;
+    for (const std::string& warning : warnings) {
+        if (!text.empty()) text += "\n";
+        text += warning;
+    }
+    m_services.prompts.messageBox(text, platform::MessageButtons::Ok,
+                                  platform::MessageIcon::Exclamation, modPrincipal::kAppTitle);
+}
+
+void frmPrincipal::closeTable() {
+    dtcDbf.SetDatabaseName("");
+    dtcDbf.SetRecordSource("");
+    dtcDbf.SetRecordsetNothing();
+    dtcDbf.Refresh();
+    ui->dbgDbf->Refresh();
+    dtcDbf.SetCaption(kClosedCaption);
+    ui->cmdRegistroEliminar->setEnabled(false);
+    ui->cmdRegistroReemplazar->setEnabled(false);
+    ui->cmdRegistroAgregar->setEnabled(false);
+}
+
+void frmPrincipal::exportTable() {
+    const std::optional<std::string> fileName = m_services.prompts.saveFileName(kExportFilter);
+    // A cancelled dialog ends the command: nothing is exported and nothing is said.
+    if (!fileName.has_value()) return;
+    tableexport::ExportarExcel(dtcDbf, *fileName, m_services.prompts);
+}
+
+}  // namespace browser

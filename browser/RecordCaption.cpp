@@ -1,0 +1,11 @@
+#include "browser/RecordCaption.h"
+
+namespace browser {
+
+std::string recordCaption(long position, long count, bool readOnly) {
+    std::string caption = "Record: " + std::to_string(position) + "/" + std::to_string(count);
+    if (readOnly) caption += " (read only)";
+    return caption;
+}
+
+}  // namespace browser

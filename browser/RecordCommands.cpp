@@ -1,0 +1,61 @@
+// The record buttons of the main window: Add, Delete and Replace.
+#include "browser/frmPrincipal.h"
+#include "engine/Recordset.h"
+#include "engine/Replace.h"
+#include "engine/Value.h"
+#include "platform/Prompts.h"
+#include "shell/AppServices.h"
+#include "shell/Handlers.h"
+#include "ui_frmPrincipal.h"
+
+#include <QPushButton>
+
+namespace browser {
+
+namespace {
+
+constexpr const char* kReplaceTitle = "Replace records";
+
+}  // namespace
+
+void frmPrincipal::cmdRegistroAgregar_Click() {
+    shell::trapped(m_services.prompts, [this] {
+        engine::Recordset& set = openRecordset();
+        set.AddNew();
+        set.Update(1, false);
+        set.MoveLast(0);
+        ui->cmdRegistroEliminar->setEnabled(true);
+        ui->cmdRegistroReemplazar->setEnabled(true);
+    });
+}
+
+void frmPrincipal::cmdRegistroEliminar_Click() {
+    shell::trapped(m_services.prompts, [this] {
+        engine::Recordset& set = openRecordset();
+        if (set.AbsolutePosition() != -1) set.Delete();
+        if (set.RecordCount() == 0) {
+            ui->cmdRegistroEliminar->setEnabled(false);
+            ui->cmdRegistroReemplazar->setEnabled(false);
+        }
+    });
+}
+
+void frmPrincipal::cmdRegistroReemplazar_Click() {
+    shell::trapped(m_services.prompts, [this] {
+        platform::Prompts& prompts = m_services.prompts;
+        const std::string fieldName = prompts.inputBox("Enter the field name:", kReplaceTitle);
+        if (fieldName.empty()) return;
+        const std::string oldValue = prompts.inputBox("Enter the old value:", kReplaceTitle);
+        if (oldValue.empty()) return;
+        // An empty new value (Cancel included) is a value like any other.
+        const std::string newValue = prompts.inputBox("Enter the new value:", kReplaceTitle);
+        if (prompts.messageBox("Are you sure ?", platform::MessageButtons::OkCancel,
+                               platform::MessageIcon::None,
+                               kReplaceTitle) != platform::MessageResult::Ok) {
+            return;
+        }
+        engine::ReplaceValues(openRecordset(), fieldName, oldValue, engine::Value::text(newValue));
+    });
+}
+
+}  // namespace browser

@@ -1,0 +1,285 @@
+#include "browser/RecordsetModel.h"
+
+#include "browser/ValueVariant.h"
+#include "engine/Recordset.h"
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <functional>
+
+namespace browser {
+
+namespace {
+
+int clampedCount(long count) { return static_cast<int>(std::clamp(count, 0L, long(INT_MAX - 1))); }
+
+bool isNumeric(engine::FieldType type) {
+    return type == engine::FieldType::Numeric || type == engine::FieldType::Float;
+}
+
+QString singleLine(QString text) {
+    text.replace("\r\n", " ");
+    text.replace('\n', ' ');
+    text.replace('\r', ' ');
+    return text;
+}
+
+}  // namespace
+
+RecordsetModel::RecordsetModel(engine::DataControl& dataControl, QObject* parent)
+    : QAbstractTableModel(parent), m_dataControl(dataControl) {
+    m_dataControl.addListener(this);
+    reload();
+}
+
+RecordsetModel::~RecordsetModel() { m_dataControl.removeListener(this); }
+
+engine::Recordset* RecordsetModel::recordset() const { return m_dataControl.GetRecordset(); }
+
+bool RecordsetModel::showsNewRecordRow() const {
+    const engine::Recordset* set = recordset();
+    return set != nullptr && m_allowAddNew && set->Updatable();
+}
+
+bool RecordsetModel::isNewRecordRow(int row) const {
+    return showsNewRecordRow() && row == m_recordCount;
+}
+
+void RecordsetModel::setAllowAddNew(bool allow) {
+    if (allow == m_allowAddNew) return;
+    const bool shownBefore = showsNewRecordRow();
+    if (!allow && shownBefore) {
+        beginRemoveRows(QModelIndex(), m_recordCount, m_recordCount);
+        m_allowAddNew = false;
+        endRemoveRows();
+        return;
+    }
+    m_allowAddNew = allow;
+    if (showsNewRecordRow()) {
+        m_allowAddNew = false;
+        beginInsertRows(QModelIndex(), m_recordCount, m_recordCount);
+        m_allowAddNew = true;
+        endInsertRows();
+    }
+}
+
+void RecordsetModel::setAllowUpdate(bool allow) {
+    if (allow == m_allowUpdate) return;
+    m_allowUpdate = allow;
+    if (rowCount() > 0 && m_columnCount > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, m_columnCount - 1));
+    }
+}
+
+void RecordsetModel::reload() {
+    beginResetModel();
+    const engine::Recordset* set = recordset();
+    m_recordCount = set == nullptr ? 0 : clampedCount(set->RecordCount());
+    m_columnCount = set == nullptr ? 0 : static_cast<int>(set->fieldInfos().size());
+    m_markedRow = -1;
+    endResetModel();
+}
+
+int RecordsetModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid()) return 0;
+    return m_recordCount + (showsNewRecordRow() ? 1 : 0);
+}
+
+int RecordsetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_columnCount;
+}
+
+QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
+    const engine::Recordset* set = recordset();
+    if (set == nullptr || !index.isValid() || index.column() >= m_columnCount) return QVariant();
+    const engine::FieldInfo& field = set->fieldInfos()[static_cast<std::size_t>(index.column())];
+
+    switch (role) {
+        case Qt::TextAlignmentRole:
+            return static_cast<int>(isNumeric(field.type) ? Qt::AlignRight | Qt::AlignVCenter
+                                                          : Qt::AlignLeft | Qt::AlignVCenter);
+        case FieldTypeRole:
+            return static_cast<int>(field.type);
+        case FieldLengthRole:
+            return field.length;
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+        case Qt::ToolTipRole:
+            break;
+        default:
+            return QVariant();
+    }
+    if (index.row() >= m_recordCount || index.row() == m_removedRow) return QVariant();
+    // While a deletion is being announced the record set has already closed the gap.
+    const long position =
+        m_removedRow >= 0 && index.row() > m_removedRow ? index.row() - 1 : index.row();
+    try {
+        const QString text = displayText(set->readValue(position, index.column()));
+        if (role == Qt::DisplayRole) return singleLine(text);
+        if (role == Qt::ToolTipRole) {
+            return field.type == engine::FieldType::Memo ? QVariant(text.left(2000)) : QVariant();
+        }
+        return text;
+    } catch (const std::exception& failure) {
+        // Views ask while painting: a record that cannot be read shows why instead of a value.
+        return role == Qt::ToolTipRole ? QVariant(QString::fromUtf8(failure.what())) : QVariant();
+    }
+}
+
+QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal) {
+        const engine::Recordset* set = recordset();
+        if (set == nullptr || section < 0 || section >= m_columnCount) {
+            return QAbstractTableModel::headerData(section, orientation, role);
+        }
+        const engine::FieldInfo& field = set->fieldInfos()[static_cast<std::size_t>(section)];
+        switch (role) {
+            case Qt::DisplayRole:
+                return QString::fromStdString(field.name);
+            case FieldTypeRole:
+                return static_cast<int>(field.type);
+            case FieldLengthRole:
+                return field.length;
+            default:
+                return QAbstractTableModel::headerData(section, orientation, role);
+        }
+    }
+    if (role != Qt::DisplayRole) return QVariant();
+    if (isNewRecordRow(section)) return QStringLiteral("*");
+    if (section == m_markedRow) return QStringLiteral("\u25B6");
+    return QString();
+}
+
+Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    const engine::Recordset* set = recordset();
+    if (set == nullptr || !set->Updatable()) return flags;
+    const engine::FieldInfo& field = set->fieldInfos()[static_cast<std::size_t>(index.column())];
+    if (!field.available) return flags;
+    if (isNewRecordRow(index.row()) || (m_allowUpdate && index.row() < m_recordCount)) {
+        flags |= Qt::ItemIsEditable;
+    }
+    return flags;
+}
+
+bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !index.isValid() || !(flags(index) & Qt::ItemIsEditable)) {
+        return false;
+    }
+    if (index.row() < m_recordCount && data(index, Qt::EditRole) == value) return true;
+    if (storeValue(index.row(), index.column(), value)) return true;
+    // The engine kept the stored value: have the views show it again.
+    if (index.row() < rowCount()) emit dataChanged(index, index);
+    return false;
+}
+
+bool RecordsetModel::storeValue(int row, int column, const QVariant& value) {
+    engine::Recordset* set = recordset();
+    try {
+        const engine::Value typed = toValue(value);
+        if (isNewRecordRow(row)) {
+            set->AddNew();
+            set->Fields().Item(column).SetValue(typed);
+            set->Update(1, false);
+            // The new record is the one the user is on.
+            set->MoveLast(0);
+        } else {
+            if (set->AbsolutePosition() != row) set->SetAbsolutePosition(row);
+            set->Edit();
+            set->Fields().Item(column).SetValue(typed);
+            set->Update(1, false);
+        }
+        return true;
+    } catch (const std::exception& failure) {
+        try {
+            if (set->editMode() != engine::Recordset::EditMode::None) set->CancelUpdate();
+        } catch (...) {
+            // The edit being dropped is what matters; nothing more can be done here.
+        }
+        emit editFailed(QString::fromUtf8(failure.what()));
+        return false;
+    }
+}
+
+int RecordsetModel::currentRecord() const {
+    const engine::Recordset* set = recordset();
+    if (set == nullptr) return -1;
+    const long position = set->AbsolutePosition();
+    return position < 0 || position >= m_recordCount ? -1 : static_cast<int>(position);
+}
+
+void RecordsetModel::moveTo(int row) {
+    engine::Recordset* set = recordset();
+    if (set == nullptr || row < 0 || row >= m_recordCount || set->AbsolutePosition() == row) return;
+    try {
+        set->SetAbsolutePosition(row);
+    } catch (const std::exception& failure) {
+        emit editFailed(QString::fromUtf8(failure.what()));
+    }
+}
+
+void RecordsetModel::deleteRows(QList<int> rows) {
+    engine::Recordset* set = recordset();
+    if (set == nullptr) return;
+    // From the bottom up, so that each row still names the same record when its turn comes.
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    try {
+        for (int row : rows) {
+            if (row < 0 || row >= m_recordCount) continue;
+            if (set->AbsolutePosition() != row) set->SetAbsolutePosition(row);
+            set->Delete();
+        }
+    } catch (const std::exception& failure) {
+        emit editFailed(QString::fromUtf8(failure.what()));
+    }
+}
+
+void RecordsetModel::markCurrentRow(int row) {
+    if (row == m_markedRow) return;
+    const int previous = m_markedRow;
+    m_markedRow = row;
+    if (previous >= 0 && previous < rowCount()) {
+        emit headerDataChanged(Qt::Vertical, previous, previous);
+    }
+    if (row >= 0 && row < rowCount()) emit headerDataChanged(Qt::Vertical, row, row);
+}
+
+void RecordsetModel::recordsetReplaced() { reload(); }
+
+void RecordsetModel::recordPositionChanged() { emit currentRecordChanged(); }
+
+void RecordsetModel::recordAppended(long position) {
+    // The new record goes in at its position; an empty new-record row moves down below it.
+    const int row = static_cast<int>(position);
+    beginInsertRows(QModelIndex(), row, row);
+    ++m_recordCount;
+    if (m_markedRow >= row) ++m_markedRow;
+    endInsertRows();
+}
+
+void RecordsetModel::recordRemoved(long position) {
+    const int row = static_cast<int>(position);
+    if (row < 0 || row >= m_recordCount) return;
+    m_removedRow = row;
+    beginRemoveRows(QModelIndex(), row, row);
+    --m_recordCount;
+    m_removedRow = -1;
+    if (m_markedRow == row) {
+        m_markedRow = -1;
+    } else if (m_markedRow > row) {
+        --m_markedRow;
+    }
+    endRemoveRows();
+}
+
+void RecordsetModel::recordChanged(long position) {
+    const int row = static_cast<int>(position);
+    if (row >= 0 && row < m_recordCount && m_columnCount > 0) {
+        emit dataChanged(index(row, 0), index(row, m_columnCount - 1));
+    }
+}
+
+}  // namespace browser

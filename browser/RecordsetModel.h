@@ -1,0 +1,93 @@
+// The grid's model: the record set open in the data control, one row per record and one column
+// per field, read on demand.
+#pragma once
+
+#include "engine/DataControl.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+namespace engine {
+class Recordset;
+}
+
+namespace browser {
+
+// Rows are the live records in record-set order; with AllowAddNew on an updatable set one more,
+// empty row at the end takes a new record. Cells are read through the record set's page cache
+// when a view asks for them, so a table of any size opens without being loaded.
+//
+// Edits (setData) go straight to the record set: the edited record becomes current, and the
+// value is stored at once. A refused edit leaves the record as it was and is announced through
+// editFailed; the model never opens a window. The model follows the data control: a new or
+// dropped record set resets it, appended and deleted records insert and remove rows.
+class RecordsetModel : public QAbstractTableModel, private engine::DataControlListener {
+    Q_OBJECT
+public:
+    // Extra roles for views, answered by data() and by the column headers.
+    enum Role {
+        FieldTypeRole = Qt::UserRole,  // int(engine::FieldType) of the column
+        FieldLengthRole,               // the field's width in characters
+    };
+
+    explicit RecordsetModel(engine::DataControl& dataControl, QObject* parent = nullptr);
+    ~RecordsetModel() override;
+
+    // The grid's permissions that shape the model: the empty row for a new record, and editing.
+    void setAllowAddNew(bool allow);
+    void setAllowUpdate(bool allow);
+    bool allowAddNew() const { return m_allowAddNew; }
+    bool allowUpdate() const { return m_allowUpdate; }
+
+    // Reads the columns and the row count of the open record set again.
+    void reload();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // The number of records shown (the empty new-record row not counted).
+    int recordCount() const { return m_recordCount; }
+    bool isNewRecordRow(int row) const;
+    // The record set's current position, -1 when there is none (or no set).
+    int currentRecord() const;
+    // Makes the record at row current (a move the user made in the grid); nothing when it is
+    // current already or row is not a record. A failure is announced through editFailed.
+    void moveTo(int row);
+    // Deletes the records at these rows, without confirmation; the new-record row is ignored.
+    // Stops at the first failure, announced through editFailed.
+    void deleteRows(QList<int> rows);
+    // Marks row as the current record in the vertical header (-1: none).
+    void markCurrentRow(int row);
+
+signals:
+    // A change the user asked for was refused; description says why.
+    void editFailed(const QString& description);
+    // Another record became current (raised on every move of the record set).
+    void currentRecordChanged();
+
+private:
+    void recordsetReplaced() override;
+    void recordPositionChanged() override;
+    void recordAppended(long position) override;
+    void recordRemoved(long position) override;
+    void recordChanged(long position) override;
+
+    engine::Recordset* recordset() const;
+    bool showsNewRecordRow() const;
+    bool storeValue(int row, int column, const QVariant& value);
+
+    engine::DataControl& m_dataControl;
+    int m_recordCount = 0;
+    int m_columnCount = 0;
+    int m_markedRow = -1;
+    int m_removedRow = -1;  // the row whose deletion is being announced
+    bool m_allowAddNew = true;
+    bool m_allowUpdate = true;
+};
+
+}  // namespace browser

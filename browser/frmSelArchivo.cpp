@@ -1,0 +1,94 @@
+#include "browser/frmSelArchivo.h"
+
+#include "engine/DataControl.h"
+#include "shell/AppServices.h"
+#include "shell/Handlers.h"
+#include "shell/Icons.h"
+#include "shell/Twips.h"
+#include "ui_frmSelArchivo.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+
+namespace browser {
+
+namespace {
+
+constexpr int kWorkbookOption = 3;
+
+}  // namespace
+
+frmSelArchivo::frmSelArchivo(shell::AppServices& services, engine::DataControl& dataControl,
+                             const QCheckBox& readOnlyBox, const QButtonGroup& formatOptions,
+                             QWidget* parent)
+    : shell::SecondaryWindow(parent),
+      ui(std::make_unique<Ui::frmSelArchivo>()),
+      m_services(services),
+      dtcDbf(dataControl),
+      chkSoloLectura(readOnlyBox),
+      optDBFVersion(formatOptions) {
+    ui->setupUi(this);
+    applyDesign();
+
+    platform::Prompts& prompts = services.prompts;
+    shell::connectHandler(ui->Drive1, &shell::DriveListBox::Change, this, prompts,
+                          [this] { Drive1_Change(); });
+    shell::connectHandler(ui->Dir1, &shell::DirListBox::Change, this, prompts,
+                          [this] { Dir1_Change(); });
+    shell::connectHandler(ui->File1, &shell::FileListBox::DblClick, this, prompts,
+                          [this] { File1_DblClick(); });
+    shell::connectHandler(ui->cmdAceptar, &QToolButton::clicked, this, prompts,
+                          [this] { cmdAceptar_Click(); });
+    shell::connectHandler(ui->cmdCancelar, &QToolButton::clicked, this, prompts,
+                          [this] { cmdCancelar_Click(); });
+    Form_Load();
+    ui->Dir1->setFocus();
+}
+
+frmSelArchivo::~frmSelArchivo() = default;
+
+void frmSelArchivo::applyDesign() {
+    const shell::TwipsScale twips(*this);
+    setFixedSize(twips.size(6480, 4860));
+    ui->Dir1->setGeometry(twips.rect(120, 600, 2500, 4140));
+    ui->Drive1->setGeometry(twips.rect(120, 120, 5115, 315));
+    ui->File1->setGeometry(twips.rect(2760, 600, 2500, 4185));
+    ui->cmdAceptar->setGeometry(twips.rect(5400, 3930, 975, 855));
+    ui->cmdCancelar->setGeometry(twips.rect(5400, 3000, 975, 855));
+    shell::setPicture(*ui->cmdAceptar, shell::Picture::Select, twips.size(480, 480));
+    shell::setPicture(*ui->cmdCancelar, shell::Picture::Cancel, twips.size(480, 480));
+}
+
+void frmSelArchivo::Form_Load() {
+    shell::trapped(m_services.prompts, [this] { ui->File1->setPattern("*.dbf;*.xls"); });
+}
+
+void frmSelArchivo::Drive1_Change() { ui->Dir1->setPath(ui->Drive1->Drive()); }
+
+void frmSelArchivo::Dir1_Change() { ui->File1->setPath(ui->Dir1->Path()); }
+
+void frmSelArchivo::File1_DblClick() { cmdAceptar_Click(); }
+
+void frmSelArchivo::cmdAceptar_Click() {
+    shell::trapped(m_services.prompts, [this] {
+        dtcDbf.SetReadOnly(chkSoloLectura.checkState() == Qt::Checked);
+        const QAbstractButton* workbook = optDBFVersion.button(kWorkbookOption);
+        if (workbook != nullptr && workbook->isChecked()) {
+            dtcDbf.SetRecordsetType(engine::DataControl::kSnapshot);
+            dtcDbf.SetConnect("Excel 8.0;");
+            dtcDbf.SetDatabaseName((ui->Dir1->Path() + "/" + ui->File1->FileName()).toStdString());
+            dtcDbf.SetRecordSource("Sheet1$");
+        } else {
+            dtcDbf.SetRecordsetType(engine::DataControl::kDynaset);
+            dtcDbf.SetDatabaseName(ui->Dir1->Path().toStdString());
+            dtcDbf.SetRecordSource(ui->File1->FileName().toStdString());
+        }
+        accept();
+    });
+}
+
+void frmSelArchivo::cmdCancelar_Click() {
+    shell::trapped(m_services.prompts, [this] { reject(); });
+}
+
+}  // namespace browser
