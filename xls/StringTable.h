@@ -23,8 +23,8 @@ namespace xls {
 // memory; any other text is stored again. The writer merges equal texts exactly (SharedStrings),
 // where it can do so without reaching into memory at random for every text.
 //
-// Memory: the characters are kept in large blocks that never move (a text's view stays valid),
-// plus 20 bytes per id.
+// Memory: the characters are kept in 1 MB blocks that never move (a text's view stays valid),
+// plus 20 bytes per id and a 32 KB cache of the recent texts.
 class StringTable {
 public:
     enum class Refusal { None, NotUtf8, TooLong };

@@ -103,7 +103,8 @@ struct WorkbookView {
 // WorkbookData (WorkbookData.h); texts go to the shared string table in the order in which cells
 // first show them, each once. The workbook must not change while it is written.
 // Throws XlsError, having written nothing, when a limit or rule is broken (as writeWorkbook of
-// WorkbookData states; here also cells out of row order), and on a failure of the file system.
+// WorkbookData states; here also cells out of row order, a text cell whose id the table does not
+// hold, and a text the table took longer than a cell holds), and on a failure of the file system.
 void writeWorkbook(const std::string& path, const WorkbookView& workbook);
 
 }  // namespace xls
