@@ -47,3 +47,7 @@ echo
 echo
 echo "export of a 65,000-record, 20-field table (bench/export/run.sh):"
 bench/export/run.sh "$bin/quillon-cli"
+echo
+echo "the main window over a 1,000,000-record table (bench/BrowseBench.cpp):"
+cmake --build --preset release --target browse_bench >/dev/null
+QT_QPA_PLATFORM=offscreen "$bin/browse_bench" 1000000 2>/dev/null
