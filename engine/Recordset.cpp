@@ -375,6 +375,7 @@ Value Recordset::readValue(long position, int fieldIndex) const {
 
 const std::vector<std::string>& Recordset::warnings() const { return m_impl->source->warnings(); }
 std::string Recordset::sourceDescription() const { return m_impl->source->description(); }
+std::vector<std::string> Recordset::sourceFiles() const { return m_impl->source->files(); }
 long Recordset::deletedCount() const { return m_impl->deleted; }
 const TableSource& Recordset::source() const { return *m_impl->source; }
 

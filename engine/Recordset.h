@@ -133,6 +133,9 @@ public:
     const std::vector<std::string>& warnings() const;
     // Where the table lives, for messages.
     std::string sourceDescription() const;
+    // The files the set was opened from, which nothing may be written over while it is open:
+    // the table file (or the workbook) first, then a dBASE table's memo file.
+    std::vector<std::string> sourceFiles() const;
     // Records of the table marked deleted (hidden from the set): those found at open and those
     // this set deleted.
     long deletedCount() const;

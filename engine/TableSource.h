@@ -49,6 +49,10 @@ public:
     virtual const std::vector<std::string>& warnings() const = 0;
     // The file behind the source, for messages.
     virtual std::string description() const = 0;
+    // The files behind the source, which nothing may be written over while it is open: the table
+    // file (or the workbook) first, then the companion files (a dBASE table's memo file, whether
+    // it has one or not).
+    virtual std::vector<std::string> files() const = 0;
 
     // Why the source cannot be written ("its memo file is missing"), when isWritable() is false
     // for a reason of the file's own; empty otherwise.

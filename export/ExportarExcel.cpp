@@ -50,16 +50,12 @@ spreadsheet::SpreadsheetError refused(const std::string& description) {
 }
 
 // Refuses a target that would overwrite the open table: its .dbf file, its memo file, or the
-// workbook it was read from. File names are compared without regard to case within the table's
-// folder, since the engine finds tables so.
-void checkTarget(const engine::DataControl& dtcDbf, const std::string& target) {
+// workbook it was read from. The files come from the open set itself, not from the data
+// control's settings, which may name another table by now. File names are compared without
+// regard to case within the table's folder, since the engine finds tables so.
+void checkTarget(const engine::Recordset& recordset, const std::string& target) {
     if (target.empty()) throw refused("Cannot export: no file name was given.");
-    bool workbook = foldCase(dtcDbf.Connect()).rfind("EXCEL", 0) == 0;
-    std::filesystem::path table =
-        workbook ? std::filesystem::path(dtcDbf.DatabaseName())
-                 : std::filesystem::path(dtcDbf.DatabaseName()) / dtcDbf.RecordSource();
-    std::filesystem::path memo = table;
-    memo.replace_extension(".dbt");
+    const std::vector<std::string> files = recordset.sourceFiles();
     std::filesystem::path out(target);
     auto matches = [&](const std::filesystem::path& file) {
         return sameFile(out, file) ||
@@ -67,11 +63,10 @@ void checkTarget(const engine::DataControl& dtcDbf, const std::string& target) {
                 sameFile(out.parent_path().empty() ? "." : out.parent_path(),
                          file.parent_path().empty() ? "." : file.parent_path()));
     };
-    if (matches(table)) {
-        throw refused("Cannot export to " + target + ": it is the file of the open table.");
-    }
-    if (!workbook && matches(memo)) {
-        throw refused("Cannot export to " + target + ": it is the memo file of the open table.");
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!matches(files[i])) continue;
+        throw refused("Cannot export to " + target + ": it is the " +
+                      (i == 0 ? "file" : "memo file") + " of the open table.");
     }
 }
 
@@ -108,7 +103,7 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
     engine::Recordset* recordset = dtcDbf.GetRecordset();
     if (recordset == nullptr) throw engine::EngineError("Cannot export: no table is open.");
     const std::string target = trimSpaces(fileName);
-    checkTarget(dtcDbf, target);
+    checkTarget(*recordset, target);
     engine::FieldCollection& fields = recordset->Fields();
     checkLimits(recordset->RecordCount(), fields.Count());
 

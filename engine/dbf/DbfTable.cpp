@@ -677,6 +677,11 @@ void DbfTable::deleteRecord(std::uint32_t physical) {
     patchCachedRecord(physical, 0, &flag, 1);
 }
 
+std::vector<std::string> DbfTable::files() const {
+    if (m_memo) return {m_path, m_memo->path()};
+    return {m_path, std::filesystem::path(m_path).replace_extension(".dbt").string()};
+}
+
 std::vector<std::pair<std::string, std::string>> DbfTable::properties() const {
     std::vector<std::pair<std::string, std::string>> out;
     out.emplace_back("Format", m_header.versionInfo.description + " (version byte " +

@@ -51,6 +51,7 @@ public:
     void deleteRecord(std::uint32_t physical) override;
     const std::vector<std::string>& warnings() const override { return m_warnings; }
     std::string description() const override { return m_path; }
+    std::vector<std::string> files() const override;
     std::string readOnlyReason() const override { return m_readOnlyReason; }
     std::vector<std::pair<std::string, std::string>> properties() const override;
 

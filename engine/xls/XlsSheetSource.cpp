@@ -14,8 +14,10 @@ const char* const kReadOnly = "The worksheet is opened read-only.";
 // A worksheet loaded into memory once; records are served by number and never change.
 class XlsSheetSource : public TableSource {
 public:
-    XlsSheetSource(std::string description, const xls::Sheet& sheet, bool date1904)
-        : m_description(std::move(description)), m_table(sheet, date1904) {}
+    XlsSheetSource(std::string workbookPath, const xls::Sheet& sheet, bool date1904)
+        : m_workbookPath(std::move(workbookPath)),
+          m_description(m_workbookPath + " (worksheet " + sheet.name + ")"),
+          m_table(sheet, date1904) {}
 
     const std::vector<FieldInfo>& fields() const override { return m_table.fields(); }
     std::uint32_t physicalCount() const override { return m_table.recordCount(); }
@@ -46,6 +48,7 @@ public:
 
     const std::vector<std::string>& warnings() const override { return m_table.warnings(); }
     std::string description() const override { return m_description; }
+    std::vector<std::string> files() const override { return {m_workbookPath}; }
 
 private:
     void checkRecord(std::uint32_t physical) const {
@@ -55,6 +58,7 @@ private:
         }
     }
 
+    std::string m_workbookPath;
     std::string m_description;
     WorksheetTable m_table;
 };
@@ -104,8 +108,7 @@ std::unique_ptr<TableSource> openWorksheet(const std::string& workbookPath,
         throw EngineError("The sheet \"" + sheet->name + "\" of the workbook \"" + workbookPath +
                           "\" is " + kindName(sheet->kind) + ", not a worksheet.");
     }
-    return std::make_unique<XlsSheetSource>(workbookPath + " (worksheet " + sheet->name + ")",
-                                            *sheet, workbook.date1904);
+    return std::make_unique<XlsSheetSource>(workbookPath, *sheet, workbook.date1904);
 }
 
 }  // namespace engine

@@ -229,6 +229,20 @@ TEST_F(ExportarExcelTest, TheTablesOwnFilesAreRefused) {
     EXPECT_EQ(dtcDbf.GetRecordset()->Fields().Item(0).GetValue().asText(), "memo");
 }
 
+TEST_F(ExportarExcelTest, TheOpenTablesFilesAreRefusedWhateverTheSettingsNowName) {
+    // The settings are read only when a table opens: after another format is chosen, or after an
+    // open of another table failed, they no longer name the files of the table still open.
+    open(testsupport::DbfBuilder(0x83).field("M", 'M', 10).record({"memo"}), "people");
+    dtcDbf.SetConnect("Excel 8.0;");
+    expectRefused<spreadsheet::SpreadsheetError>(out("people.dbf"), {"file of the open table"});
+    dtcDbf.SetConnect("dBASE III;");
+    dtcDbf.SetDatabaseName((dir / "elsewhere").string());
+    dtcDbf.SetRecordSource("other.dbf");
+    expectRefused<spreadsheet::SpreadsheetError>(out("people.dbf"), {"file of the open table"});
+    expectRefused<spreadsheet::SpreadsheetError>(out("people.dbt"), {"memo file"});
+    EXPECT_EQ(dtcDbf.GetRecordset()->Fields().Item(0).GetValue().asText(), "memo");
+}
+
 TEST_F(ExportarExcelTest, WorksheetTableKeepsTextNamesAndRefusesItsOwnWorkbook) {
     // A worksheet whose headings look like a number and a boolean.
     std::string source = out("source.xls");
