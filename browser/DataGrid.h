@@ -26,7 +26,6 @@ public:
     ~DataGrid() override;
 
     void setRecordsetModel(RecordsetModel* model);
-    RecordsetModel* recordsetModel() const { return m_model; }
 
     // The title line above the rows; hidden while empty.
     QString Caption() const { return m_caption; }

@@ -36,8 +36,6 @@ public:
     // The grid's permissions that shape the model: the empty row for a new record, and editing.
     void setAllowAddNew(bool allow);
     void setAllowUpdate(bool allow);
-    bool allowAddNew() const { return m_allowAddNew; }
-    bool allowUpdate() const { return m_allowUpdate; }
 
     // Reads the columns and the row count of the open record set again.
     void reload();

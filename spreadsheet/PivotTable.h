@@ -71,8 +71,6 @@ public:
     }
     int orientation(int index) const;
     void setOrientation(int index, int orientation);
-    // Where the table is drawn, or nullopt before it is first drawn.
-    const std::optional<CellArea>& drawnArea() const { return m_drawn; }
 
 private:
     int fieldIndex(const std::string& name) const;

@@ -168,8 +168,6 @@ CellValue toCellValue(const TypedCell& cell) {
 
 }  // namespace
 
-CellValue parseTypedText(std::string_view text) { return toCellValue(readTypedText(text)); }
-
 TypedCell readTypedInput(const Variant& dat, std::string& madeText) {
     bool fromObject = dat.kind() == Variant::Kind::Object;
     const Variant& value = dat.plainValue();

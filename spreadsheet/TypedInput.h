@@ -44,9 +44,6 @@ class Variant;
 // passes on the failure of an object's default value.
 CellValue typedInput(const Variant& dat);
 
-// The plain-text rules alone.
-CellValue parseTypedText(std::string_view text);
-
 // The content typed input gives, with its text viewed where it is instead of copied: storing a
 // cell this way allocates nothing for its text.
 struct TypedCell {

@@ -109,8 +109,6 @@ public:
     Application& application() const { return *m_application; }
     // "Book1" for a workbook never saved, else the file name ("report.xls").
     const std::string& Name() const { return m_name; }
-    // The file's path, or the name when never saved.
-    const std::string& FullName() const { return m_path.empty() ? m_name : m_path; }
     const std::string& path() const { return m_path; }
 
     SheetCollection& Sheets() { return m_sheets; }

@@ -206,8 +206,7 @@ constexpr char32_t kReplacement = 0xFFFD;
 // One byte to one character through a table; the inverse table serves writing.
 class SingleByteCodec final : public TextCodec {
 public:
-    SingleByteCodec(std::string converter, const std::array<char32_t, 256>& characters)
-        : TextCodec(std::move(converter)) {
+    explicit SingleByteCodec(const std::array<char32_t, 256>& characters) {
         m_asciiIdentity = true;
         for (std::size_t b = 0; b < 256; ++b) {
             std::string utf8;
@@ -285,8 +284,6 @@ private:
 
 class Utf8Codec final : public TextCodec {
 public:
-    Utf8Codec() : TextCodec("UTF-8") {}
-
     void decode(const std::uint8_t* bytes, std::size_t size, std::string& out) const override {
         std::string_view text(reinterpret_cast<const char*>(bytes), size);
         std::size_t pos = 0;
@@ -318,7 +315,7 @@ public:
 // Multi-byte code pages through iconv, one handle per direction, kept open.
 class IconvCodec final : public TextCodec {
 public:
-    explicit IconvCodec(std::string converter) : TextCodec(converter) {
+    explicit IconvCodec(const std::string& converter) {
         m_decoder = iconv_open("UTF-8", converter.c_str());
         m_encoder = iconv_open(converter.c_str(), "UTF-8");
         if (m_decoder == kInvalid || m_encoder == kInvalid) {
@@ -493,7 +490,7 @@ std::shared_ptr<const TextCodec> TextCodec::get(const std::string& converter) {
     if (upper == "UTF-8" || upper == "UTF8") {
         codec = std::make_shared<Utf8Codec>();
     } else if (auto table = singleByteTable(converter)) {
-        codec = std::make_shared<SingleByteCodec>(converter, *table);
+        codec = std::make_shared<SingleByteCodec>(*table);
     } else {
         codec = std::make_shared<IconvCodec>(converter);
     }

@@ -54,14 +54,6 @@ public:
     // Appends the bytes of utf8 in this code page to out. Returns false when a character has no
     // byte in the code page, with that character in unencodable (out is then unspecified).
     virtual bool encode(std::string_view utf8, std::string& out, char32_t& unencodable) const = 0;
-
-    const std::string& converterName() const { return m_converter; }
-
-protected:
-    explicit TextCodec(std::string converter) : m_converter(std::move(converter)) {}
-
-private:
-    std::string m_converter;
 };
 
 // "U+00E9 'é'" for messages about a character.

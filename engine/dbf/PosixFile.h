@@ -13,7 +13,7 @@ public:
     enum class Mode { ReadOnly, ReadWrite };
 
     PosixFile() = default;
-    // Throws EngineError when the file cannot be opened; errorNumber() tells why (EACCES, ...).
+    // Throws EngineError, naming the file and the system's reason, when it cannot be opened.
     PosixFile(const std::string& path, Mode mode);
     ~PosixFile();
     PosixFile(PosixFile&& other) noexcept;
@@ -21,7 +21,6 @@ public:
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
 
-    bool isOpen() const { return m_fd >= 0; }
     const std::string& path() const { return m_path; }
 
     std::uint64_t size() const;
