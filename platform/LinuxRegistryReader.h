@@ -12,10 +12,6 @@
 
 namespace platform {
 
-// Key and value under HKEY_LOCAL_MACHINE that name the system-information program.
-inline constexpr const char* kSysInfoPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-inline constexpr const char* kSysInfoPathValue = "PATH";
-
 // Answers kSysInfoPathValue under kSysInfoPathKey (root kHkeyLocalMachine; key and value names
 // compared without regard to case, as the registry does) with the full path of the first
 // system-information program found on the search path, as a zero-terminated string value. Every

@@ -15,6 +15,11 @@ namespace platform {
 inline constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
 inline constexpr std::uint32_t kRegSz = 1;  // value type: a zero-terminated string
 
+// Key and value under HKEY_LOCAL_MACHINE that name the system-information program: the About
+// window looks there first, and the Linux stand-in answers there.
+inline constexpr const char* kSysInfoPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr const char* kSysInfoPathValue = "PATH";
+
 class RegistryReader {
 public:
     using Handle = std::uint64_t;

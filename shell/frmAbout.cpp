@@ -19,9 +19,7 @@ namespace shell {
 
 namespace {
 
-// Where the system-information program is registered.
-constexpr const char* kPathKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-constexpr const char* kPathValue = "PATH";
+// Where the system-information program's folder is registered, when its path is not.
 constexpr const char* kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 constexpr const char* kLocationValue = "MSINFO";
 constexpr const char* kProgramFile = "\\MSINFO32.EXE";
@@ -79,7 +77,10 @@ void frmAbout::StartSysInfo() {
 
 std::optional<std::string> frmAbout::findSysInfoProgram() {
     std::string program;
-    if (GetKeyValue(platform::kHkeyLocalMachine, kPathKey, kPathValue, program)) return program;
+    if (GetKeyValue(platform::kHkeyLocalMachine, platform::kSysInfoPathKey,
+                    platform::kSysInfoPathValue, program)) {
+        return program;
+    }
     std::string folder;
     if (GetKeyValue(platform::kHkeyLocalMachine, kLocationKey, kLocationValue, folder) &&
         m_services.files.fileExists(folder + kProgramFile)) {
