@@ -19,8 +19,8 @@ enum class FieldType {
 struct FieldInfo {
     std::string name;  // as displayed (duplicates made unique), UTF-8
     FieldType type = FieldType::Character;
-    char typeLetter =
-        'C';         // the letter stored in the file ('C', 'N', ...); 0 for worksheet columns
+    // The letter stored in the file ('C', 'N', ...); 0 for worksheet columns.
+    char typeLetter = 'C';
     int length = 0;  // bytes in the record (worksheet text columns: 255)
     int decimals = 0;
     // False when the values cannot be read: memo fields whose memo file is missing, B and G fields.

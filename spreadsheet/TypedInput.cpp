@@ -2,6 +2,7 @@
 
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Variant.h"
+#include "spreadsheet/detail/Text.h"
 
 #include <charconv>
 #include <cmath>
@@ -19,16 +20,6 @@ std::string_view trimSpaces(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
-}
-
-bool equalsIgnoringCase(std::string_view text, std::string_view upper) {
-    if (text.size() != upper.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (c != upper[i]) return false;
-    }
-    return true;
 }
 
 // Reads digits grouped by commas in threes ("1,234,567") or plain digits, appending the digits
@@ -143,8 +134,8 @@ TypedCell readTypedText(std::string_view text) {
     if (text.empty()) return {};
     if (text.front() == '\'') return textCell(text.substr(1));
     std::string_view trimmed = trimSpaces(text);
-    if (equalsIgnoringCase(trimmed, "TRUE")) return booleanCell(true);
-    if (equalsIgnoringCase(trimmed, "FALSE")) return booleanCell(false);
+    if (detail::equalFolded(trimmed, "TRUE")) return booleanCell(true);
+    if (detail::equalFolded(trimmed, "FALSE")) return booleanCell(false);
     if (std::optional<double> number = parseNumber(trimmed)) return numberCell(*number);
     return textCell(text);
 }

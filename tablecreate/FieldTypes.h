@@ -12,8 +12,8 @@ namespace tablecreate {
 struct FieldTypeEntry {
     std::string_view name;  // as offered in the type list
     std::int16_t code;      // the engine's type code (engine::DataTypeCode)
-    std::string_view
-        fixedLength;  // the length this type always takes; empty when the user types it
+    // The length this type always takes; empty when the user types it.
+    std::string_view fixedLength;
 };
 
 inline constexpr std::array<FieldTypeEntry, 6> kFieldTypes{{
