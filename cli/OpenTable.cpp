@@ -3,6 +3,7 @@
 #include "engine/DataControl.h"
 #include "engine/Driver.h"
 
+#include <cctype>
 #include <filesystem>
 
 namespace cli {

@@ -2,6 +2,7 @@
 // widths, limits and lock offsets. docs/formats/dbf.md describes the bytes in prose.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
