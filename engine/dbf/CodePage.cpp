@@ -1,6 +1,7 @@
 #include "engine/dbf/CodePage.h"
 
 #include "engine/EngineError.h"
+#include "xls/Utf8.h"
 
 #include <array>
 #include <cctype>
@@ -210,7 +211,7 @@ public:
         m_asciiIdentity = true;
         for (std::size_t b = 0; b < 256; ++b) {
             std::string utf8;
-            appendUtf8(utf8, characters[b]);
+            xls::utf8::append(utf8, characters[b]);
             m_decoded[b].length = static_cast<std::uint8_t>(utf8.size());
             for (std::size_t i = 0; i < utf8.size(); ++i) m_decoded[b].bytes[i] = utf8[i];
             m_encoded.emplace(characters[b], static_cast<std::uint8_t>(b));
@@ -258,7 +259,7 @@ public:
                 continue;
             }
             char32_t character = 0;
-            if (!nextUtf8(utf8, pos, character)) {
+            if (!xls::utf8::next(utf8, pos, character)) {
                 unencodable = kReplacement;
                 return false;
             }
@@ -290,10 +291,10 @@ public:
         while (pos < text.size()) {
             std::size_t start = pos;
             char32_t character = 0;
-            if (nextUtf8(text, pos, character)) {
+            if (xls::utf8::next(text, pos, character)) {
                 out.append(text.data() + start, pos - start);
             } else {
-                appendUtf8(out, kReplacement);
+                xls::utf8::append(out, kReplacement);
             }
         }
     }
@@ -302,7 +303,7 @@ public:
         std::size_t pos = 0;
         while (pos < utf8.size()) {
             char32_t character = 0;
-            if (!nextUtf8(utf8, pos, character)) {
+            if (!xls::utf8::next(utf8, pos, character)) {
                 unencodable = kReplacement;
                 return false;
             }
@@ -341,7 +342,7 @@ public:
             out.resize(static_cast<std::size_t>(outPtr - out.data()));
             if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 // An undecodable byte or a sequence cut short by the field's end.
-                appendUtf8(out, kReplacement);
+                xls::utf8::append(out, kReplacement);
                 ++in;
                 --inLeft;
                 iconv(m_decoder, nullptr, nullptr, nullptr, nullptr);
@@ -363,7 +364,7 @@ public:
             out.resize(static_cast<std::size_t>(outPtr - out.data()));
             if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 std::size_t pos = static_cast<std::size_t>(in - utf8.data());
-                if (!nextUtf8(utf8, pos, unencodable)) unencodable = kReplacement;
+                if (!xls::utf8::next(utf8, pos, unencodable)) unencodable = kReplacement;
                 return false;
             }
         }
@@ -504,72 +505,10 @@ std::string describeCharacter(char32_t character) {
     std::string out = buffer;
     if (character >= 0x20 && character != 0x7F && !(character >= 0x80 && character < 0xA0)) {
         out += " \"";
-        appendUtf8(out, character);
+        xls::utf8::append(out, character);
         out += "\"";
     }
     return out;
-}
-
-bool nextUtf8(std::string_view text, std::size_t& pos, char32_t& character) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = byte(pos);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        character = lead;
-        ++pos;
-        return true;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-    } else {
-        ++pos;
-        return false;
-    }
-    if (pos + length > text.size()) {
-        ++pos;
-        return false;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        unsigned char next = byte(pos + i);
-        if ((next & 0xC0) != 0x80) {
-            ++pos;
-            return false;
-        }
-        value = (value << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < kMinimum[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        ++pos;
-        return false;
-    }
-    character = value;
-    pos += length;
-    return true;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
 }
 
 }  // namespace engine::dbf

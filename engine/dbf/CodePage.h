@@ -59,9 +59,4 @@ public:
 // "U+00E9 'é'" for messages about a character.
 std::string describeCharacter(char32_t character);
 
-// Decodes one UTF-8 sequence at text[pos], advancing pos. Returns false for a malformed one
-// (pos then advances by one byte).
-bool nextUtf8(std::string_view text, std::size_t& pos, char32_t& character);
-void appendUtf8(std::string& out, char32_t character);
-
 }  // namespace engine::dbf

@@ -1,5 +1,7 @@
 #include "spreadsheet/detail/Text.h"
 
+#include "xls/Utf8.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -16,39 +18,10 @@ std::optional<std::size_t> utf16Length(std::string_view utf8) {
         i += 8;
         units += 8;
     }
+    char32_t codePoint = 0;
     while (i < utf8.size()) {
-        auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length;
-        char32_t codePoint;
-        if (lead < 0x80) {
-            ++units;
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07u;
-        } else {
-            return std::nullopt;
-        }
-        if (i + length > utf8.size()) return std::nullopt;
-        for (std::size_t k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80) return std::nullopt;
-            codePoint = (codePoint << 6) | (next & 0x3Fu);
-        }
-        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (codePoint < kSmallest[length] || codePoint > 0x10FFFF ||
-            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return std::nullopt;
-        }
+        if (!xls::utf8::next(utf8, i, codePoint)) return std::nullopt;
         units += codePoint >= 0x10000 ? 2 : 1;
-        i += length;
     }
     return units;
 }

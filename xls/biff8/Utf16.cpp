@@ -1,5 +1,7 @@
 #include "xls/biff8/Utf16.h"
 
+#include "xls/Utf8.h"
+
 #include <cstdint>
 #include <locale.h>
 #include <wctype.h>
@@ -38,65 +40,16 @@ char32_t upperCase(char32_t codePoint) {
 
 bool utf8ToUtf16(std::string_view utf8, std::u16string& out) {
     out.reserve(out.size() + utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t codePoint = 0;
-        char32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1F;
-            minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0F;
-            minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07;
-            minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > utf8.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            auto next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        if (codePoint < minimum || codePoint > 0x10FFFF ||
-            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return false;
-        }
+    std::size_t pos = 0;
+    char32_t codePoint = 0;
+    while (pos < utf8.size()) {
+        if (!utf8::next(utf8, pos, codePoint)) return false;
         appendAsUtf16(codePoint, out);
-        i += length;
     }
     return true;
 }
 
-void appendCodePoint(char32_t codePoint, std::string& out) {
-    if (codePoint < 0x80) {
-        out.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
-}
+void appendCodePoint(char32_t codePoint, std::string& out) { utf8::append(out, codePoint); }
 
 void appendUtf16AsUtf8(std::u16string_view units, std::string& out) {
     out.reserve(out.size() + units.size());
