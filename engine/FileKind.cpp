@@ -12,7 +12,7 @@ namespace engine {
 namespace {
 
 constexpr std::array<std::uint8_t, 8> kCompoundFileSignature = {0xD0, 0xCF, 0x11, 0xE0,
-                                                                 0xA1, 0xB1, 0x1A, 0xE1};
+                                                                0xA1, 0xB1, 0x1A, 0xE1};
 // The version bytes of the dBASE III, IV and 5 tables the engine opens (with and without memo,
 // and the SQL tables it opens read-only).
 constexpr std::array<std::uint8_t, 10> kDbaseVersions = {0x03, 0x07, 0x7B, 0x83, 0x87,
