@@ -151,7 +151,8 @@ private slots:
             // On the new-record row there is no current record.
             const long position = shown == newRecordRow ? -1 : shown;
             QVERIFY2(records().AbsolutePosition() == position, step.step);
-            QCOMPARE(barCaption(), QString::fromStdString(browser::recordCaption(position, 40, false)));
+            QCOMPARE(barCaption(),
+                     QString::fromStdString(browser::recordCaption(position, 40, false)));
         }
         QCOMPARE(onDisk().size(), 40u);
         QVERIFY(m_services->prompts.asked.empty());
@@ -180,10 +181,18 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");  // empty: refused, the record unchanged
         QTest::addColumn<QString>("why");
-        QTest::newRow("a decimal in N(6,0)") << 1 << "2.5" << "" << "1 decimal";
-        QTest::newRow("two decimals in N(6,1)") << 2 << "2.55" << "" << "2 decimals";
-        QTest::newRow("trailing zeros in N(6,1)") << 2 << "2.50" << "2.5" << "";
-        QTest::newRow("zero decimals in N(6,0)") << 1 << "12.000" << "12" << "";
+        QTest::newRow("a decimal in N(6,0)") << 1 << "2.5"
+                                             << ""
+                                             << "1 decimal";
+        QTest::newRow("two decimals in N(6,1)") << 2 << "2.55"
+                                                << ""
+                                                << "2 decimals";
+        QTest::newRow("trailing zeros in N(6,1)") << 2 << "2.50"
+                                                  << "2.5"
+                                                  << "";
+        QTest::newRow("zero decimals in N(6,0)") << 1 << "12.000"
+                                                 << "12"
+                                                 << "";
     }
 
     void numbersAreStoredOnlyWhenTheFieldHoldsThemWhole() {
@@ -201,7 +210,8 @@ private slots:
         const auto reports = m_services->prompts.messages();
         QCOMPARE(reports.size(), stored.isEmpty() ? 1u : 0u);
         if (stored.isEmpty()) {
-            QVERIFY2(QString::fromStdString(reports[0].text).contains(why), reports[0].text.c_str());
+            QVERIFY2(QString::fromStdString(reports[0].text).contains(why),
+                     reports[0].text.c_str());
         }
     }
 };
