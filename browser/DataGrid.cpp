@@ -11,6 +11,8 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace browser {
 
@@ -45,10 +47,34 @@ bool isMemo(const QModelIndex& index) {
            static_cast<int>(engine::FieldType::Memo);
 }
 
-// Memo fields are edited in a multi-line editor that opens taller than the row.
+// Ctrl+Tab and Shift+Ctrl+Tab leave the grid (Tab and Shift+Tab move between its cells).
+// Returns whether the key is one of them; forward says which way.
+bool leavesTheGrid(const QKeyEvent& key, bool& forward) {
+    if (!(key.modifiers() & Qt::ControlModifier)) return false;
+    if (key.key() != Qt::Key_Tab && key.key() != Qt::Key_Backtab) return false;
+    forward = key.key() == Qt::Key_Tab && !(key.modifiers() & Qt::ShiftModifier);
+    return true;
+}
+
+// Memo fields are edited in a multi-line editor that opens taller than the row. A key that
+// leaves the grid keeps the edit, closes the editor and hands the key to leave.
 class MemoAwareDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    MemoAwareDelegate(QObject* parent, std::function<void(bool forward)> leave)
+        : QStyledItemDelegate(parent), m_leave(std::move(leave)) {}
+
+    bool eventFilter(QObject* object, QEvent* event) override {
+        bool forward = true;
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor != nullptr && event->type() == QEvent::KeyPress &&
+            leavesTheGrid(*static_cast<QKeyEvent*>(event), forward)) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            m_leave(forward);
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
@@ -90,13 +116,16 @@ public:
         if (area.right() > visible.right()) area.moveRight(visible.right());
         editor->setGeometry(area.intersected(visible));
     }
+
+private:
+    std::function<void(bool forward)> m_leave;
 };
 
 }  // namespace
 
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent), m_captionLabel(new QLabel(this)) {
     setHorizontalHeader(new CaptionedHeader(this));
-    setItemDelegate(new MemoAwareDelegate(this));
+    setItemDelegate(new MemoAwareDelegate(this, [this](bool forward) { leaveGrid(forward); }));
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -167,7 +196,29 @@ void DataGrid::Refresh() {
     if (m_model != nullptr) m_model->reload();
 }
 
+void DataGrid::takeFocusOnCurrentRecord() {
+    syncCurrentRow();
+    if (m_model != nullptr && m_model->columnCount() > 0 && currentIndex().isValid()) {
+        const QScopedValueRollback<bool> syncing(m_syncing, true);
+        selectionModel()->setCurrentIndex(m_model->index(currentIndex().row(), 0),
+                                          QItemSelectionModel::ClearAndSelect);
+        scrollTo(currentIndex());
+    }
+    setFocus(Qt::OtherFocusReason);
+}
+
+void DataGrid::leaveGrid(bool forward) {
+    // The widget's own focus chain, not the item view's, which moves between cells.
+    QWidget::focusNextPrevChild(forward);
+}
+
 void DataGrid::keyPressEvent(QKeyEvent* event) {
+    bool forward = true;
+    if (leavesTheGrid(*event, forward)) {
+        event->accept();
+        leaveGrid(forward);
+        return;
+    }
     if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState &&
         m_model != nullptr) {
         if (m_allowDelete) {
@@ -179,6 +230,19 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    QModelIndex target = QTableView::moveCursor(action, modifiers);
+    // Jumps (Ctrl+End, Page Down) end on the last record; the empty row that takes a new record
+    // is one step further (Down, a click).
+    const bool jump =
+        action == MovePageDown || (action == MoveEnd && modifiers & Qt::ControlModifier);
+    if (jump && m_model != nullptr && target.isValid() && m_model->isNewRecordRow(target.row()) &&
+        !m_model->isNewRecordRow(currentIndex().row()) && m_model->recordCount() > 0) {
+        target = m_model->index(m_model->recordCount() - 1, target.column());
+    }
+    return target;
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -200,6 +264,11 @@ void DataGrid::syncCurrentRow() {
     const QScopedValueRollback<bool> syncing(m_syncing, true);
     const int row = m_model->currentRecord();
     m_model->markCurrentRow(row);
+    // Past the last record is where the new-record row stands: a grid on that row stays there.
+    if (row < 0 && m_model->isNewRecordRow(currentIndex().row()) &&
+        m_model->recordsetIsPastItsEnd()) {
+        return;
+    }
     if (row < 0 || m_model->columnCount() == 0) {
         selectionModel()->clearCurrentIndex();
         selectionModel()->clearSelection();

@@ -19,6 +19,10 @@ class RecordsetModel;
 // AllowAddNew shows the empty row that takes a new record, AllowUpdate lets cells be edited in
 // place (memo fields in a multi-line editor), AllowDelete lets the Delete key delete the selected
 // rows. Edits and deletions go straight to the record set through the model.
+//
+// Every change of the current row moves the record set (so its record-position event follows
+// the keys and clicks); on the new-record row the set stands past its last record. Tab and
+// Shift+Tab move between cells; Ctrl+Tab and Shift+Ctrl+Tab move the focus out of the grid.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -44,14 +48,20 @@ public:
     // Brings the current row in line with the record set now instead of at the next turn of
     // the event loop.
     void syncCurrentRow();
+    // Moves to the first cell of the current record and takes the keyboard focus, so that what
+    // the user types next goes into that record.
+    void takeFocusOnCurrentRecord();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void updateGeometries() override;
 
 private:
     void scheduleSync();
+    // Moves the keyboard focus to the next (or previous) control after the grid.
+    void leaveGrid(bool forward);
     void sizeColumnsToFields();
 
     RecordsetModel* m_model = nullptr;

@@ -1,4 +1,5 @@
 // The record buttons of the main window: Add, Delete and Replace.
+#include "browser/DataGrid.h"
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
 #include "engine/Replace.h"
@@ -26,6 +27,8 @@ void frmPrincipal::cmdRegistroAgregar_Click() {
         set.MoveLast(0);
         ui->cmdRegistroEliminar->setEnabled(true);
         ui->cmdRegistroReemplazar->setEnabled(true);
+        // The user types the new record's values next: into the grid, not onto the buttons.
+        ui->dbgDbf->takeFocusOnCurrentRecord();
     });
 }
 

@@ -110,7 +110,10 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
         default:
             return QVariant();
     }
-    if (index.row() >= m_recordCount || index.row() == m_removedRow) return QVariant();
+    if (index.row() >= m_recordCount || index.row() == m_removedRow ||
+        index.row() == m_arrivingRow) {
+        return QVariant();
+    }
     // While a deletion is being announced the record set has already closed the gap.
     const long position =
         m_removedRow >= 0 && index.row() > m_removedRow ? index.row() - 1 : index.row();
@@ -210,11 +213,23 @@ int RecordsetModel::currentRecord() const {
     return position < 0 || position >= m_recordCount ? -1 : static_cast<int>(position);
 }
 
+bool RecordsetModel::recordsetIsPastItsEnd() const {
+    const engine::Recordset* set = recordset();
+    return set != nullptr && set->IsEOF();
+}
+
 void RecordsetModel::moveTo(int row) {
     engine::Recordset* set = recordset();
-    if (set == nullptr || row < 0 || row >= m_recordCount || set->AbsolutePosition() == row) return;
+    if (set == nullptr || row < 0 || set->AbsolutePosition() == row) return;
     try {
-        set->SetAbsolutePosition(row);
+        if (row < m_recordCount) {
+            set->SetAbsolutePosition(row);
+        } else if (isNewRecordRow(row) && !set->IsEOF()) {
+            // The row that takes a new record stands past the last one: the record set goes
+            // there too, so that no command acts on a record the grid no longer shows.
+            if (set->AbsolutePosition() != m_recordCount - 1) set->MoveLast();
+            set->MoveNext();
+        }
     } catch (const std::exception& failure) {
         emit editFailed(QString::fromUtf8(failure.what()));
     }
@@ -252,8 +267,21 @@ void RecordsetModel::recordsetReplaced() { reload(); }
 void RecordsetModel::recordPositionChanged() { emit currentRecordChanged(); }
 
 void RecordsetModel::recordAppended(long position) {
-    // The new record goes in at its position; an empty new-record row moves down below it.
     const int row = static_cast<int>(position);
+    if (row == m_recordCount && showsNewRecordRow()) {
+        // The new-record row becomes the new record and a fresh empty row opens below it, so a
+        // view standing on that row stays on the record being typed instead of being pushed
+        // down onto the empty row, where the next field would start another record.
+        beginInsertRows(QModelIndex(), row + 1, row + 1);
+        ++m_recordCount;
+        m_arrivingRow = row;
+        endInsertRows();
+        m_arrivingRow = -1;
+        if (m_columnCount > 0) emit dataChanged(index(row, 0), index(row, m_columnCount - 1));
+        emit headerDataChanged(Qt::Vertical, row, row + 1);
+        return;
+    }
+    // The new record goes in at its position, above an empty new-record row.
     beginInsertRows(QModelIndex(), row, row);
     ++m_recordCount;
     if (m_markedRow >= row) ++m_markedRow;

@@ -53,8 +53,11 @@ public:
     bool isNewRecordRow(int row) const;
     // The record set's current position, -1 when there is none (or no set).
     int currentRecord() const;
-    // Makes the record at row current (a move the user made in the grid); nothing when it is
-    // current already or row is not a record. A failure is announced through editFailed.
+    // Whether the record set stands past its last record (where the new-record row is).
+    bool recordsetIsPastItsEnd() const;
+    // Makes the record at row current (a move the user made in the grid); on the new-record
+    // row, moves the record set past its last record. Nothing when the set stands there
+    // already or row is neither. A failure is announced through editFailed.
     void moveTo(int row);
     // Deletes the records at these rows, without confirmation; the new-record row is ignored.
     // Stops at the first failure, announced through editFailed.
@@ -84,6 +87,9 @@ private:
     int m_columnCount = 0;
     int m_markedRow = -1;
     int m_removedRow = -1;  // the row whose deletion is being announced
+    // The new-record row that has just become a record, while the empty row below it is being
+    // announced: it reads empty until then, as it did before.
+    int m_arrivingRow = -1;
     bool m_allowAddNew = true;
     bool m_allowUpdate = true;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/Driver.h"
 #include "engine/EngineError.h"
+#include "engine/FileKind.h"
 #include "engine/Recordset.h"
 #include "engine/TableSource.h"
 #include "engine/dbf/DbfTable.h"
@@ -67,6 +68,7 @@ std::unique_ptr<Recordset> openRecordset(const std::string& connect, const std::
     if (driver == Driver::Excel) {
         std::string sheet = source;
         if (!sheet.empty() && sheet.back() == '$') sheet.pop_back();
+        refuseFileOfTheOtherKind(folder, driver);
         return std::make_unique<Recordset>(openWorksheet(folder, sheet), Recordset::Kind::Snapshot,
                                            true);
     }
@@ -74,8 +76,10 @@ std::unique_ptr<Recordset> openRecordset(const std::string& connect, const std::
     dbf::DbfOpenOptions options;
     options.writable = !readOnly && !snapshot;
     options.encoding = encoding;
+    const std::string table = findTable(folder, source);
+    refuseFileOfTheOtherKind(table, driver);
     return std::make_unique<Recordset>(
-        dbf::DbfTable::open(findTable(folder, source), options),
+        dbf::DbfTable::open(table, options),
         snapshot ? Recordset::Kind::Snapshot : Recordset::Kind::Dynaset, readOnly);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 
 #include <stdexcept>
 
@@ -35,6 +36,17 @@ void FileListBox::refresh() { reload(); }
 QString FileListBox::FileName() const {
     const QList<QListWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        !selectedItems().isEmpty()) {
+        event->accept();
+        emit DblClick();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void FileListBox::reload() {

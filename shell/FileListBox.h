@@ -28,8 +28,12 @@ public:
     QString FileName() const;
 
 signals:
-    // A file entry was double-clicked.
+    // A file entry was double-clicked, or Return (Enter) was pressed on the selected one: both
+    // are the user choosing that file.
     void DblClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void reload();

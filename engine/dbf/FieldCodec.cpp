@@ -18,44 +18,23 @@ double parseCanonical(const std::string& canonical) {
     return value;
 }
 
-// Rounds a canonical decimal to `decimals` fraction digits, half away from zero, and pads the
-// fraction with zeros to exactly that many digits.
-std::string roundDecimal(const std::string& canonical, int decimals) {
-    bool negative = !canonical.empty() && canonical[0] == '-';
-    std::string_view body(canonical);
-    if (negative) body.remove_prefix(1);
-    std::size_t point = body.find('.');
-    std::string integer(body.substr(0, point));
-    std::string fraction =
-        point == std::string_view::npos ? "" : std::string(body.substr(point + 1));
-    auto keep = static_cast<std::size_t>(decimals);
-    bool roundUp = fraction.size() > keep && fraction[keep] >= '5';
-    if (fraction.size() > keep) fraction.resize(keep);
-    while (fraction.size() < keep) fraction.push_back('0');
-    std::string digits = integer + fraction;
-    if (roundUp) {
-        std::size_t i = digits.size();
-        while (i > 0) {
-            --i;
-            if (digits[i] == '9') {
-                digits[i] = '0';
-            } else {
-                ++digits[i];
-                break;
-            }
-            if (i == 0) digits.insert(digits.begin(), '1');
-        }
-    }
-    std::string out;
-    std::size_t integerDigits = digits.size() - keep;
-    out.append(digits, 0, integerDigits);
-    if (out.empty()) out.push_back('0');
-    if (keep > 0) {
-        out.push_back('.');
-        out.append(digits, integerDigits, keep);
-    }
-    bool zero = digits.find_first_not_of('0') == std::string::npos;
-    if (negative && !zero) out.insert(out.begin(), '-');
+// The digits after the point of a canonical decimal, trailing zeros not counted ("2.50" has 1).
+std::size_t significantDecimals(std::string_view canonical) {
+    const std::size_t point = canonical.find('.');
+    if (point == std::string_view::npos) return 0;
+    const std::size_t last = canonical.find_last_not_of('0');
+    return last > point ? last - point : 0;
+}
+
+// A canonical decimal with exactly `decimals` digits after the point: trailing zeros are added
+// or dropped. The caller has made sure that no other digit is dropped.
+std::string withDecimals(const std::string& canonical, int decimals) {
+    const auto keep = static_cast<std::size_t>(decimals);
+    const std::size_t point = canonical.find('.');
+    std::string out = canonical.substr(0, point);
+    std::string fraction = point == std::string::npos ? "" : canonical.substr(point + 1);
+    fraction.resize(keep, '0');
+    if (keep > 0) out += "." + fraction;
     return out;
 }
 
@@ -421,26 +400,28 @@ Value toTextValue(const Value& in) {
 
 bool formatNumber(const Value& number, int width, int decimals, std::string& out,
                   std::string& reason) {
-    std::string text;
-    if (!number.exactNumberText().empty()) {
-        text = roundDecimal(number.exactNumberText(), decimals);
-    } else {
-        // The shortest decimal that reads back as the double, rounded as decimal text: 2.675
-        // becomes 2.68 as the user wrote it, not 2.67 as its binary value would round.
+    std::string canonical = number.exactNumberText();
+    if (canonical.empty()) {
+        // The shortest decimal that reads back as the double: 2.675 is 2.675 as the user wrote
+        // it, not the binary value just below it.
         std::array<char, 400> buffer{};
         auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                                           number.asNumber(), std::chars_format::fixed);
-        if (error != std::errc()) {
+        if (error != std::errc() ||
+            !canonicalDecimal(std::string_view(buffer.data(), end), false, canonical)) {
             reason = "it is too large";
             return false;
         }
-        std::string canonical;
-        if (!canonicalDecimal(std::string_view(buffer.data(), end), false, canonical)) {
-            reason = "it is too large";
-            return false;
-        }
-        text = roundDecimal(canonical, decimals);
     }
+    // Storing fewer decimals than the number has would store another number.
+    const std::size_t has = significantDecimals(canonical);
+    if (has > static_cast<std::size_t>(decimals)) {
+        reason = "it has " + std::to_string(has) + (has == 1 ? " decimal" : " decimals") +
+                 " and the field holds " +
+                 (decimals == 0 ? std::string("whole numbers only") : std::to_string(decimals));
+        return false;
+    }
+    std::string text = withDecimals(canonical, decimals);
     auto fieldWidth = static_cast<std::size_t>(width);
     if (text.size() > fieldWidth) {
         // "0.50" fits N(3,2) as ".50".

@@ -45,8 +45,9 @@ bool toDateValue(const Value& in, Value& out, std::string& reason);
 Value toTextValue(const Value& in);
 
 // Writes a number right-aligned in exactly width characters with exactly decimals digits after
-// the point, rounding half away from zero. A number that carries its decimal text is rounded
-// from that text, a double from its shortest decimal form, never through binary floating point.
+// the point. A number that carries its decimal text is written from that text, a double from its
+// shortest decimal form, never through binary floating point. Nothing is rounded: a number with
+// more decimals than the field holds (trailing zeros not counted: 2.50 has one) does not fit.
 // Returns false with a reason when it does not fit.
 bool formatNumber(const Value& number, int width, int decimals, std::string& out,
                   std::string& reason);

@@ -391,20 +391,28 @@ private slots:
     void aFileOfTheOtherKindIsRefusedAtTheOpen_data() {
         QTest::addColumn<int>("option");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("workbook under a dBASE option") << 1 << "book.xls";
-        QTest::newRow("table under the workbook option") << 3 << "PEOPLE.dbf";
-        QTest::newRow("no file under the workbook option") << 3 << "";
+        QTest::addColumn<QString>("says");
+        QTest::newRow("workbook under a dBASE option")
+            << 1 << "book.xls"
+            << "/book.xls is an Excel workbook: choose the Excel option to open it";
+        QTest::newRow("table under the workbook option")
+            << 3 << "PEOPLE.dbf"
+            << "/PEOPLE.dbf is a dBASE table: choose a dBASE option to open it";
+        QTest::newRow("no file under the workbook option") << 3 << ""
+                                                           << "";
     }
 
     void aFileOfTheOtherKindIsRefusedAtTheOpen() {
         QFETCH(int, option);
         QFETCH(QString, fileName);
+        QFETCH(QString, says);
         makePeople(kThreePeople);
         m_temp->copyIn(testsupport::dataPath("xls/python-excel-xlrd/formula_test_names.xls"),
                        "book.xls");
         child<QButtonGroup>("optDBFVersion")->button(option)->click();
         openThroughWindow(fileName);
         QCOMPARE(prompts().messages().size(), 1u);
+        QVERIFY(QString::fromStdString(prompts().messages()[0].text).endsWith(says));
         QVERIFY(window().dataControl().GetRecordset() == nullptr);
         QCOMPARE(recordButtons(), QString("---"));
         QCOMPARE(barCaption(), QString(browser::kStartCaption));

@@ -187,16 +187,27 @@ private slots:
         QVERIFY(m_services->prompts.asked.empty());
     }
 
-    void doubleClickingAFileSelectsIt() {
+    void doubleClickOrReturnOnAFileSelectsIt_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("double-click") << false;
+        QTest::newRow("Return") << true;
+    }
+
+    void doubleClickOrReturnOnAFileSelectsIt() {
+        QFETCH(bool, byKey);
         auto window = makeWindow();
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
         window->findChild<shell::DirListBox*>("Dir1")->setPath(folder());
         auto* files = window->findChild<shell::FileListBox*>("File1");
         QListWidgetItem* beta = files->findItems("beta.dbf", Qt::MatchExactly).first();
         const QPoint where = files->visualItemRect(beta).center();
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, where);
-        QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, where);
+        if (byKey) {
+            QTest::keyClick(files, Qt::Key_Return);
+        } else {
+            QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, where);
+        }
         QVERIFY(!window->isVisible());
         QCOMPARE(m_parts->dtcDbf.RecordSource(), std::string("beta.dbf"));
         QCOMPARE(QString::fromStdString(m_parts->dtcDbf.DatabaseName()), folder());

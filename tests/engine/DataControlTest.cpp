@@ -137,7 +137,8 @@ TEST(DataControlTest, AFailedRefreshLeavesThePreviousSetOpenAndCurrent) {
         {"Paradox 5.x;", "good.dbf", 1, "Unknown database driver \"Paradox 5.x\""},
         {"dBASE IV;HDR=NO", "good.dbf", 1, "options"},
         {"dBASE IV;", "missing.dbf", 1, "no such table file"},
-        {"dBASE IV;", "workbook.xls", 1, "not a dBASE table"},
+        {"dBASE IV;", "workbook.xls", 1,
+         "workbook.xls is an Excel workbook: choose the Excel option to open it"},
         {"dBASE IV;", "good.dbf", 7, "RecordsetType 7"},
     };
     for (const Case& c : cases) {
@@ -149,6 +150,12 @@ TEST(DataControlTest, AFailedRefreshLeavesThePreviousSetOpenAndCurrent) {
         EXPECT_EQ(control.GetRecordset(), opened);
         EXPECT_EQ(opened->AbsolutePosition(), 1);
     }
+    control.SetConnect("Excel 8.0;");
+    control.SetRecordsetType(DataControl::kSnapshot);
+    control.SetDatabaseName((dir / "good.dbf").string());
+    EXPECT_EQ(failure(control),
+              (dir / "good.dbf").string() + " is a dBASE table: choose a dBASE option to open it");
+    EXPECT_EQ(control.GetRecordset(), opened);
     EXPECT_TRUE(log.events.empty());
 }
 

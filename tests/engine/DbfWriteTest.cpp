@@ -136,13 +136,15 @@ INSTANTIATE_TEST_SUITE_P(
                               "\xC3\xA9\xC3\xA9\xC3\xA9"),
                   "", "takes 11 bytes"},
         StoreCase{"character outside the code page", 0, Value::text("\xD0\x96"), "", "U+0416"},
-        StoreCase{"decimal text", 1, Value::text("0.0807"), "    0.08", nullptr},
-        StoreCase{"rounding half up from text", 1, Value::text("2.675"), "    2.68", nullptr},
+        StoreCase{"more decimals than the field", 1, Value::text("0.0807"), "", "4 decimals"},
+        StoreCase{"trailing zeros do not hide decimals", 1, Value::text("2.6750"), "",
+                  "3 decimals"},
+        StoreCase{"decimal text", 1, Value::text("2.500"), "    2.50", nullptr},
         StoreCase{"negative", 1, Value::text("-12"), "  -12.00", nullptr},
         StoreCase{"double", 1, Value::number(1234.5), " 1234.50", nullptr},
         StoreCase{"widest that fits", 1, Value::text("99999.99"), "99999.99", nullptr},
-        StoreCase{"rounding carries past the width", 1, Value::text("99999.996"), "",
-                  "the field holds 8"},
+        StoreCase{"more decimals, and too wide", 1, Value::text("99999.996"), "",
+                  "3 decimals and the field holds 2"},
         StoreCase{"number too wide", 1, Value::text("123456"), "", "the field holds 8"},
         StoreCase{"not a number", 1, Value::text("12,5"), "", "is not a number"},
         StoreCase{"a date into a number", 1, Value::date({2024, 1, 2, 0}), "", "not a number"},
@@ -181,7 +183,7 @@ TEST(DbfWriteTest, NumbersAreFormattedFromTheirDecimalText) {
     EXPECT_EQ(reread->readField(0, 0).exactNumberText(), "12345678901234567890");
     EXPECT_EQ(reread->readField(0, 1).exactNumberText(), "0.0807");
     // The pending value is what will be stored.
-    EXPECT_EQ(table->prepareValue(1, Value::text("1.23456")).exactNumberText(), "1.2346");
+    EXPECT_EQ(table->prepareValue(1, Value::text("1.23450")).exactNumberText(), "1.2345");
 }
 
 TEST(DbfWriteTest, AppendWritesTheRecordAndEndMarkBeforeRaisingTheCount) {

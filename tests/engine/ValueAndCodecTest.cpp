@@ -1,4 +1,4 @@
-// Values and the byte-level conversions under them: decimal text, rounding, dates, text forms,
+// Values and the byte-level conversions under them: decimal text, decimals kept, dates, text forms,
 // and code page round trips.
 #include "engine/EngineError.h"
 #include "engine/Value.h"
@@ -150,7 +150,7 @@ TEST(FieldCodecTest, StoredNumbersReadTheSameOnTheQuickPathAsOnTheGeneralOne) {
     }
 }
 
-TEST(FieldCodecTest, NumbersAreRoundedFromTheirTextAndRightAligned) {
+TEST(FieldCodecTest, NumbersKeepTheirDecimalsOrDoNotFitAndAreRightAligned) {
     struct Case {
         Value value;
         int width;
@@ -158,18 +158,23 @@ TEST(FieldCodecTest, NumbersAreRoundedFromTheirTextAndRightAligned) {
         const char* bytes;  // nullptr: does not fit
     };
     const Case cases[] = {
-        {Value::number(0.0807, "0.0807"), 6, 3, " 0.081"},
-        {Value::number(0.125, "0.125"), 5, 2, " 0.13"},
-        {Value::number(-0.125, "-0.125"), 6, 2, " -0.13"},
-        {Value::number(-0.004, "-0.004"), 5, 2, " 0.00"},
-        {Value::number(9.995, "9.995"), 5, 2, "10.00"},
-        {Value::number(9.995, "9.995"), 4, 2, nullptr},
+        {Value::number(0.0807, "0.0807"), 6, 3, nullptr},
+        {Value::number(0.0807, "0.0807"), 6, 4, "0.0807"},
+        {Value::number(-0.125, "-0.125"), 6, 2, nullptr},
+        {Value::number(-0.004, "-0.004"), 5, 2, nullptr},
+        {Value::number(2.5, "2.50"), 5, 1, "  2.5"},
+        {Value::number(12, "12.000"), 4, 0, "  12"},
+        {Value::number(-12.5, "-12.5"), 7, 3, "-12.500"},
+        {Value::number(9.99, "9.99"), 4, 2, "9.99"},
+        {Value::number(9.99, "9.99"), 3, 2, nullptr},
         {Value::number(0.5, "0.5"), 3, 2, ".50"},
         {Value::number(-0.5, "-0.5"), 4, 2, "-.50"},
         {Value::number(123456789.0), 9, 0, "123456789"},
         {Value::number(123456789.0), 5, 0, nullptr},
-        {Value::number(2.5), 3, 0, "  3"},
-        {Value::number(2.675), 5, 2, " 2.68"},
+        {Value::number(2.5), 3, 0, nullptr},
+        {Value::number(2.675), 5, 2, nullptr},
+        {Value::number(2.675), 5, 3, "2.675"},
+        {Value::number(0.1 + 0.2), 6, 2, nullptr},
         {Value::number(1e300), 20, 0, nullptr},
     };
     for (const Case& c : cases) {
