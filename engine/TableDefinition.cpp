@@ -1,5 +1,6 @@
 #include "engine/TableDefinition.h"
 
+#include "base/AsciiCase.h"
 #include "engine/Driver.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/DbfCreate.h"
@@ -61,13 +62,6 @@ const char* versionName(DbaseVersion version) {
     }
 }
 
-std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -85,7 +79,7 @@ FieldDefCollection::FieldDefCollection(const Database& database) : m_database(&d
 void FieldDefCollection::Append(const std::shared_ptr<FieldDef>& field) {
     if (!field) throw EngineError("No field was given to append.");
     for (const auto& existing : m_fields) {
-        if (dbf::equalsIgnoringCase(existing->Name(), field->Name())) {
+        if (base::equalsIgnoringCase(existing->Name(), field->Name())) {
             throw EngineError("The table already has a field named " + field->Name() + ".");
         }
     }
@@ -110,7 +104,7 @@ void FieldDefCollection::Append(const std::shared_ptr<FieldDef>& field) {
 
 void FieldDefCollection::Delete(std::string_view name) {
     auto found = std::find_if(m_fields.begin(), m_fields.end(), [&](const auto& field) {
-        return dbf::equalsIgnoringCase(field->Name(), name);
+        return base::equalsIgnoringCase(field->Name(), name);
     });
     if (found == m_fields.end()) {
         throw EngineError("The table definition has no field named " + std::string(name) + ".");
@@ -164,7 +158,7 @@ std::shared_ptr<FieldDef> TableDef::CreateField(const std::string& name, std::in
                               " (use 1 Boolean, 3 Integer, 7 Double, 8 Date, 10 Text or 12 "
                               "Memo).");
     }
-    return std::make_shared<FieldDef>(upper(name), type, size);
+    return std::make_shared<FieldDef>(base::asciiUpper(name), type, size);
 }
 
 // ---- TableDefCollection ----
@@ -189,7 +183,7 @@ void TableDefCollection::Append(const std::shared_ptr<TableDef>& table) {
     std::string base = table->Name();
     std::string dbtExtension = ".dbt";
     std::string dbfName = base + ".dbf";
-    if (dbf::endsWithIgnoringCase(base, ".dbf")) {
+    if (base::endsWithIgnoringCase(base, ".dbf")) {
         dbfName = base;
         bool upperExtension = base.substr(base.size() - 3) == "DBF";
         base.resize(base.size() - 4);

@@ -1,7 +1,9 @@
 #include "engine/dbf/CodePage.h"
 
+#include "base/AsciiCase.h"
+#include "base/Endian.h"
+#include "base/Utf8.h"
 #include "engine/EngineError.h"
-#include "xls/Utf8.h"
 
 #include <array>
 #include <cctype>
@@ -151,7 +153,7 @@ std::string upperTrimmed(std::string_view text) {
     while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
     while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
     std::string out(text.substr(begin, end - begin));
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out) c = base::asciiUpper(c);
     return out;
 }
 
@@ -211,7 +213,7 @@ public:
         m_asciiIdentity = true;
         for (std::size_t b = 0; b < 256; ++b) {
             std::string utf8;
-            xls::utf8::append(utf8, characters[b]);
+            base::utf8::append(utf8, characters[b]);
             m_decoded[b].length = static_cast<std::uint8_t>(utf8.size());
             for (std::size_t i = 0; i < utf8.size(); ++i) m_decoded[b].bytes[i] = utf8[i];
             m_encoded.emplace(characters[b], static_cast<std::uint8_t>(b));
@@ -259,7 +261,7 @@ public:
                 continue;
             }
             char32_t character = 0;
-            if (!xls::utf8::next(utf8, pos, character)) {
+            if (!base::utf8::next(utf8, pos, character)) {
                 unencodable = kReplacement;
                 return false;
             }
@@ -291,10 +293,10 @@ public:
         while (pos < text.size()) {
             std::size_t start = pos;
             char32_t character = 0;
-            if (xls::utf8::next(text, pos, character)) {
+            if (base::utf8::next(text, pos, character)) {
                 out.append(text.data() + start, pos - start);
             } else {
-                xls::utf8::append(out, kReplacement);
+                base::utf8::append(out, kReplacement);
             }
         }
     }
@@ -303,7 +305,7 @@ public:
         std::size_t pos = 0;
         while (pos < utf8.size()) {
             char32_t character = 0;
-            if (!xls::utf8::next(utf8, pos, character)) {
+            if (!base::utf8::next(utf8, pos, character)) {
                 unencodable = kReplacement;
                 return false;
             }
@@ -342,7 +344,7 @@ public:
             out.resize(static_cast<std::size_t>(outPtr - out.data()));
             if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 // An undecodable byte or a sequence cut short by the field's end.
-                xls::utf8::append(out, kReplacement);
+                base::utf8::append(out, kReplacement);
                 ++in;
                 --inLeft;
                 iconv(m_decoder, nullptr, nullptr, nullptr, nullptr);
@@ -364,7 +366,7 @@ public:
             out.resize(static_cast<std::size_t>(outPtr - out.data()));
             if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 std::size_t pos = static_cast<std::size_t>(in - utf8.data());
-                if (!xls::utf8::next(utf8, pos, unencodable)) unencodable = kReplacement;
+                if (!base::utf8::next(utf8, pos, unencodable)) unencodable = kReplacement;
                 return false;
             }
         }
@@ -416,8 +418,7 @@ std::optional<std::array<char32_t, 256>> singleByteTable(const std::string& conv
             single = produced == 0 ? single : false;
             continue;
         }
-        characters[b] = char32_t{output[0]} | (char32_t{output[1]} << 8) |
-                        (char32_t{output[2]} << 16) | (char32_t{output[3]} << 24);
+        characters[b] = base::loadLittle<std::uint32_t>(output.data());
         defined[b] = true;
     }
     iconv_close(cd);
@@ -505,7 +506,7 @@ std::string describeCharacter(char32_t character) {
     std::string out = buffer;
     if (character >= 0x20 && character != 0x7F && !(character >= 0x80 && character < 0xA0)) {
         out += " \"";
-        xls::utf8::append(out, character);
+        base::utf8::append(out, character);
         out += "\"";
     }
     return out;

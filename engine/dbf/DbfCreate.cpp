@@ -1,5 +1,6 @@
 #include "engine/dbf/DbfCreate.h"
 
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/CodePage.h"
 #include "engine/dbf/PosixFile.h"
@@ -106,8 +107,10 @@ std::vector<std::uint8_t> newTableBytes(const NewTable& table) {
     bytes[kOffsetUpdateDate] = static_cast<std::uint8_t>(local.tm_year);
     bytes[kOffsetUpdateDate + 1] = static_cast<std::uint8_t>(local.tm_mon + 1);
     bytes[kOffsetUpdateDate + 2] = static_cast<std::uint8_t>(local.tm_mday);
-    writeUint16(bytes.data() + kOffsetHeaderLength, static_cast<std::uint16_t>(headerLength));
-    writeUint16(bytes.data() + kOffsetRecordLength, static_cast<std::uint16_t>(recordLength));
+    base::storeLittle<std::uint16_t>(bytes.data() + kOffsetHeaderLength,
+                                     static_cast<std::uint16_t>(headerLength));
+    base::storeLittle<std::uint16_t>(bytes.data() + kOffsetRecordLength,
+                                     static_cast<std::uint16_t>(recordLength));
     bytes[kOffsetLanguageDriver] = languageDriverFor(1252);
     for (std::size_t i = 0; i < table.fields.size(); ++i) {
         const NewField& field = table.fields[i];
@@ -127,7 +130,7 @@ std::vector<std::uint8_t> newTableBytes(const NewTable& table) {
 std::vector<std::uint8_t> newMemoBytes(const NewTable& table) {
     if (!hasMemo(table)) return {};
     std::vector<std::uint8_t> bytes(kMemoBlockSize, 0);
-    writeUint32(bytes.data() + kMemoHeaderNextFree, 1);
+    base::storeLittle<std::uint32_t>(bytes.data() + kMemoHeaderNextFree, 1);
     if (table.memoStyle == MemoStyle::IV) {
         std::string base = std::filesystem::path(table.dbtName).stem().string();
         for (std::size_t i = 0; i < base.size() && i < 8; ++i) {
@@ -135,8 +138,8 @@ std::vector<std::uint8_t> newMemoBytes(const NewTable& table) {
         }
         bytes[18] = 0x02;
         bytes[19] = 0x01;
-        writeUint16(bytes.data() + kMemoHeaderBlockSize,
-                    static_cast<std::uint16_t>(kMemoBlockSize));
+        base::storeLittle<std::uint16_t>(bytes.data() + kMemoHeaderBlockSize,
+                                         static_cast<std::uint16_t>(kMemoBlockSize));
     }
     return bytes;
 }

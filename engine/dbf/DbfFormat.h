@@ -92,19 +92,4 @@ inline constexpr VersionLimits kLimitsIII{128, 4000};
 inline constexpr VersionLimits kLimitsIV{255, 4000};
 inline constexpr VersionLimits kLimitsV{1024, 32767};
 
-inline std::uint16_t readUint16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t readUint32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-           (std::uint32_t{p[3]} << 24);
-}
-inline void writeUint16(std::uint8_t* p, std::uint16_t value) {
-    p[0] = static_cast<std::uint8_t>(value);
-    p[1] = static_cast<std::uint8_t>(value >> 8);
-}
-inline void writeUint32(std::uint8_t* p, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 }  // namespace engine::dbf

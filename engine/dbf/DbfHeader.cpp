@@ -1,5 +1,6 @@
 #include "engine/dbf/DbfHeader.h"
 
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/Value.h"
 
@@ -70,14 +71,14 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     }
     if (data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
 
-    header.declaredCount = readUint32(data + kOffsetRecordCount);
-    header.headerLength = readUint16(data + kOffsetHeaderLength);
-    header.recordLength = readUint16(data + kOffsetRecordLength);
+    header.declaredCount = base::loadLittle<std::uint32_t>(data + kOffsetRecordCount);
+    header.headerLength = base::loadLittle<std::uint16_t>(data + kOffsetHeaderLength);
+    header.recordLength = base::loadLittle<std::uint16_t>(data + kOffsetRecordLength);
     header.incompleteTransaction = data[kOffsetTransaction] == 1;
     header.indexFlag = (data[kOffsetIndexFlag] & 1) != 0;
     header.languageDriver = data[kOffsetLanguageDriver];
 
-    Date updated;
+    DateTime updated;
     updated.year = displayYear(data[kOffsetUpdateDate]);
     updated.month = data[kOffsetUpdateDate + 1];
     updated.day = data[kOffsetUpdateDate + 2];

@@ -1,5 +1,7 @@
 #include "engine/dbf/DbfTable.h"
 
+#include "base/AsciiCase.h"
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/FieldCodec.h"
 #include "engine/dbf/FileNames.h"
@@ -78,7 +80,8 @@ std::unique_ptr<DbfTable> DbfTable::open(const std::string& path, const DbfOpenO
     std::vector<std::uint8_t> head(kHeaderSize);
     std::size_t got = table->m_file.readAt(0, head.data(), head.size());
     if (got == kHeaderSize) {
-        std::size_t headerLength = readUint16(head.data() + kOffsetHeaderLength);
+        std::size_t headerLength =
+            base::loadLittle<std::uint16_t>(head.data() + kOffsetHeaderLength);
         if (headerLength > kHeaderSize) {
             head.resize(std::min<std::uint64_t>(headerLength, fileSize));
             got = table->m_file.readAt(0, head.data(), head.size());
@@ -192,7 +195,7 @@ void DbfTable::buildFieldInfos() {
         for (int n = 2;; ++n) {
             bool taken = false;
             for (const FieldInfo& other : m_fields) {
-                if (equalsIgnoringCase(other.name, info.name)) taken = true;
+                if (base::equalsIgnoringCase(other.name, info.name)) taken = true;
             }
             if (!taken) break;
             info.name = base + "_" + std::to_string(n);
@@ -630,7 +633,7 @@ std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
     ByteLock lock(m_file, kHeaderLockOffset, kLockedMessage);
     std::uint8_t countBytes[4];
     m_file.readExactly(kOffsetRecordCount, countBytes, sizeof countBytes);
-    std::uint32_t slot = readUint32(countBytes);
+    std::uint32_t slot = base::loadLittle<std::uint32_t>(countBytes);
     if (slot < m_count) {
         throw EngineError("Cannot add a record to " + m_path + ": another program removed " +
                           "records from the table since it was opened; open it again.");
@@ -657,7 +660,7 @@ std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
     update[0] = static_cast<std::uint8_t>(std::clamp(local.tm_year, 0, 255));
     update[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
     update[2] = static_cast<std::uint8_t>(local.tm_mday);
-    writeUint32(update + 3, slot + 1);
+    base::storeLittle<std::uint32_t>(update + 3, slot + 1);
     m_file.writeAt(kOffsetUpdateDate, update, sizeof update);
 
     m_count = slot + 1;
@@ -689,7 +692,7 @@ std::vector<std::pair<std::string, std::string>> DbfTable::properties() const {
     out.emplace_back("Code page", m_codePage.name + ", " + m_codePageSource);
     std::string updated = "unknown";
     if (m_header.updateYear != 0) {
-        Date date;
+        DateTime date;
         date.year = m_header.updateYear;
         date.month = m_header.updateMonth;
         date.day = m_header.updateDay;

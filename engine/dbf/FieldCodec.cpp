@@ -1,5 +1,6 @@
 #include "engine/dbf/FieldCodec.h"
 
+#include "base/AsciiCase.h"
 #include "engine/dbf/CodePage.h"
 
 #include <array>
@@ -273,7 +274,7 @@ bool decodeDate(const std::uint8_t* bytes, std::size_t width, Value& out) {
     for (std::size_t i = 8; i < width; ++i) {
         if (bytes[i] != ' ' && bytes[i] != 0) return false;
     }
-    Date date;
+    DateTime date;
     date.year = parts[0] * 1000 + parts[1] * 100 + parts[2] * 10 + parts[3];
     date.month = parts[4] * 10 + parts[5];
     date.day = parts[6] * 10 + parts[7];
@@ -340,7 +341,7 @@ bool toLogicalValue(const Value& in, Value& out, std::string& reason) {
             std::string text;
             for (char c : in.asText()) {
                 if (c != ' ' && c != '\t') {
-                    text.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+                    text.push_back(base::asciiUpper(c));
                 }
             }
             if (text.empty() || text == "?") {
@@ -370,7 +371,7 @@ bool toDateValue(const Value& in, Value& out, std::string& reason) {
             out = Value();
             return true;
         case Value::Kind::Date: {
-            Date date = in.asDate();
+            DateTime date = in.asDate();
             date.microsecondsOfDay = 0;  // dBASE dates have no time of day
             if (!date.isValid()) {
                 reason = "it is not a date between the years 1 and 9999";
@@ -459,7 +460,7 @@ bool formatNumber(const Value& number, int width, int decimals, std::string& out
     return true;
 }
 
-void formatDate(const Date& date, std::uint8_t* out) {
+void formatDate(const DateTime& date, std::uint8_t* out) {
     int values[3] = {date.year, date.month, date.day};
     int widths[3] = {4, 2, 2};
     std::size_t pos = 0;

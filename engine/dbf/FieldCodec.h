@@ -51,6 +51,6 @@ Value toTextValue(const Value& in);
 bool formatNumber(const Value& number, int width, int decimals, std::string& out,
                   std::string& reason);
 // YYYYMMDD into 8 bytes.
-void formatDate(const Date& date, std::uint8_t* out);
+void formatDate(const DateTime& date, std::uint8_t* out);
 
 }  // namespace engine::dbf

@@ -1,5 +1,6 @@
 #include "engine/dbf/MemoFile.h"
 
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 
 #include <algorithm>
@@ -20,7 +21,8 @@ MemoFile::MemoFile(const std::string& path, MemoStyle style, PosixFile::Mode mod
     if (got < 4) {
         throw EngineError("Cannot read the memo file " + path + ": it is too short.");
     }
-    std::uint16_t declared = got >= 22 ? readUint16(header + kMemoHeaderBlockSize) : 0;
+    std::uint16_t declared =
+        got >= 22 ? base::loadLittle<std::uint16_t>(header + kMemoHeaderBlockSize) : 0;
     if (m_style == MemoStyle::None) {
         // A table whose version byte names no memo style but which has memo fields: a dBASE IV
         // header has a block size and no III-style marker at byte 16.
@@ -45,7 +47,8 @@ MemoFile::ReadStatus MemoFile::read(std::uint32_t block, std::string& bytes) con
     bool ivBlock = got >= kMemoBlockHeaderSize &&
                    std::equal(chunk, chunk + 4, reinterpret_cast<const char*>(kMemoSignature));
     if (ivBlock) {
-        std::uint32_t length = readUint32(reinterpret_cast<const std::uint8_t*>(chunk) + 4);
+        std::uint32_t length =
+            base::loadLittle<std::uint32_t>(reinterpret_cast<const std::uint8_t*>(chunk) + 4);
         if (length < kMemoBlockHeaderSize) return ReadStatus::Ok;  // empty
         const std::uint64_t dataStart = start + kMemoBlockHeaderSize;
         std::uint64_t wanted = length - kMemoBlockHeaderSize;
@@ -91,7 +94,7 @@ std::uint32_t MemoFile::append(std::string_view bytes) {
                   "The memo file " + m_file.path() + " is locked by another user.");
     std::uint8_t header[4];
     m_file.readExactly(0, header, sizeof header);
-    std::uint64_t nextFree = readUint32(header);
+    std::uint64_t nextFree = base::loadLittle<std::uint32_t>(header);
     std::uint64_t fileBlocks = (m_file.size() + m_blockSize - 1) / m_blockSize;
     std::uint64_t first = std::max<std::uint64_t>({nextFree, fileBlocks, 1});
 
@@ -99,8 +102,8 @@ std::uint32_t MemoFile::append(std::string_view bytes) {
     if (m_style == MemoStyle::IV) {
         data.resize(kMemoBlockHeaderSize);
         std::copy(std::begin(kMemoSignature), std::end(kMemoSignature), data.begin());
-        writeUint32(data.data() + 4,
-                    static_cast<std::uint32_t>(bytes.size() + kMemoBlockHeaderSize));
+        base::storeLittle<std::uint32_t>(
+            data.data() + 4, static_cast<std::uint32_t>(bytes.size() + kMemoBlockHeaderSize));
         data.insert(data.end(), bytes.begin(), bytes.end());
     } else {
         data.assign(bytes.begin(), bytes.end());
@@ -116,7 +119,7 @@ std::uint32_t MemoFile::append(std::string_view bytes) {
     }
     m_file.writeAt(first * m_blockSize, data.data(), data.size());
     std::uint8_t next[4];
-    writeUint32(next, static_cast<std::uint32_t>(first + blocks));
+    base::storeLittle<std::uint32_t>(next, static_cast<std::uint32_t>(first + blocks));
     m_file.writeAt(0, next, sizeof next);
     return static_cast<std::uint32_t>(first);
 }

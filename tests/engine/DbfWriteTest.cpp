@@ -1,6 +1,7 @@
 // Writing dBASE tables: only the changed bytes move, values that cannot be stored are refused
 // before anything is written, appends keep a killed writer's table readable, memos go to fresh
 // blocks, and byte locks keep two writers apart.
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/PosixFile.h"
@@ -193,7 +194,7 @@ TEST(DbfWriteTest, AppendWritesTheRecordAndEndMarkBeforeRaisingTheCount) {
     Bytes after = readFileBytes(plain);
     ASSERT_EQ(after.size(), before.size() + 11);
     EXPECT_EQ(slice(after, before.size() - 1, 12), " Bob       \x1A");
-    EXPECT_EQ(engine::dbf::readUint32(after.data() + 4), 2u);
+    EXPECT_EQ(base::loadLittle<std::uint32_t>(after.data() + 4), 2u);
     EXPECT_GE(after[1], 124);  // the last-update date is today's
 
     // A writer killed between the record and the count leaves a table that opens with the old
@@ -263,7 +264,7 @@ TEST(DbfWriteTest, AChangedMemoGoesToFreshBlocksAndTheOldOneStays) {
                   (std::vector<std::pair<std::size_t, std::size_t>>{{0, 1}}));
         EXPECT_EQ(memoAfter.size() % 512, 0u);
         std::uint32_t first = static_cast<std::uint32_t>(memoBefore.size() / 512);
-        EXPECT_EQ(engine::dbf::readUint32(memoAfter.data()), first + 2);
+        EXPECT_EQ(base::loadLittle<std::uint32_t>(memoAfter.data()), first + 2);
         auto reread = openTable(path);
         EXPECT_EQ(reread->readField(0, 4).asText(), text);
         EXPECT_EQ(reread->readField(2, 4).asText(), "third");

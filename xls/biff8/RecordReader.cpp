@@ -1,5 +1,6 @@
 #include "xls/biff8/RecordReader.h"
 
+#include "base/Endian.h"
 #include "xls/biff8/Biff8Format.h"
 #include "xls/biff8/Utf16.h"
 
@@ -13,8 +14,8 @@ RecordReader::RecordReader(std::span<const std::uint8_t> stream, std::size_t pos
 bool RecordReader::header(std::size_t at, std::uint16_t& id, std::size_t& length) const {
     if (at > m_stream.size() || m_stream.size() - at < kRecordHeaderSize) return false;
     const std::uint8_t* p = m_stream.data() + at;
-    id = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-    length = static_cast<std::size_t>(p[2] | (p[3] << 8));
+    id = base::loadLittle<std::uint16_t>(p);
+    length = base::loadLittle<std::uint16_t>(p + 2);
     return true;
 }
 
@@ -86,7 +87,7 @@ std::uint16_t BodyReader::u16() {
     if (leftInSegment() >= 2) {
         const std::uint8_t* p = m_record.segments[m_segment].data() + m_offset;
         m_offset += 2;
-        return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+        return base::loadLittle<std::uint16_t>(p);
     }
     std::uint16_t low = u8();
     return static_cast<std::uint16_t>(low | (u8() << 8));
@@ -146,7 +147,7 @@ std::string BodyReader::string(int countBytes, bool* rich, bool* phonetic) {
             }
             std::size_t take = std::min(wanted, available);
             for (std::size_t i = 0; i < take; ++i) {
-                units.push_back(static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8)));
+                units.push_back(static_cast<char16_t>(base::loadLittle<std::uint16_t>(p + 2 * i)));
             }
             m_offset += 2 * take;
         } else {
