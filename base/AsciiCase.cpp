@@ -23,7 +23,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {

@@ -76,8 +76,7 @@ std::int64_t daysSince1970(int year, int month, int day) {
 }
 
 DateTime dateOfDay(std::int64_t days) {
-    const std::chrono::year_month_day calendar{
-        std::chrono::sys_days{std::chrono::days{days}}};
+    const std::chrono::year_month_day calendar{std::chrono::sys_days{std::chrono::days{days}}};
     DateTime date;
     date.year = static_cast<int>(calendar.year());
     date.month = static_cast<int>(static_cast<unsigned>(calendar.month()));

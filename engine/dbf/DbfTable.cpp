@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <unistd.h>
 
 namespace engine::dbf {
 
@@ -65,26 +64,25 @@ std::unique_ptr<DbfTable> DbfTable::open(const std::string& path, const DbfOpenO
     table->m_name = std::filesystem::path(path).filename().string();
     table->m_writable = options.writable;
 
+    const FileSystem& files = options.fileSystem ? *options.fileSystem : diskFileSystem();
     bool openWritable = options.writable;
-    if (openWritable && ::access(path.c_str(), W_OK) != 0 && errno != ENOENT) {
-        int error = errno;
+    if (int error = openWritable ? files.writeAccess(path) : 0; error != 0 && error != ENOENT) {
         openWritable = false;
         table->makeReadOnly(
             "the file cannot be written (" + errorText(error) + ")",
             table->m_name + " cannot be written (" + errorText(error) + "); it is open read-only.");
     }
-    table->m_file =
-        PosixFile(path, openWritable ? PosixFile::Mode::ReadWrite : PosixFile::Mode::ReadOnly);
+    table->m_file = files.open(path, openWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly);
 
-    std::uint64_t fileSize = table->m_file.size();
+    std::uint64_t fileSize = table->m_file->size();
     std::vector<std::uint8_t> head(kHeaderSize);
-    std::size_t got = table->m_file.readAt(0, head.data(), head.size());
+    std::size_t got = table->m_file->readAt(0, head.data(), head.size());
     if (got == kHeaderSize) {
         std::size_t headerLength =
             base::loadLittle<std::uint16_t>(head.data() + kOffsetHeaderLength);
         if (headerLength > kHeaderSize) {
             head.resize(std::min<std::uint64_t>(headerLength, fileSize));
-            got = table->m_file.readAt(0, head.data(), head.size());
+            got = table->m_file->readAt(0, head.data(), head.size());
         }
     }
     table->m_header = parseHeader(head.data(), got, fileSize, path, table->m_warnings);
@@ -109,7 +107,7 @@ std::unique_ptr<DbfTable> DbfTable::open(const std::string& path, const DbfOpenO
                             "The header of " + table->m_name +
                                 " marks an unfinished transaction; the table is open read-only.");
     }
-    if (header.indexFlag && findCompanion(path, ".mdx")) {
+    if (header.indexFlag && files.findCompanion(path, ".mdx")) {
         table->makeReadOnly("it has a production index (.mdx) that writing would make stale",
                             table->m_name +
                                 " has a production index (.mdx) that this program does not "
@@ -117,10 +115,10 @@ std::unique_ptr<DbfTable> DbfTable::open(const std::string& path, const DbfOpenO
                                 "valid.");
     }
 
-    table->chooseCodePage(options);
+    table->chooseCodePage(options, files);
     table->buildFieldInfos();
     table->reconcileCount(fileSize);
-    if (header.hasMemoFields()) table->openMemoFile(openWritable);
+    if (header.hasMemoFields()) table->openMemoFile(openWritable, files);
 
     table->m_recordsPerPage =
         static_cast<std::uint32_t>(std::max<std::size_t>(1, kPageBytes / header.recordLength));
@@ -134,15 +132,15 @@ void DbfTable::makeReadOnly(const std::string& reason, const std::string& warnin
     m_warnings.push_back(warning);
 }
 
-void DbfTable::chooseCodePage(const DbfOpenOptions& options) {
+void DbfTable::chooseCodePage(const DbfOpenOptions& options, const FileSystem& files) {
     if (!options.encoding.empty()) {
         m_codePage = codePageFromUserName(options.encoding);
         m_codePageSource = "chosen when opening";
-    } else if (auto cpg = findCompanion(m_path, ".cpg")) {
+    } else if (auto cpg = files.findCompanion(m_path, ".cpg")) {
         std::string text(256, '\0');
         try {
-            PosixFile file(*cpg, PosixFile::Mode::ReadOnly);
-            text.resize(file.readAt(0, text.data(), text.size()));
+            text.resize(
+                files.open(*cpg, File::Mode::ReadOnly)->readAt(0, text.data(), text.size()));
         } catch (const EngineError&) {
             text.clear();
         }
@@ -231,7 +229,7 @@ void DbfTable::reconcileCount(std::uint64_t fileSize) {
     }
     std::vector<std::uint8_t> tail(
         static_cast<std::size_t>(std::min<std::uint64_t>(fileSize - end, 64 * 1024)));
-    tail.resize(m_file.readAt(end, tail.data(), tail.size()));
+    tail.resize(m_file->readAt(end, tail.data(), tail.size()));
     bool onlyMarkers =
         std::all_of(tail.begin(), tail.end(), [](std::uint8_t b) { return b == kEndOfFile; });
     if (onlyMarkers) return;
@@ -252,8 +250,8 @@ void DbfTable::reconcileCount(std::uint64_t fileSize) {
     }
 }
 
-void DbfTable::openMemoFile(bool writable) {
-    std::optional<std::string> memoPath = findCompanion(m_path, ".dbt");
+void DbfTable::openMemoFile(bool writable, const FileSystem& files) {
+    std::optional<std::string> memoPath = files.findCompanion(m_path, ".dbt");
     auto markUnavailable = [this] {
         for (FieldInfo& field : m_fields) {
             if (field.type == FieldType::Memo) field.available = false;
@@ -268,11 +266,11 @@ void DbfTable::openMemoFile(bool writable) {
                          "read-only.");
         return;
     }
-    bool memoWritable = writable && m_writable && ::access(memoPath->c_str(), W_OK) == 0;
+    bool memoWritable = writable && m_writable && files.writeAccess(*memoPath) == 0;
     try {
         m_memo = std::make_unique<MemoFile>(
-            *memoPath, m_header.versionInfo.memoStyle,
-            memoWritable ? PosixFile::Mode::ReadWrite : PosixFile::Mode::ReadOnly);
+            files.open(*memoPath, memoWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly),
+            m_header.versionInfo.memoStyle);
     } catch (const EngineError& error) {
         markUnavailable();
         makeReadOnly("its memo file cannot be read", std::string(error.what()) +
@@ -296,7 +294,7 @@ std::vector<std::uint32_t> DbfTable::deletedRecords() const {
     for (std::uint64_t first = 0; first < m_count; first += perBlock) {
         std::uint64_t count = std::min<std::uint64_t>(perBlock, m_count - first);
         std::size_t bytes = static_cast<std::size_t>(count * recordLength);
-        m_file.readExactly(recordOffset(static_cast<std::uint32_t>(first)), block.data(), bytes);
+        m_file->readExactly(recordOffset(static_cast<std::uint32_t>(first)), block.data(), bytes);
         for (std::uint64_t i = 0; i < count; ++i) {
             std::uint8_t flag = block[static_cast<std::size_t>(i * recordLength)];
             if (flag == kDeletedFlag) {
@@ -342,7 +340,7 @@ const std::uint8_t* DbfTable::recordBytes(std::uint32_t physical) const {
         target->count = 0;
         target->bytes.resize(count * recordLength);
         std::size_t got =
-            m_file.readAt(recordOffset(first), target->bytes.data(), target->bytes.size());
+            m_file->readAt(recordOffset(first), target->bytes.data(), target->bytes.size());
         target->first = first;
         target->count = static_cast<std::uint32_t>(got / recordLength);
     }
@@ -600,17 +598,24 @@ void DbfTable::updateRecord(std::uint32_t physical, const Assignments& assigned)
             writes.emplace_back(field, encodeField(field, value));
         }
     }
-    ByteLock lock(m_file, recordLockOffset(physical), kLockedMessage);
-    std::uint8_t flag = 0;
-    m_file.readExactly(recordOffset(physical), &flag, 1);
-    if (flag == kDeletedFlag) throw EngineError("Record is deleted.");
+    ByteLock lock(*m_file, recordLockOffset(physical), kLockedMessage);
+    // The record as it is now, under the lock, with the new fields put in: the bytes from the
+    // first changed field to the end of the last go out in one write, so that a failing write
+    // leaves the record whole, old or new.
+    std::vector<std::uint8_t> record(m_header.recordLength);
+    m_file->readExactly(recordOffset(physical), record.data(), record.size());
+    if (record[0] == kDeletedFlag) throw EngineError("Record is deleted.");
     for (const auto& [field, value] : memos) writes.emplace_back(field, storeMemo(field, *value));
+    if (writes.empty()) return;
+    std::size_t first = record.size(), end = 0;
     for (const auto& [field, bytes] : writes) {
         std::size_t offset = m_header.fields[static_cast<std::size_t>(field)].offset;
-        m_file.writeAt(recordOffset(physical) + offset, bytes.data(), bytes.size());
-        patchCachedRecord(physical, offset, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                          bytes.size());
+        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
+        first = std::min(first, offset);
+        end = std::max(end, offset + bytes.size());
     }
+    m_file->writeAt(recordOffset(physical) + first, record.data() + first, end - first);
+    patchCachedRecord(physical, first, record.data() + first, end - first);
 }
 
 std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
@@ -630,9 +635,9 @@ std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
                   record.begin() + static_cast<std::ptrdiff_t>(descriptor.offset));
     }
 
-    ByteLock lock(m_file, kHeaderLockOffset, kLockedMessage);
+    ByteLock lock(*m_file, kHeaderLockOffset, kLockedMessage);
     std::uint8_t countBytes[4];
-    m_file.readExactly(kOffsetRecordCount, countBytes, sizeof countBytes);
+    m_file->readExactly(kOffsetRecordCount, countBytes, sizeof countBytes);
     std::uint32_t slot = base::loadLittle<std::uint32_t>(countBytes);
     if (slot < m_count) {
         throw EngineError("Cannot add a record to " + m_path + ": another program removed " +
@@ -650,8 +655,7 @@ std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
     }
     // The record and the end mark first, the count after: a process killed in between leaves a
     // table whose header still describes whole records.
-    m_file.writeAt(recordOffset(slot), record.data(), record.size());
-    if (m_appendInterrupt) m_appendInterrupt();
+    m_file->writeAt(recordOffset(slot), record.data(), record.size());
 
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -661,7 +665,7 @@ std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
     update[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
     update[2] = static_cast<std::uint8_t>(local.tm_mday);
     base::storeLittle<std::uint32_t>(update + 3, slot + 1);
-    m_file.writeAt(kOffsetUpdateDate, update, sizeof update);
+    m_file->writeAt(kOffsetUpdateDate, update, sizeof update);
 
     m_count = slot + 1;
     dropCachedPages();
@@ -674,9 +678,9 @@ void DbfTable::deleteRecord(std::uint32_t physical) {
         throw EngineError("Record " + std::to_string(physical + 1) + " of " + m_path +
                           " does not exist.");
     }
-    ByteLock lock(m_file, recordLockOffset(physical), kLockedMessage);
+    ByteLock lock(*m_file, recordLockOffset(physical), kLockedMessage);
     const std::uint8_t flag = kDeletedFlag;
-    m_file.writeAt(recordOffset(physical), &flag, 1);
+    m_file->writeAt(recordOffset(physical), &flag, 1);
     patchCachedRecord(physical, 0, &flag, 1);
 }
 

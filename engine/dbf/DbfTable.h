@@ -5,11 +5,10 @@
 #include "engine/TableSource.h"
 #include "engine/dbf/CodePage.h"
 #include "engine/dbf/DbfHeader.h"
-#include "engine/dbf/PosixFile.h"
+#include "engine/dbf/File.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +22,8 @@ struct DbfOpenOptions {
     bool writable = true;
     // Overrides the table's code page ("" = the table's own); see codePageFromUserName.
     std::string encoding;
+    // Where the table's files are; null: on disk.
+    const FileSystem* fileSystem = nullptr;
 };
 
 class DbfTable final : public TableSource {
@@ -58,12 +59,6 @@ public:
     const TableHeader& header() const { return m_header; }
     const CodePage& codePage() const { return m_codePage; }
 
-    // Test seam: runs between writing an appended record and raising the header's count. A
-    // throw from it stands for a process killed at that moment.
-    void setAppendInterruptForTesting(std::function<void()> hook) {
-        m_appendInterrupt = std::move(hook);
-    }
-
 private:
     DbfTable() = default;
 
@@ -75,10 +70,10 @@ private:
     };
 
     void makeReadOnly(const std::string& reason, const std::string& warning);
-    void chooseCodePage(const DbfOpenOptions& options);
+    void chooseCodePage(const DbfOpenOptions& options, const FileSystem& files);
     void buildFieldInfos();
     void reconcileCount(std::uint64_t fileSize);
-    void openMemoFile(bool writable);
+    void openMemoFile(bool writable, const FileSystem& files);
 
     std::uint64_t recordOffset(std::uint32_t physical) const;
     const std::uint8_t* recordBytes(std::uint32_t physical) const;
@@ -98,7 +93,7 @@ private:
 
     std::string m_path;
     std::string m_name;  // file name without folder, for messages
-    PosixFile m_file;
+    std::unique_ptr<File> m_file;
     TableHeader m_header;
     std::vector<FieldInfo> m_fields;
     std::uint32_t m_count = 0;
@@ -122,8 +117,6 @@ private:
     // page being loaded or dropped forgets it.
     mutable std::uint32_t m_lastPhysical = 0;
     mutable const std::uint8_t* m_lastRecord = nullptr;
-
-    std::function<void()> m_appendInterrupt;
 };
 
 }  // namespace engine::dbf

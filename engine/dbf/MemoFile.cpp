@@ -14,12 +14,12 @@ constexpr std::size_t kReadChunk = 4096;
 
 }  // namespace
 
-MemoFile::MemoFile(const std::string& path, MemoStyle style, PosixFile::Mode mode)
-    : m_file(path, mode), m_style(style) {
+MemoFile::MemoFile(std::unique_ptr<File> file, MemoStyle style)
+    : m_file(std::move(file)), m_style(style) {
     std::uint8_t header[24] = {};
-    std::size_t got = m_file.readAt(0, header, sizeof header);
+    std::size_t got = m_file->readAt(0, header, sizeof header);
     if (got < 4) {
-        throw EngineError("Cannot read the memo file " + path + ": it is too short.");
+        throw EngineError("Cannot read the memo file " + path() + ": it is too short.");
     }
     std::uint16_t declared =
         got >= 22 ? base::loadLittle<std::uint16_t>(header + kMemoHeaderBlockSize) : 0;
@@ -38,7 +38,7 @@ MemoFile::ReadStatus MemoFile::read(std::uint32_t block, std::string& bytes) con
     // read one after another, and each system call costs more than the text it fetches.
     const std::uint64_t start = std::uint64_t{block} * m_blockSize;
     char chunk[kReadChunk];
-    std::size_t got = m_file.readAt(start, chunk, sizeof chunk);
+    std::size_t got = m_file->readAt(start, chunk, sizeof chunk);
     if (got == 0) return ReadStatus::PastEnd;
 
     ReadStatus status = ReadStatus::Ok;
@@ -62,13 +62,13 @@ MemoFile::ReadStatus MemoFile::read(std::uint32_t block, std::string& bytes) con
             return ReadStatus::Cut;
         }
         // A long memo: never more than the file holds, whatever its length says.
-        std::uint64_t fileSize = m_file.size();
+        std::uint64_t fileSize = m_file->size();
         if (dataStart + wanted > fileSize) {
             wanted = fileSize > dataStart ? fileSize - dataStart : 0;
             status = ReadStatus::Cut;
         }
         bytes.resize(static_cast<std::size_t>(wanted));
-        bytes.resize(m_file.readAt(dataStart, bytes.data(), bytes.size()));
+        bytes.resize(m_file->readAt(dataStart, bytes.data(), bytes.size()));
         if (bytes.size() < wanted) status = ReadStatus::Cut;
         return status;
     }
@@ -80,7 +80,7 @@ MemoFile::ReadStatus MemoFile::read(std::uint32_t block, std::string& bytes) con
         bytes.append(chunk, static_cast<std::size_t>(end - chunk));
         if (end != chunk + got) return status;
         pos += got;
-        got = m_file.readAt(pos, chunk, sizeof chunk);
+        got = m_file->readAt(pos, chunk, sizeof chunk);
     }
     return status;
 }
@@ -90,12 +90,12 @@ bool MemoFile::canHold(std::string_view bytes) const {
 }
 
 std::uint32_t MemoFile::append(std::string_view bytes) {
-    ByteLock lock(m_file, kHeaderLockOffset,
-                  "The memo file " + m_file.path() + " is locked by another user.");
+    ByteLock lock(*m_file, kHeaderLockOffset,
+                  "The memo file " + m_file->path() + " is locked by another user.");
     std::uint8_t header[4];
-    m_file.readExactly(0, header, sizeof header);
+    m_file->readExactly(0, header, sizeof header);
     std::uint64_t nextFree = base::loadLittle<std::uint32_t>(header);
-    std::uint64_t fileBlocks = (m_file.size() + m_blockSize - 1) / m_blockSize;
+    std::uint64_t fileBlocks = (m_file->size() + m_blockSize - 1) / m_blockSize;
     std::uint64_t first = std::max<std::uint64_t>({nextFree, fileBlocks, 1});
 
     std::vector<std::uint8_t> data;
@@ -114,13 +114,13 @@ std::uint32_t MemoFile::append(std::string_view bytes) {
     data.resize(static_cast<std::size_t>(blocks * m_blockSize), 0);
     std::uint64_t end = (first + blocks) * m_blockSize;
     if (end > kMaxFileSize || first + blocks > 0xFFFF'FFFFu) {
-        throw EngineError("Cannot write to the memo file " + m_file.path() +
+        throw EngineError("Cannot write to the memo file " + m_file->path() +
                           ": it would grow past 2 GB.");
     }
-    m_file.writeAt(first * m_blockSize, data.data(), data.size());
+    m_file->writeAt(first * m_blockSize, data.data(), data.size());
     std::uint8_t next[4];
     base::storeLittle<std::uint32_t>(next, static_cast<std::uint32_t>(first + blocks));
-    m_file.writeAt(0, next, sizeof next);
+    m_file->writeAt(0, next, sizeof next);
     return static_cast<std::uint32_t>(first);
 }
 

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "engine/dbf/DbfFormat.h"
-#include "engine/dbf/PosixFile.h"
+#include "engine/dbf/File.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,14 +22,14 @@ public:
         NotIvStyle  // a dBASE IV memo without its block header: read as dBASE III text
     };
 
-    // Opens the memo file; style is the one the table's version byte names (None when it names
-    // none: the style is then taken from the file's header). Throws EngineError when the file
-    // cannot be opened or its header cannot be read.
-    MemoFile(const std::string& path, MemoStyle style, PosixFile::Mode mode);
+    // Reads the memo file's header; style is the one the table's version byte names (None when
+    // it names none: the style is then taken from the file's header). Throws EngineError when
+    // the header cannot be read.
+    MemoFile(std::unique_ptr<File> file, MemoStyle style);
 
     MemoStyle style() const { return m_style; }
     std::uint32_t blockSize() const { return m_blockSize; }
-    const std::string& path() const { return m_file.path(); }
+    const std::string& path() const { return m_file->path(); }
 
     // The bytes of the memo starting at block (> 0), in the table's code page.
     ReadStatus read(std::uint32_t block, std::string& bytes) const;
@@ -42,7 +43,7 @@ public:
     std::uint32_t append(std::string_view bytes);
 
 private:
-    PosixFile m_file;
+    std::unique_ptr<File> m_file;
     MemoStyle m_style;
     std::uint32_t m_blockSize = kMemoBlockSize;
 };

@@ -20,9 +20,9 @@ TEST(CivilDateTest, DaysCountFrom1970BothWays) {
         std::int64_t days;
     };
     const Case cases[] = {
-        {{1970, 1, 1, 0}, 0},          {{1969, 12, 31, 0}, -1},     {{2000, 3, 1, 0}, 11017},
-        {{1899, 12, 30, 0}, -25569},   {{1904, 1, 1, 0}, -24107},   {{1, 1, 1, 0}, -719162},
-        {{9999, 12, 31, 0}, 2932896},  {{2024, 2, 29, 0}, 19782},
+        {{1970, 1, 1, 0}, 0},         {{1969, 12, 31, 0}, -1},   {{2000, 3, 1, 0}, 11017},
+        {{1899, 12, 30, 0}, -25569},  {{1904, 1, 1, 0}, -24107}, {{1, 1, 1, 0}, -719162},
+        {{9999, 12, 31, 0}, 2932896}, {{2024, 2, 29, 0}, 19782},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(base::daysSince1970(c.date.year, c.date.month, c.date.day), c.days)
@@ -66,10 +66,14 @@ TEST(AsciiCaseTest, OnlyAsciiLettersFold) {
         const char* b;
         bool equal;
     };
-    const Case cases[] = {{"Table.DBF", "table.dbf", true}, {"", "", true},
-                          {"abc", "abcd", false},           {"_[`", "_[`", true},
-                          {"@", "`", false},                {"\xC3\x89", "\xC3\xA9", false},
-                          {"Z", "z", true},                 {"[", "{", false}};
+    const Case cases[] = {{"Table.DBF", "table.dbf", true},
+                          {"", "", true},
+                          {"abc", "abcd", false},
+                          {"_[`", "_[`", true},
+                          {"@", "`", false},
+                          {"\xC3\x89", "\xC3\xA9", false},
+                          {"Z", "z", true},
+                          {"[", "{", false}};
     for (const Case& c : cases) {
         EXPECT_EQ(base::equalsIgnoringCase(c.a, c.b), c.equal) << c.a << " " << c.b;
     }
@@ -89,14 +93,16 @@ TEST(EndianTest, BothByteOrdersOfEverySize) {
     EXPECT_EQ(base::loadBig<std::uint32_t>(bytes), 0x01020304u);
     EXPECT_EQ(base::loadLittle<std::uint64_t>(bytes), 0xF807060504030201u);
     EXPECT_EQ(base::loadBig<std::uint64_t>(bytes), 0x01020304050607F8u);
-    EXPECT_EQ(base::loadLittle<std::int64_t>(bytes), static_cast<std::int64_t>(0xF807060504030201u));
+    EXPECT_EQ(base::loadLittle<std::int64_t>(bytes),
+              static_cast<std::int64_t>(0xF807060504030201u));
     EXPECT_EQ(base::loadBig<std::int16_t>(bytes + 6), 0x07F8);
     EXPECT_EQ(base::loadLittle<std::int16_t>(bytes + 6), -2041);  // 0xF807
     EXPECT_EQ(base::loadLittle<std::int32_t>(bytes + 4), static_cast<std::int32_t>(0xF8070605u));
 
     std::uint8_t out[8] = {};
     base::storeLittle<std::int32_t>(out, -2);
-    EXPECT_EQ(std::vector<std::uint8_t>(out, out + 4), (std::vector<std::uint8_t>{0xFE, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(std::vector<std::uint8_t>(out, out + 4),
+              (std::vector<std::uint8_t>{0xFE, 0xFF, 0xFF, 0xFF}));
     base::storeBig<std::uint16_t>(out, 0x1234);
     EXPECT_EQ(out[0], 0x12);
     EXPECT_EQ(out[1], 0x34);
