@@ -17,7 +17,6 @@ namespace engine::dbf {
 
 namespace {
 
-constexpr std::size_t kPageBytes = 64 * 1024;
 constexpr std::size_t kScanBytes = 1024 * 1024;
 constexpr const char* kLockedMessage = "Record is locked by another user.";
 
@@ -120,8 +119,8 @@ std::unique_ptr<DbfTable> DbfTable::open(const std::string& path, const DbfOpenO
     table->reconcileCount(fileSize);
     if (header.hasMemoFields()) table->openMemoFile(openWritable, files);
 
-    table->m_recordsPerPage =
-        static_cast<std::uint32_t>(std::max<std::size_t>(1, kPageBytes / header.recordLength));
+    table->m_cache.emplace(*table->m_file, header.headerLength, header.recordLength,
+                           table->m_count);
     table->m_fieldWarned.assign(table->m_fields.size(), false);
     return table;
 }
@@ -316,61 +315,6 @@ std::uint64_t DbfTable::recordOffset(std::uint32_t physical) const {
     return m_header.headerLength + std::uint64_t{physical} * m_header.recordLength;
 }
 
-const std::uint8_t* DbfTable::recordBytes(std::uint32_t physical) const {
-    if (physical >= m_count) {
-        throw EngineError("Record " + std::to_string(physical + 1) + " of " + m_path +
-                          " does not exist.");
-    }
-    if (m_lastRecord != nullptr && physical == m_lastPhysical) return m_lastRecord;
-    const std::uint32_t first = physical / m_recordsPerPage * m_recordsPerPage;
-    const std::size_t recordLength = m_header.recordLength;
-    Page* target = nullptr;
-    for (Page& page : m_pages) {
-        if (page.count > 0 && page.first == first) {
-            target = &page;
-            break;
-        }
-    }
-    if (target == nullptr) {
-        target =
-            &*std::min_element(m_pages.begin(), m_pages.end(),
-                               [](const Page& a, const Page& b) { return a.lastUse < b.lastUse; });
-        std::uint32_t count = std::min(m_recordsPerPage, m_count - first);
-        m_lastRecord = nullptr;
-        target->count = 0;
-        target->bytes.resize(count * recordLength);
-        std::size_t got =
-            m_file->readAt(recordOffset(first), target->bytes.data(), target->bytes.size());
-        target->first = first;
-        target->count = static_cast<std::uint32_t>(got / recordLength);
-    }
-    target->lastUse = ++m_clock;
-    if (physical - first >= target->count) {
-        target->count = 0;
-        m_lastRecord = nullptr;
-        throw EngineError("Cannot read record " + std::to_string(physical + 1) + " of " + m_path +
-                          ": the file ends sooner than its header says.");
-    }
-    m_lastPhysical = physical;
-    m_lastRecord = target->bytes.data() + (physical - first) * recordLength;
-    return m_lastRecord;
-}
-
-void DbfTable::patchCachedRecord(std::uint32_t physical, std::size_t offset,
-                                 const std::uint8_t* bytes, std::size_t size) {
-    for (Page& page : m_pages) {
-        if (page.count > 0 && physical >= page.first && physical - page.first < page.count) {
-            std::size_t at = (physical - page.first) * std::size_t{m_header.recordLength} + offset;
-            std::copy(bytes, bytes + size, page.bytes.begin() + static_cast<std::ptrdiff_t>(at));
-        }
-    }
-}
-
-void DbfTable::dropCachedPages() {
-    m_lastRecord = nullptr;
-    for (Page& page : m_pages) page.count = 0;
-}
-
 void DbfTable::warnBadValue(int field, std::uint32_t physical, const char* what) const {
     auto index = static_cast<std::size_t>(field);
     if (m_fieldWarned[index]) return;
@@ -441,7 +385,7 @@ void DbfTable::decodeField(const std::uint8_t* record, std::uint32_t physical, i
 }
 
 void DbfTable::readRecord(std::uint32_t physical, std::vector<Value>& values) const {
-    const std::uint8_t* record = recordBytes(physical);
+    const std::uint8_t* record = m_cache->record(physical);
     values.resize(m_fields.size());
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         decodeField(record, physical, static_cast<int>(i), values[i]);
@@ -459,7 +403,7 @@ void DbfTable::readFieldInto(std::uint32_t physical, int field, Value& out) cons
         throw EngineError("Field number " + std::to_string(field) + " does not exist in " + m_path +
                           ".");
     }
-    decodeField(recordBytes(physical), physical, field, out);
+    decodeField(m_cache->record(physical), physical, field, out);
 }
 
 void DbfTable::refuseValue(int field, const Value& value, const std::string& why) const {
@@ -615,7 +559,7 @@ void DbfTable::updateRecord(std::uint32_t physical, const Assignments& assigned)
         end = std::max(end, offset + bytes.size());
     }
     m_file->writeAt(recordOffset(physical) + first, record.data() + first, end - first);
-    patchCachedRecord(physical, first, record.data() + first, end - first);
+    m_cache->patch(physical, first, record.data() + first, end - first);
 }
 
 std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
@@ -668,7 +612,8 @@ std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
     m_file->writeAt(kOffsetUpdateDate, update, sizeof update);
 
     m_count = slot + 1;
-    dropCachedPages();
+    m_cache->setCount(m_count);
+    m_cache->drop();
     return slot;
 }
 
@@ -681,7 +626,7 @@ void DbfTable::deleteRecord(std::uint32_t physical) {
     ByteLock lock(*m_file, recordLockOffset(physical), kLockedMessage);
     const std::uint8_t flag = kDeletedFlag;
     m_file->writeAt(recordOffset(physical), &flag, 1);
-    patchCachedRecord(physical, 0, &flag, 1);
+    m_cache->patch(physical, 0, &flag, 1);
 }
 
 std::vector<std::string> DbfTable::files() const {

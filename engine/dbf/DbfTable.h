@@ -6,10 +6,11 @@
 #include "engine/dbf/CodePage.h"
 #include "engine/dbf/DbfHeader.h"
 #include "engine/dbf/File.h"
+#include "engine/dbf/RecordCache.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,6 @@ public:
 private:
     DbfTable() = default;
 
-    struct Page {
-        std::uint32_t first = 0;
-        std::uint32_t count = 0;  // 0: empty slot
-        std::uint64_t lastUse = 0;
-        std::vector<std::uint8_t> bytes;
-    };
-
     void makeReadOnly(const std::string& reason, const std::string& warning);
     void chooseCodePage(const DbfOpenOptions& options, const FileSystem& files);
     void buildFieldInfos();
@@ -76,10 +70,6 @@ private:
     void openMemoFile(bool writable, const FileSystem& files);
 
     std::uint64_t recordOffset(std::uint32_t physical) const;
-    const std::uint8_t* recordBytes(std::uint32_t physical) const;
-    void patchCachedRecord(std::uint32_t physical, std::size_t offset, const std::uint8_t* bytes,
-                           std::size_t size);
-    void dropCachedPages();
     void decodeField(const std::uint8_t* record, std::uint32_t physical, int field,
                      Value& out) const;
     void warnBadValue(int field, std::uint32_t physical, const char* what) const;
@@ -110,13 +100,7 @@ private:
     std::unique_ptr<MemoFile> m_memo;
     mutable std::string m_memoBytes;
 
-    std::uint32_t m_recordsPerPage = 1;
-    mutable std::array<Page, 4> m_pages;
-    mutable std::uint64_t m_clock = 0;
-    // The record found last (null: none), as a record's fields are read one after another. A
-    // page being loaded or dropped forgets it.
-    mutable std::uint32_t m_lastPhysical = 0;
-    mutable const std::uint8_t* m_lastRecord = nullptr;
+    mutable std::optional<RecordCache> m_cache;
 };
 
 }  // namespace engine::dbf

@@ -146,10 +146,8 @@ void MemoryFileSystem::failAt(const std::string& path, FileCall call, int nth, i
                                   }});
 }
 
-void MemoryFileSystem::resizeAt(const std::string& path, FileCall call, int nth,
-                                std::size_t size) {
-    entry(path).events.push_back(
-        {call, nth, [size](Entry& file) { file.bytes.resize(size, 0); }});
+void MemoryFileSystem::resizeAt(const std::string& path, FileCall call, int nth, std::size_t size) {
+    entry(path).events.push_back({call, nth, [size](Entry& file) { file.bytes.resize(size, 0); }});
 }
 
 void MemoryFileSystem::runAt(const std::string& path, FileCall call, int nth,
@@ -166,7 +164,7 @@ int MemoryFileSystem::calls(const std::string& path, FileCall call) const {
 }
 
 std::unique_ptr<engine::dbf::File> MemoryFileSystem::open(const std::string& path,
-                                                         File::Mode mode) const {
+                                                          File::Mode mode) const {
     auto found = m_files->find(path);
     if (found == m_files->end()) engine::dbf::throwFileError("open", path, ENOENT);
     if (mode == File::Mode::ReadWrite && !found->second->writable) {

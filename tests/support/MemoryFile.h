@@ -61,7 +61,6 @@ private:
 
 // Stores a built table (and its memo file) as base + ".dbf" (and ".dbt"); returns the table's
 // path.
-std::string putTable(MemoryFileSystem& files, const DbfBuilder& table,
-                     const std::string& base);
+std::string putTable(MemoryFileSystem& files, const DbfBuilder& table, const std::string& base);
 
 }  // namespace testsupport
