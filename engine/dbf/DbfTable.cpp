@@ -5,7 +5,7 @@
 #include "engine/EngineError.h"
 #include "engine/dbf/FieldCodec.h"
 #include "engine/dbf/FileNames.h"
-#include "engine/dbf/MemoFile.h"
+#include "engine/dbf/MemoStore.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -267,7 +267,7 @@ void DbfTable::openMemoFile(bool writable, const FileSystem& files) {
     }
     bool memoWritable = writable && m_writable && files.writeAccess(*memoPath) == 0;
     try {
-        m_memo = std::make_unique<MemoFile>(
+        m_memo = openDbtMemo(
             files.open(*memoPath, memoWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly),
             m_header.versionInfo.memoStyle);
     } catch (const EngineError& error) {
@@ -358,18 +358,19 @@ void DbfTable::decodeField(const std::uint8_t* record, std::uint32_t physical, i
                 return;
             }
             if (block == 0) return;
-            MemoFile::ReadStatus status = m_memo->read(block, m_memoBytes);
+            MemoStore::ReadStatus status = m_memo->read(block, m_memoBytes);
             switch (status) {
-                case MemoFile::ReadStatus::PastEnd:
+                case MemoStore::ReadStatus::PastEnd:
+                case MemoStore::ReadStatus::InHeader:
                     warnBadValue(field, physical, "memo pointers past the end of the memo file");
                     return;
-                case MemoFile::ReadStatus::Cut:
+                case MemoStore::ReadStatus::Cut:
                     warnBadValue(field, physical, "memos cut short by the end of the memo file");
                     break;
-                case MemoFile::ReadStatus::NotIvStyle:
+                case MemoStore::ReadStatus::NotIvStyle:
                     warnBadValue(field, physical, "memos without their dBASE IV block header");
                     break;
-                case MemoFile::ReadStatus::Ok:
+                case MemoStore::ReadStatus::Ok:
                     break;
             }
             if (!m_memoBytes.empty()) {
@@ -514,7 +515,7 @@ std::string DbfTable::storeMemo(int field, const Value& prepared) {
     if (!m_codec->encode(prepared.asText(), bytes, bad)) {
         refuseValue(field, prepared, "it does not fit the table's code page");
     }
-    std::string pointer = std::to_string(m_memo->append(bytes));
+    std::string pointer = std::to_string(m_memo->append(bytes, MemoStore::Content::Text));
     if (pointer.size() > width) refuseValue(field, prepared, "the memo file is too large");
     return std::string(width - pointer.size(), ' ') + pointer;
 }
@@ -651,10 +652,7 @@ std::vector<std::pair<std::string, std::string>> DbfTable::properties() const {
     out.emplace_back("Record length", std::to_string(m_header.recordLength) + " bytes");
     out.emplace_back("Header length", std::to_string(m_header.headerLength) + " bytes");
     if (m_memo) {
-        out.emplace_back("Memo file",
-                         m_memo->path() + " (" +
-                             (m_memo->style() == MemoStyle::IV ? "dBASE IV" : "dBASE III") +
-                             " blocks of " + std::to_string(m_memo->blockSize()) + " bytes)");
+        out.emplace_back("Memo file", m_memo->path() + " (" + m_memo->description() + ")");
     }
     out.emplace_back("Access", m_writable ? "read and write"
                                           : (m_readOnlyReason.empty()

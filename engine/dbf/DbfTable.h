@@ -16,7 +16,7 @@
 
 namespace engine::dbf {
 
-class MemoFile;
+class MemoStore;
 
 struct DbfOpenOptions {
     // False opens the table read-only: nothing is written and no lock is taken.
@@ -97,7 +97,7 @@ private:
     std::string m_codePageSource;
     std::shared_ptr<const TextCodec> m_codec;
 
-    std::unique_ptr<MemoFile> m_memo;
+    std::unique_ptr<MemoStore> m_memo;
     mutable std::string m_memoBytes;
 
     mutable std::optional<RecordCache> m_cache;

@@ -12,7 +12,8 @@ RecordCache::RecordCache(const File& file, std::uint64_t firstRecord, std::size_
       m_firstRecord(firstRecord),
       m_recordLength(recordLength),
       m_count(count),
-      m_recordsPerPage(static_cast<std::uint32_t>(std::max<std::size_t>(1, pageBytes / recordLength))) {}
+      m_recordsPerPage(
+          static_cast<std::uint32_t>(std::max<std::size_t>(1, pageBytes / recordLength))) {}
 
 const std::uint8_t* RecordCache::record(std::uint32_t physical) {
     if (physical >= m_count) {
@@ -38,9 +39,9 @@ const std::uint8_t* RecordCache::record(std::uint32_t physical) {
 }
 
 RecordCache::Page& RecordCache::load(std::uint32_t first) {
-    Page& page = *std::min_element(m_pages.begin(), m_pages.end(), [](const Page& a, const Page& b) {
-        return a.lastUse < b.lastUse;
-    });
+    Page& page =
+        *std::min_element(m_pages.begin(), m_pages.end(),
+                          [](const Page& a, const Page& b) { return a.lastUse < b.lastUse; });
     m_lastRecord = nullptr;
     page.count = 0;
     page.bytes.resize(std::min(m_recordsPerPage, m_count - first) * m_recordLength);
