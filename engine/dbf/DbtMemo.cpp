@@ -1,11 +1,10 @@
 // The .dbt memo files of dBASE: III style (text ended by 0x1A in 512-byte blocks) and IV style
 // (used by dBASE IV, 5 and 7: FF FF 08 00 and a length including those 8 bytes, block size from
 // the header). One reader serves both, since the block header decides whatever the table says.
-#include "engine/dbf/MemoStore.h"
-
 #include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/MemoBlocks.h"
+#include "engine/dbf/MemoStore.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,11 +1,10 @@
 // The .fpt memo files of FoxPro: a 512-byte header with the next free block and the block size
 // (both big-endian), then blocks that start with a big-endian type (1 text, 0 binary) and data
 // length (not counting those 8 bytes). The header fills the first 512 / block size blocks.
-#include "engine/dbf/MemoStore.h"
-
 #include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/MemoBlocks.h"
+#include "engine/dbf/MemoStore.h"
 
 #include <vector>
 

@@ -20,10 +20,10 @@ class MemoStore {
 public:
     enum class ReadStatus {
         Ok,
-        PastEnd,      // the block lies beyond the end of the file: nothing read
-        Cut,          // the memo runs past the end of the file: what the file holds was read
-        NotIvStyle,   // a dBASE IV memo without its block header: read as dBASE III text
-        InHeader,     // the block lies inside the file's header: nothing read
+        PastEnd,     // the block lies beyond the end of the file: nothing read
+        Cut,         // the memo runs past the end of the file: what the file holds was read
+        NotIvStyle,  // a dBASE IV memo without its block header: read as dBASE III text
+        InHeader,    // the block lies inside the file's header: nothing read
     };
     enum class Content { Text, Binary };
 

@@ -74,8 +74,9 @@ TEST_P(MemoAppendTest, MemosGoToFreshBlocksAndReadBack) {
     EXPECT_EQ(second * std::size_t{c.blockSize}, at + expected.size());
     // Whole blocks, and the header's next-free pointer just past the last.
     EXPECT_EQ(bytes.size() % c.blockSize, 0u);
-    std::uint32_t nextFree = c.format == Format::Fpt ? base::loadBig<std::uint32_t>(bytes.data())
-                                                     : base::loadLittle<std::uint32_t>(bytes.data());
+    std::uint32_t nextFree = c.format == Format::Fpt
+                                 ? base::loadBig<std::uint32_t>(bytes.data())
+                                 : base::loadLittle<std::uint32_t>(bytes.data());
     EXPECT_EQ(std::uint64_t{nextFree} * c.blockSize, bytes.size());
 
     std::string text;
@@ -96,9 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         AppendCase{"Fpt64", Format::Fpt, 64, 8, {0, 0, 0, 1, 0, 0, 0, 5}, {}},
         AppendCase{"Fpt512", Format::Fpt, 512, 1, {0, 0, 0, 1, 0, 0, 0, 5}, {}},
         AppendCase{"Fpt1", Format::Fpt, 1, 512, {0, 0, 0, 1, 0, 0, 0, 5}, {}}),
-    [](const testing::TestParamInfo<AppendCase>& param) {
-        return std::string(param.param.name);
-    });
+    [](const testing::TestParamInfo<AppendCase>& param) { return std::string(param.param.name); });
 
 TEST(MemoStoreTest, AnAppendStartsPastEverythingInUse) {
     struct Case {
@@ -108,12 +107,12 @@ TEST(MemoStoreTest, AnAppendStartsPastEverythingInUse) {
         std::uint32_t expected;  // where the memo goes
     };
     const Case cases[] = {
-        {Format::DbtIV, 3, 512, 3},         // the pointer leads the file
+        {Format::DbtIV, 3, 512, 3},          // the pointer leads the file
         {Format::DbtIV, 1, 5 * 512 - 7, 5},  // another writer's unpadded memo past the pointer
         {Format::DbtIII, 0, 512, 1},         // a zero pointer never aims at the header
         {Format::Fpt, 2, 512, 8},            // nor inside a FoxPro header
         {Format::Fpt, 20, 512, 20},
-        {Format::Fpt, 8, 36179, 566},        // the unpadded end of a real FoxPro file
+        {Format::Fpt, 8, 36179, 566},  // the unpadded end of a real FoxPro file
     };
     for (const Case& c : cases) {
         MemoryFileSystem files;
@@ -170,7 +169,8 @@ memos = sorted((v if isinstance(v, bytes) else v.encode('latin-1')).hex()
                for r in table for f in table.fields if f.type in 'MGP' for v in [r[f.name]] if v)
 print('\n'.join(memos))
 )PY";
-    for (const char* name : {"infused-dbf/dbase_30", "infused-dbf/dbase_f5", "luads-php-xbase/pr90"}) {
+    for (const char* name :
+         {"infused-dbf/dbase_30", "infused-dbf/dbase_f5", "luads-php-xbase/pr90"}) {
         auto path = testsupport::dataPath(std::string("dbf/") + name + ".fpt");
         std::ifstream in(path, std::ios::binary);
         MemoryFileSystem files;
