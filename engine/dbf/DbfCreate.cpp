@@ -3,8 +3,10 @@
 #include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/CodePage.h"
+#include "engine/dbf/FieldKinds.h"
 #include "engine/dbf/PosixFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -18,10 +20,9 @@ namespace engine::dbf {
 namespace {
 
 bool hasMemo(const NewTable& table) {
-    for (const NewField& field : table.fields) {
-        if (field.type == 'M') return true;
-    }
-    return false;
+    return std::any_of(table.fields.begin(), table.fields.end(), [](const NewField& field) {
+        return findFieldKind(field.type)->pointer != MemoPointer::None;
+    });
 }
 
 std::string joined(const std::string& folder, const std::string& name) {
