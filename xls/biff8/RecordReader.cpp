@@ -83,25 +83,23 @@ std::uint8_t BodyReader::u8() {
     return m_record.segments[m_segment][m_offset++];
 }
 
-std::uint16_t BodyReader::u16() {
-    if (leftInSegment() >= 2) {
+template <typename T>
+T BodyReader::little() {
+    if (leftInSegment() >= sizeof(T)) {
         const std::uint8_t* p = m_record.segments[m_segment].data() + m_offset;
-        m_offset += 2;
-        return base::loadLittle<std::uint16_t>(p);
+        m_offset += sizeof(T);
+        return base::loadLittle<T>(p);
     }
-    std::uint16_t low = u8();
-    return static_cast<std::uint16_t>(low | (u8() << 8));
+    std::uint8_t bytes[sizeof(T)];
+    for (std::uint8_t& byte : bytes) byte = u8();
+    return base::loadLittle<T>(bytes);
 }
 
-std::uint32_t BodyReader::u32() {
-    std::uint32_t low = u16();
-    return low | (std::uint32_t(u16()) << 16);
-}
+std::uint16_t BodyReader::u16() { return little<std::uint16_t>(); }
 
-double BodyReader::f64() {
-    std::uint64_t low = u32();
-    return std::bit_cast<double>(low | (std::uint64_t(u32()) << 32));
-}
+std::uint32_t BodyReader::u32() { return little<std::uint32_t>(); }
+
+double BodyReader::f64() { return std::bit_cast<double>(little<std::uint64_t>()); }
 
 void BodyReader::skip(std::size_t count) {
     while (count > 0) {
