@@ -104,11 +104,17 @@ bool prepareDate(const FieldDescriptor&, const CellContext&, const Value& in, Va
     return toDateValue(in, out, reason);
 }
 
-// Text in the table's code page: the bytes, or false with the character that has none.
-bool encodeInCodePage(const CellContext& context, const std::string& text, std::string& bytes,
-                      std::string& reason) {
+// A caller's value as text (null when blank) and its bytes in the table's code page; false with
+// the reason when a character has none.
+bool textInCodePage(const CellContext& context, const Value& in, Value& out, std::string& bytes,
+                    std::string& reason) {
+    out = toTextValue(in);
+    if (out.isNull() || out.asText().empty()) {
+        out = Value();
+        return true;
+    }
     char32_t bad = 0;
-    if (context.codec->encode(text, bytes, bad)) return true;
+    if (context.codec->encode(out.asText(), bytes, bad)) return true;
     reason = "the character " + describeCharacter(bad) +
              " does not exist in the table's code page " + *context.codePageName;
     return false;
@@ -116,13 +122,8 @@ bool encodeInCodePage(const CellContext& context, const std::string& text, std::
 
 bool prepareText(const FieldDescriptor& field, const CellContext& context, const Value& in,
                  Value& out, std::string& reason) {
-    out = toTextValue(in);
-    if (out.isNull() || out.asText().empty()) {
-        out = Value();
-        return true;
-    }
     std::string bytes;
-    if (!encodeInCodePage(context, out.asText(), bytes, reason)) return false;
+    if (!textInCodePage(context, in, out, bytes, reason)) return false;
     if (bytes.size() > static_cast<std::size_t>(field.length)) {
         reason = "it takes " + std::to_string(bytes.size()) + " bytes in code page " +
                  *context.codePageName + " and the field holds " + std::to_string(field.length);
@@ -133,13 +134,8 @@ bool prepareText(const FieldDescriptor& field, const CellContext& context, const
 
 bool prepareMemoText(const FieldDescriptor&, const CellContext& context, const Value& in,
                      Value& out, std::string& reason) {
-    out = toTextValue(in);
-    if (out.isNull() || out.asText().empty()) {
-        out = Value();
-        return true;
-    }
     std::string bytes;
-    if (!encodeInCodePage(context, out.asText(), bytes, reason)) return false;
+    if (!textInCodePage(context, in, out, bytes, reason)) return false;
     if (context.memo != nullptr && !context.memo->canHold(bytes)) {
         reason = "dBASE III memos cannot hold the character U+001A";
         return false;
