@@ -47,8 +47,9 @@ struct CellContext {
 
 struct FieldKind {
     char letter;
-    Dialects dialects;
+    Dialects dialects;  // the dialects that have it
     FieldType shownAs;
+    // The widths (bytes in the record) a field of this kind may have in a table.
     int minWidth;
     int maxWidth;
     // Its decimal byte is the high byte of its length when the record length says so (the long

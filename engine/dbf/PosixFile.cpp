@@ -54,21 +54,6 @@ PosixFile::~PosixFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-PosixFile::PosixFile(PosixFile&& other) noexcept
-    : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
-    other.m_fd = -1;
-}
-
-PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
-    if (this != &other) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = other.m_fd;
-        m_path = std::move(other.m_path);
-        other.m_fd = -1;
-    }
-    return *this;
-}
-
 std::uint64_t PosixFile::size() const {
     struct stat status {};
     if (::fstat(m_fd, &status) != 0) throwFileError("read", m_path, errno);

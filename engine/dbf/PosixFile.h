@@ -11,12 +11,9 @@ namespace engine::dbf {
 
 class PosixFile final : public File {
 public:
-    PosixFile() = default;
     // Throws EngineError, naming the file and the system's reason, when it cannot be opened.
     PosixFile(const std::string& path, Mode mode);
     ~PosixFile() override;
-    PosixFile(PosixFile&& other) noexcept;
-    PosixFile& operator=(PosixFile&& other) noexcept;
     PosixFile(const PosixFile&) = delete;
     PosixFile& operator=(const PosixFile&) = delete;
 
