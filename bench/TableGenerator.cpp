@@ -1,5 +1,6 @@
 #include "bench/TableGenerator.h"
 
+#include "base/Endian.h"
 #include "engine/dbf/DbfCreate.h"
 #include "engine/dbf/DbfFormat.h"
 
@@ -26,7 +27,7 @@ void generateTable(const std::string& path, std::uint32_t records, std::uint32_t
                     {"DUE", 'D', 8, 0}};
     std::vector<std::uint8_t> header = engine::dbf::newTableBytes(table);
     header.pop_back();  // the end mark goes after the records
-    engine::dbf::writeUint32(header.data() + engine::dbf::kOffsetRecordCount, records);
+    base::storeLittle<std::uint32_t>(header.data() + engine::dbf::kOffsetRecordCount, records);
 
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) throw std::runtime_error("cannot write " + path);

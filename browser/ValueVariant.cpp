@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::int64_t kMicrosecondsPerMillisecond = 1000;
 
-QDate toQDate(const engine::Date& date) { return QDate(date.year, date.month, date.day); }
+QDate toQDate(const engine::DateTime& date) { return QDate(date.year, date.month, date.day); }
 
 }  // namespace
 
@@ -25,7 +25,7 @@ QVariant toVariant(const engine::Value& value) {
         case engine::Value::Kind::Number:
             return value.asNumber();
         case engine::Value::Kind::Date: {
-            const engine::Date& date = value.asDate();
+            const engine::DateTime& date = value.asDate();
             if (!date.hasTime()) return toQDate(date);
             const QTime time = QTime::fromMSecsSinceStartOfDay(
                 static_cast<int>(date.microsecondsOfDay / kMicrosecondsPerMillisecond));

@@ -1,9 +1,9 @@
 #include "cli/OpenTable.h"
 
+#include "base/AsciiCase.h"
 #include "engine/DataControl.h"
 #include "engine/Driver.h"
 
-#include <cctype>
 #include <filesystem>
 
 namespace cli {
@@ -12,8 +12,7 @@ void openTable(engine::DataControl& dtcDbf, const std::string& path, const CliAr
                bool forWriting) {
     std::filesystem::path file(path);
     if (file.filename().empty()) throw UsageError("no table file named in \"" + path + "\"");
-    std::string extension = file.extension().string();
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string extension = base::asciiLower(file.extension().string());
     std::string connect =
         arguments.option("connect", extension == ".xls" ? "Excel 8.0;" : "dBASE IV;");
     dtcDbf.SetConnect(connect);

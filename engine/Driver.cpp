@@ -1,5 +1,6 @@
 #include "engine/Driver.h"
 
+#include "base/AsciiCase.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/FileNames.h"
 
@@ -35,7 +36,7 @@ Driver parseDriver(const std::string& connect) {
         {"dBASE 5.0", Driver::DbaseV},   {"Excel 8.0", Driver::Excel},
     };
     for (const Known& known : kKnown) {
-        if (!dbf::equalsIgnoringCase(name, known.name)) continue;
+        if (!base::equalsIgnoringCase(name, known.name)) continue;
         if (!rest.empty() && rest != ";") {
             throw EngineError("The connect text \"" + connect + "\" has options (" + rest +
                               ") that this program does not support.");

@@ -1,5 +1,6 @@
 #include "engine/Recordset.h"
 
+#include "base/AsciiCase.h"
 #include "engine/EngineError.h"
 #include "engine/RecordsetListener.h"
 #include "engine/TableSource.h"
@@ -188,7 +189,7 @@ const Field& FieldCollection::Item(int index) const {
 
 const Field& FieldCollection::Item(std::string_view name) const {
     for (const auto& field : m_fields) {
-        if (dbf::equalsIgnoringCase(field->Name(), name)) return *field;
+        if (base::equalsIgnoringCase(field->Name(), name)) return *field;
     }
     throw EngineError("The table has no field named " + std::string(name) + ".");
 }

@@ -1,9 +1,11 @@
 #include "engine/TableDefinition.h"
 
+#include "base/AsciiCase.h"
 #include "engine/Driver.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/DbfCreate.h"
 #include "engine/dbf/DbfFormat.h"
+#include "engine/dbf/FieldKinds.h"
 #include "engine/dbf/FileNames.h"
 
 #include <algorithm>
@@ -13,30 +15,11 @@ namespace engine {
 
 namespace {
 
-// How each type code becomes a dBASE field (width, decimals) in a table of this version.
-struct FieldShape {
-    char type;
-    int length;
-    int decimals;
-};
-
-FieldShape shapeOf(const FieldDef& field, DbaseVersion version) {
-    switch (field.Type()) {
-        case kTypeBoolean:
-            return {'L', dbf::kLogicalWidth, 0};
-        case kTypeDate:
-            return {'D', dbf::kDateWidth, 0};
-        case kTypeDouble:
-            return {'N',
-                    version == DbaseVersion::III ? dbf::kMaxNumericWidthIII : dbf::kMaxNumericWidth,
-                    5};
-        case kTypeInteger:
-            return {'N', 6, 0};  // holds -32768
-        case kTypeMemo:
-            return {'M', dbf::kMemoWidth, 0};
-        default:
-            return {'C', field.Size(), 0};
-    }
+// The dBASE field a definition becomes in a table of this version. The type was checked by
+// CreateField.
+dbf::NewFieldShape shapeOf(const FieldDef& field, DbaseVersion version) {
+    return dbf::newFieldShape(*dbf::findNewFieldType(field.Type()), field.Size(),
+                              version == DbaseVersion::III);
 }
 
 dbf::VersionLimits limitsOf(DbaseVersion version) {
@@ -61,17 +44,17 @@ const char* versionName(DbaseVersion version) {
     }
 }
 
-std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
+
+int newFieldWidth(std::int32_t type, DbaseVersion version) {
+    const dbf::NewFieldType* newType = dbf::findNewFieldType(type);
+    if (newType == nullptr)
+        throw EngineError("Unknown field type code " + std::to_string(type) + ".");
+    return dbf::newFieldShape(*newType, 0, version == DbaseVersion::III).width;
+}
 
 // ---- FieldDef ----
 
@@ -85,7 +68,7 @@ FieldDefCollection::FieldDefCollection(const Database& database) : m_database(&d
 void FieldDefCollection::Append(const std::shared_ptr<FieldDef>& field) {
     if (!field) throw EngineError("No field was given to append.");
     for (const auto& existing : m_fields) {
-        if (dbf::equalsIgnoringCase(existing->Name(), field->Name())) {
+        if (base::equalsIgnoringCase(existing->Name(), field->Name())) {
             throw EngineError("The table already has a field named " + field->Name() + ".");
         }
     }
@@ -95,9 +78,9 @@ void FieldDefCollection::Append(const std::shared_ptr<FieldDef>& field) {
         throw EngineError(std::string("A ") + version + " table can have at most " +
                           std::to_string(limits.maxFields) + " fields.");
     }
-    int recordLength = 1 + shapeOf(*field, m_database->version()).length;
+    int recordLength = 1 + shapeOf(*field, m_database->version()).width;
     for (const auto& existing : m_fields) {
-        recordLength += shapeOf(*existing, m_database->version()).length;
+        recordLength += shapeOf(*existing, m_database->version()).width;
     }
     if (recordLength > limits.maxRecordLength) {
         throw EngineError("Cannot add field " + field->Name() + ": the records of a " + version +
@@ -110,7 +93,7 @@ void FieldDefCollection::Append(const std::shared_ptr<FieldDef>& field) {
 
 void FieldDefCollection::Delete(std::string_view name) {
     auto found = std::find_if(m_fields.begin(), m_fields.end(), [&](const auto& field) {
-        return dbf::equalsIgnoringCase(field->Name(), name);
+        return base::equalsIgnoringCase(field->Name(), name);
     });
     if (found == m_fields.end()) {
         throw EngineError("The table definition has no field named " + std::string(name) + ".");
@@ -145,26 +128,20 @@ std::shared_ptr<FieldDef> TableDef::CreateField(const std::string& name, std::in
                           "\" is not allowed: use letters, digits and \"_\", starting with a "
                           "letter.");
     }
-    switch (type) {
-        case kTypeBoolean:
-        case kTypeInteger:
-        case kTypeDouble:
-        case kTypeDate:
-        case kTypeMemo:
-            break;
-        case kTypeText:
-            if (size < 1 || size > dbf::kMaxCharacterWidth) {
-                throw EngineError("The text field " + name + " must hold 1 to 254 characters (" +
-                                  std::to_string(size) + " was given).");
-            }
-            break;
-        default:
-            throw EngineError("Unknown field type code " + std::to_string(type) + " for field " +
-                              name +
-                              " (use 1 Boolean, 3 Integer, 7 Double, 8 Date, 10 Text or 12 "
-                              "Memo).");
+    const dbf::NewFieldType* newType = dbf::findNewFieldType(type);
+    if (newType == nullptr) {
+        throw EngineError("Unknown field type code " + std::to_string(type) + " for field " + name +
+                          " (use " + dbf::newFieldTypeList() + ").");
     }
-    return std::make_shared<FieldDef>(upper(name), type, size);
+    if (newType->width == dbf::NewFieldType::Width::Caller) {
+        const int widest = dbf::findFieldKind(newType->letter)->maxNewWidth;
+        if (size < 1 || size > widest) {
+            throw EngineError("The " + base::asciiLower(newType->name) + " field " + name +
+                              " must hold 1 to " + std::to_string(widest) + " characters (" +
+                              std::to_string(size) + " was given).");
+        }
+    }
+    return std::make_shared<FieldDef>(base::asciiUpper(name), type, size);
 }
 
 // ---- TableDefCollection ----
@@ -189,7 +166,7 @@ void TableDefCollection::Append(const std::shared_ptr<TableDef>& table) {
     std::string base = table->Name();
     std::string dbtExtension = ".dbt";
     std::string dbfName = base + ".dbf";
-    if (dbf::endsWithIgnoringCase(base, ".dbf")) {
+    if (base::endsWithIgnoringCase(base, ".dbf")) {
         dbfName = base;
         bool upperExtension = base.substr(base.size() - 3) == "DBF";
         base.resize(base.size() - 4);
@@ -213,9 +190,9 @@ void TableDefCollection::Append(const std::shared_ptr<TableDef>& table) {
     bool memo = false;
     for (int i = 0; i < table->Fields().Count(); ++i) {
         const FieldDef& field = table->Fields().Item(i);
-        FieldShape shape = shapeOf(field, database.version());
-        memo = memo || shape.type == 'M';
-        newTable.fields.push_back({field.Name(), shape.type, shape.length, shape.decimals});
+        dbf::NewFieldShape shape = shapeOf(field, database.version());
+        memo = memo || dbf::findFieldKind(shape.letter)->pointer != dbf::MemoPointer::None;
+        newTable.fields.push_back({field.Name(), shape.letter, shape.width, shape.decimals});
     }
     for (const std::string& name : {dbfName, dbtName}) {
         if (name == dbtName && !memo) continue;

@@ -91,6 +91,10 @@ private:
 
 enum class DbaseVersion { III, IV, V };
 
+// The width a field of that type code takes in a new table of that version (Boolean 1, Date 8);
+// 0 for Text, whose width is the size given. Throws EngineError for an unknown code.
+int newFieldWidth(std::int32_t type, DbaseVersion version);
+
 class Database : public std::enable_shared_from_this<Database> {
 public:
     const std::string& folder() const { return m_folder; }

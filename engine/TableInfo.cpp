@@ -4,6 +4,7 @@
 #include "engine/EngineError.h"
 #include "engine/Recordset.h"
 #include "engine/TableSource.h"
+#include "engine/dbf/FieldKinds.h"
 
 namespace engine {
 
@@ -35,17 +36,7 @@ std::string describeFieldType(const FieldInfo& field) {
                 return "Text";
         }
     }
-    std::string text(1, field.typeLetter);
-    switch (field.typeLetter) {
-        case 'C':
-            return text + "(" + std::to_string(field.length) + ")";
-        case 'N':
-        case 'F':
-            return text + "(" + std::to_string(field.length) + "," +
-                   std::to_string(field.decimals) + ")";
-        default:
-            return text;
-    }
+    return dbf::fieldTypeText(field.typeLetter, field.length, field.decimals);
 }
 
 }  // namespace engine

@@ -10,22 +10,6 @@ namespace engine {
 
 namespace {
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int daysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
-}
-
-void appendDigits(std::string& out, std::int64_t value, int width) {
-    std::array<char, 24> buffer{};
-    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    (void)error;
-    auto length = static_cast<int>(end - buffer.data());
-    if (length < width) out.append(static_cast<std::size_t>(width - length), '0');
-    out.append(buffer.data(), end);
-}
-
 const char* kindName(Value::Kind kind) {
     switch (kind) {
         case Value::Kind::Null:
@@ -47,39 +31,6 @@ const char* kindName(Value::Kind kind) {
 }
 
 }  // namespace
-
-bool Date::isValid() const {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= daysInMonth(year, month) && microsecondsOfDay >= 0 &&
-           microsecondsOfDay < 86'400'000'000;
-}
-
-void Date::appendIso(std::string& out) const {
-    appendDigits(out, year, 4);
-    out.push_back('-');
-    appendDigits(out, month, 2);
-    out.push_back('-');
-    appendDigits(out, day, 2);
-    if (!hasTime()) return;
-    std::int64_t seconds = microsecondsOfDay / 1'000'000;
-    std::int64_t fraction = microsecondsOfDay % 1'000'000;
-    out.push_back('T');
-    appendDigits(out, seconds / 3600, 2);
-    out.push_back(':');
-    appendDigits(out, seconds / 60 % 60, 2);
-    out.push_back(':');
-    appendDigits(out, seconds % 60, 2);
-    if (fraction != 0) {
-        out.push_back('.');
-        appendDigits(out, fraction, 6);
-    }
-}
-
-std::string Date::toIsoString() const {
-    std::string out;
-    appendIso(out);
-    return out;
-}
 
 void appendPlainDecimal(std::string& out, double value) {
     if (!std::isfinite(value)) {
@@ -108,7 +59,7 @@ Value Value::number(double value, std::string exactText) {
     return v;
 }
 
-Value Value::date(const Date& date) {
+Value Value::date(const DateTime& date) {
     Value v;
     v.m_data = date;
     return v;
@@ -132,8 +83,8 @@ double Value::asNumber() const {
     wrongKind(kind(), "a number");
 }
 
-const Date& Value::asDate() const {
-    if (auto* date = std::get_if<Date>(&m_data)) return *date;
+const DateTime& Value::asDate() const {
+    if (auto* date = std::get_if<DateTime>(&m_data)) return *date;
     wrongKind(kind(), "a date");
 }
 
@@ -165,7 +116,7 @@ void Value::appendTo(std::string& out) const {
             return;
         }
         case Kind::Date:
-            std::get<Date>(m_data).appendIso(out);
+            std::get<DateTime>(m_data).appendIso(out);
             return;
         case Kind::Boolean:
             out += std::get<bool>(m_data) ? "true" : "false";
@@ -211,7 +162,7 @@ std::string& Value::assignNumber(double value) {
     return m_data.emplace<Number>(Number{value, {}}).exact;
 }
 
-void Value::setDate(const Date& date) { m_data = date; }
+void Value::setDate(const DateTime& date) { m_data = date; }
 
 void Value::setBoolean(bool value) { m_data = value; }
 

@@ -1,6 +1,8 @@
 // A value of any kind held by a table cell: null, text, number, date or boolean.
 #pragma once
 
+#include "base/CivilDate.h"
+
 #include <compare>
 #include <cstdint>
 #include <string>
@@ -9,24 +11,8 @@
 
 namespace engine {
 
-// A calendar date, optionally with a time of day (worksheet cells carry times; dBASE dates do not).
-struct Date {
-    int year = 1;                        // 1..9999
-    int month = 1;                       // 1..12
-    int day = 1;                         // 1..31, valid for the month
-    std::int64_t microsecondsOfDay = 0;  // 0 ..< 86'400'000'000
-
-    friend bool operator==(const Date&, const Date&) = default;
-    friend auto operator<=>(const Date&, const Date&) = default;
-
-    bool hasTime() const { return microsecondsOfDay != 0; }
-    // True when year, month and day name a real day of the proleptic Gregorian calendar.
-    bool isValid() const;
-    // "YYYY-MM-DD", or "YYYY-MM-DDTHH:MM:SS[.ffffff]" when there is a time of day.
-    std::string toIsoString() const;
-    // Appends toIsoString() to out without a temporary.
-    void appendIso(std::string& out) const;
-};
+// Dates, optionally with a time of day (worksheet cells carry times; dBASE dates do not).
+using base::DateTime;
 
 // The engine's variant. Text is UTF-8. A number read from a table keeps the exact decimal text
 // it was stored as (a dBASE N(20,0) field can hold integers a double cannot), so that displays
@@ -40,7 +26,7 @@ public:
     static Value number(double value);
     // exactText: the canonical decimal form ("-12.50", "1234567890123456789"), or empty.
     static Value number(double value, std::string exactText);
-    static Value date(const Date& date);
+    static Value date(const DateTime& date);
     static Value boolean(bool value);
 
     Kind kind() const;
@@ -49,7 +35,7 @@ public:
     // Accessors; each throws EngineError when the value is of another kind.
     const std::string& asText() const;
     double asNumber() const;
-    const Date& asDate() const;
+    const DateTime& asDate() const;
     bool asBoolean() const;
 
     // The exact decimal text of a number read from a table; empty when none was kept.
@@ -57,7 +43,7 @@ public:
 
     // Plain text form: null "", text as is, numbers in plain decimal (the exact text when kept,
     // otherwise the shortest text that reads back as the same double, never exponent notation),
-    // dates as Date::toIsoString(), booleans "true"/"false".
+    // dates as DateTime::toIsoString(), booleans "true"/"false".
     std::string toString() const;
     // Appends toString() to out without a temporary.
     void appendTo(std::string& out) const;
@@ -71,7 +57,7 @@ public:
     // Makes the value the number `value` and returns its exact text, emptied, for the caller to
     // fill (or leave empty).
     std::string& assignNumber(double value);
-    void setDate(const Date& date);
+    void setDate(const DateTime& date);
     void setBoolean(bool value);
 
     // Same kind and same value; numbers compare by their double.
@@ -82,7 +68,7 @@ private:
         double value = 0;
         std::string exact;
     };
-    std::variant<std::monostate, std::string, Number, Date, bool> m_data;
+    std::variant<std::monostate, std::string, Number, DateTime, bool> m_data;
 };
 
 // Appends the shortest plain decimal text that reads back as value (no exponent).

@@ -1,5 +1,7 @@
 #include "export/ExportarExcel.h"
 
+#include "base/AsciiCase.h"
+#include "base/SameFile.h"
 #include "engine/DataControl.h"
 #include "engine/EngineError.h"
 #include "engine/Recordset.h"
@@ -29,21 +31,7 @@ std::string trimSpaces(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string foldCase(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return text;
-}
-
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code error;
-    if (std::filesystem::equivalent(a, b, error)) return true;
-    std::filesystem::path first = std::filesystem::weakly_canonical(a, error);
-    if (error) return false;
-    std::filesystem::path second = std::filesystem::weakly_canonical(b, error);
-    return !error && first == second;
-}
+using base::sameFile;
 
 spreadsheet::SpreadsheetError refused(const std::string& description) {
     return spreadsheet::SpreadsheetError(spreadsheet::kErrorOperationFailed, description);
@@ -59,7 +47,7 @@ void checkTarget(const engine::Recordset& recordset, const std::string& target) 
     std::filesystem::path out(target);
     auto matches = [&](const std::filesystem::path& file) {
         return sameFile(out, file) ||
-               (foldCase(out.filename().string()) == foldCase(file.filename().string()) &&
+               (base::equalsIgnoringCase(out.filename().string(), file.filename().string()) &&
                 sameFile(out.parent_path().empty() ? "." : out.parent_path(),
                          file.parent_path().empty() ? "." : file.parent_path()));
     };

@@ -26,7 +26,7 @@ void assign(const engine::Value& value, spreadsheet::Variant& v) {
             v.setBoolean(value.asBoolean());
             return;
         case engine::Value::Kind::Date: {
-            const engine::Date& date = value.asDate();
+            const engine::DateTime& date = value.asDate();
             v.setDate({date.year, date.month, date.day, date.microsecondsOfDay});
             return;
         }
@@ -64,7 +64,7 @@ spreadsheet::Variant toVariant(const engine::Value& value) {
         case engine::Value::Kind::Boolean:
             return spreadsheet::Variant::boolean(value.asBoolean());
         case engine::Value::Kind::Date: {
-            const engine::Date& date = value.asDate();
+            const engine::DateTime& date = value.asDate();
             return spreadsheet::Variant::date(
                 {date.year, date.month, date.day, date.microsecondsOfDay});
         }

@@ -1,5 +1,7 @@
 #include "platform/LinuxRegistryReader.h"
 
+#include "base/AsciiCase.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -9,13 +11,6 @@
 namespace platform {
 
 namespace {
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 bool isExecutableFile(const std::filesystem::path& path) {
     std::error_code error;
@@ -40,7 +35,7 @@ LinuxRegistryReader::LinuxRegistryReader(std::optional<std::string> searchPath,
 
 std::optional<RegistryReader::Handle> LinuxRegistryReader::open(std::uint32_t root,
                                                                 const std::string& key) {
-    if (root != kHkeyLocalMachine || !equalsIgnoringCase(key, kSysInfoPathKey)) {
+    if (root != kHkeyLocalMachine || !base::equalsIgnoringCase(key, kSysInfoPathKey)) {
         return std::nullopt;
     }
     Handle handle = m_nextHandle++;
@@ -51,7 +46,7 @@ std::optional<RegistryReader::Handle> LinuxRegistryReader::open(std::uint32_t ro
 std::optional<RegistryReader::QueryResult> LinuxRegistryReader::query(Handle key,
                                                                       const std::string& valueName,
                                                                       std::size_t bufferSize) {
-    if (m_open.count(key) == 0 || !equalsIgnoringCase(valueName, kSysInfoPathValue)) {
+    if (m_open.count(key) == 0 || !base::equalsIgnoringCase(valueName, kSysInfoPathValue)) {
         return std::nullopt;
     }
     std::optional<std::string> program = findSysInfoProgram();

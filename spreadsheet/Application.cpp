@@ -1,9 +1,10 @@
 #include "spreadsheet/Application.h"
 
+#include "base/AsciiCase.h"
+#include "base/SameFile.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Workbook.h"
 #include "spreadsheet/Worksheet.h"
-#include "spreadsheet/detail/Paths.h"
 #include "spreadsheet/detail/Text.h"
 #include "xls/WorkbookData.h"
 #include "xls/WorkbookView.h"
@@ -52,7 +53,7 @@ Workbook& WorkbookCollection::Item(int position) const {
 
 Workbook& WorkbookCollection::Item(std::string_view name) const {
     for (const auto& book : m_books) {
-        if (detail::equalFolded(book->Name(), name)) return *book;
+        if (base::equalsIgnoringCase(book->Name(), name)) return *book;
     }
     throw SpreadsheetError::subscriptOutOfRange("no open workbook is named " + std::string(name) +
                                                 ".");
@@ -67,7 +68,7 @@ Workbook& WorkbookCollection::Add() {
 
 Workbook& WorkbookCollection::Open(const std::string& fileName) {
     for (const auto& book : m_books) {
-        if (!book->path().empty() && detail::sameFile(book->path(), fileName)) {
+        if (!book->path().empty() && base::sameFile(book->path(), fileName)) {
             book->Activate();
             return *book;
         }

@@ -10,41 +10,10 @@ namespace spreadsheet {
 
 namespace {
 
-constexpr std::int64_t kMicrosecondsPerDay = 86'400'000'000;
+using base::kMicrosecondsPerDay;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
-std::int64_t daysFromCivil(int year, int month, int day) {
-    std::int64_t y = year - (month <= 2 ? 1 : 0);
-    std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    std::int64_t yearOfEra = y - era * 400;
-    std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-DateTime civilFromDays(std::int64_t days) {
-    days += 719468;
-    std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    std::int64_t dayOfEra = days - era * 146097;
-    std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
-    DateTime date;
-    date.day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-    date.month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-    date.year = static_cast<int>(yearOfEra + era * 400 + (date.month <= 2 ? 1 : 0));
-    return date;
-}
-
-const std::int64_t kDay18991230 = daysFromCivil(1899, 12, 30);
-const std::int64_t kDay19000301 = daysFromCivil(1900, 3, 1);
-
-int daysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
+const std::int64_t kDay18991230 = base::daysSince1970(1899, 12, 30);
+const std::int64_t kDay19000301 = base::daysSince1970(1900, 3, 1);
 
 std::string twoDigits(std::int64_t n) {
     return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
@@ -91,17 +60,6 @@ const char* errorName(std::uint8_t code) {
 
 }  // namespace
 
-bool DateTime::isValid() const {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-           day <= daysInMonth(year, month) && microsecondsOfDay >= 0 &&
-           microsecondsOfDay < kMicrosecondsPerDay;
-}
-
-std::string DateTime::toText() const {
-    if (microsecondsOfDay == 0) return dayText(*this);
-    return dayText(*this) + " " + timeText(microsecondsOfDay);
-}
-
 double dateToSerial(const DateTime& date) {
     if (!date.isValid()) {
         throw SpreadsheetError::typeMismatch("the date " + date.toText() + " does not exist.");
@@ -111,7 +69,7 @@ double dateToSerial(const DateTime& date) {
                                              " is before 1900-01-01, the first date a "
                                              "workbook can hold.");
     }
-    std::int64_t days = daysFromCivil(date.year, date.month, date.day);
+    std::int64_t days = base::daysSince1970(date.year, date.month, date.day);
     // The 1900 date system counts a 29 February 1900, so days before March are one lower.
     std::int64_t serial = days - kDay18991230 - (days < kDay19000301 ? 1 : 0);
     return static_cast<double>(serial) +
@@ -132,7 +90,7 @@ DateTime serialToDate(double serial) {
         microseconds -= kMicrosecondsPerDay;
     }
     if (days == 60) days = 59;  // the nonexistent 1900-02-29
-    DateTime date = civilFromDays(kDay18991230 + days + (days >= 1 && days < 60 ? 1 : 0));
+    DateTime date = base::dateOfDay(kDay18991230 + days + (days >= 1 && days < 60 ? 1 : 0));
     if (date.year > 9999) date = {9999, 12, 31, kMicrosecondsPerDay - 1};
     date.microsecondsOfDay = microseconds;
     return date;

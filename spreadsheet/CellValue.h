@@ -1,6 +1,8 @@
 // What a cell holds: nothing, a number, text, a boolean, a date, or (read from a file) an error.
 #pragma once
 
+#include "base/CivilDate.h"
+
 #include <compare>
 #include <cstdint>
 #include <string>
@@ -9,22 +11,7 @@
 namespace spreadsheet {
 
 // A calendar date with an optional time of day, as the component's callers pass dates.
-struct DateTime {
-    int year = 1900;
-    int month = 1;
-    int day = 1;
-    std::int64_t microsecondsOfDay = 0;  // 0 ..< 86'400'000'000
-
-    friend bool operator==(const DateTime&, const DateTime&) = default;
-    friend auto operator<=>(const DateTime&, const DateTime&) = default;
-
-    // True for a real day of the Gregorian calendar in the years 1 to 9999 with a time of day
-    // inside the day.
-    bool isValid() const;
-    // "YYYY-MM-DD", or "YYYY-MM-DD HH:MM:SS" (with ".ffffff" when there are fractions of a
-    // second) when there is a time of day.
-    std::string toText() const;
-};
+using base::DateTime;
 
 // Dates are stored as the workbook stores them: a serial number of days in the 1900 date system
 // (1 = 1900-01-01, 61 = 1900-03-01; serial 60 stands for 1900-02-29, a day that the system

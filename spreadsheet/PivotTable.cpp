@@ -1,5 +1,6 @@
 #include "spreadsheet/PivotTable.h"
 
+#include "base/AsciiCase.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Worksheet.h"
 #include "spreadsheet/detail/Ordering.h"
@@ -63,7 +64,7 @@ PivotTable::PivotTable(Worksheet& sheet, std::string name, std::vector<std::stri
 
 int PivotTable::fieldIndex(const std::string& name) const {
     for (std::size_t i = 0; i < m_fieldNames.size(); ++i) {
-        if (detail::equalFolded(m_fieldNames[i], name)) return static_cast<int>(i);
+        if (base::equalsIgnoringCase(m_fieldNames[i], name)) return static_cast<int>(i);
     }
     throw SpreadsheetError::operationFailed("the pivot table " + m_name + " has no field named " +
                                             name + ".");

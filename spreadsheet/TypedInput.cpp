@@ -1,5 +1,6 @@
 #include "spreadsheet/TypedInput.h"
 
+#include "base/AsciiCase.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Variant.h"
 #include "spreadsheet/detail/Text.h"
@@ -134,8 +135,8 @@ TypedCell readTypedText(std::string_view text) {
     if (text.empty()) return {};
     if (text.front() == '\'') return textCell(text.substr(1));
     std::string_view trimmed = trimSpaces(text);
-    if (detail::equalFolded(trimmed, "TRUE")) return booleanCell(true);
-    if (detail::equalFolded(trimmed, "FALSE")) return booleanCell(false);
+    if (base::equalsIgnoringCase(trimmed, "TRUE")) return booleanCell(true);
+    if (base::equalsIgnoringCase(trimmed, "FALSE")) return booleanCell(false);
     if (std::optional<double> number = parseNumber(trimmed)) return numberCell(*number);
     return textCell(text);
 }

@@ -1,11 +1,12 @@
 #include "spreadsheet/Workbook.h"
 
+#include "base/AsciiCase.h"
+#include "base/SameFile.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/CellReference.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Variant.h"
 #include "spreadsheet/Worksheet.h"
-#include "spreadsheet/detail/Paths.h"
 #include "spreadsheet/detail/Printing.h"
 #include "spreadsheet/detail/Text.h"
 #include "xls/WorkbookData.h"
@@ -100,7 +101,7 @@ Worksheet& SheetCollection::Item(std::string_view name) const {
 
 Worksheet* SheetCollection::find(std::string_view name) const {
     for (const auto& sheet : m_sheets) {
-        if (detail::equalFolded(sheet->Name(), name)) return sheet.get();
+        if (base::equalsIgnoringCase(sheet->Name(), name)) return sheet.get();
     }
     return nullptr;
 }
@@ -114,7 +115,8 @@ int SheetCollection::indexOf(const Worksheet& sheet) const {
 
 Worksheet& SheetCollection::insert(int index, const std::string& name) {
     // New sheets are numbered after every "SheetN" the workbook has had, renamed or not.
-    if (name.size() > 5 && name.size() < 12 && detail::equalFolded(name.substr(0, 5), "SHEET") &&
+    if (name.size() > 5 && name.size() < 12 &&
+        base::equalsIgnoringCase(name.substr(0, 5), "SHEET") &&
         name.find_first_not_of("0123456789", 5) == std::string::npos) {
         m_lastNumber = std::max(m_lastNumber, std::stoi(name.substr(5)));
     }
@@ -339,11 +341,11 @@ void Workbook::SaveAs(const std::string& fileName, const SaveAsOptions& options)
     WorkbookCollection& books = m_application->Workbooks();
     for (int i = 1; i <= books.Count(); ++i) {
         Workbook& other = books.Item(i);
-        if (&other != this && !other.path().empty() && detail::sameFile(other.path(), fileName)) {
+        if (&other != this && !other.path().empty() && base::sameFile(other.path(), fileName)) {
             throw refuse("the workbook " + other.Name() + " is open from that file.");
         }
     }
-    if (!m_path.empty() && !m_unsupported.empty() && detail::sameFile(m_path, fileName)) {
+    if (!m_path.empty() && !m_unsupported.empty() && base::sameFile(m_path, fileName)) {
         Save();  // refuses with the reason
     }
     write(fileName);

@@ -1,5 +1,6 @@
 #include "spreadsheet/Worksheet.h"
 
+#include "base/AsciiCase.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/PivotTable.h"
 #include "spreadsheet/SpreadsheetError.h"
@@ -138,7 +139,7 @@ PivotTable& Worksheet::PivotTableWizard(int sourceType, const std::string& sourc
 
 PivotTable& Worksheet::PivotTables(const std::string& name) {
     for (const auto& table : m_pivotTables) {
-        if (detail::equalFolded(table->Name(), name)) return *table;
+        if (base::equalsIgnoringCase(table->Name(), name)) return *table;
     }
     throw SpreadsheetError::operationFailed("the sheet " + m_name + " has no pivot table named " +
                                             name + ".");

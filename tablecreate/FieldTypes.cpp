@@ -1,5 +1,7 @@
 #include "tablecreate/FieldTypes.h"
 
+#include "engine/TableDefinition.h"
+
 #include <stdexcept>
 
 namespace tablecreate {
@@ -11,8 +13,26 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
+const std::array<FieldTypeEntry, 6>& fieldTypes() {
+    static const std::array<FieldTypeEntry, 6> types = [] {
+        auto width = [](std::int32_t code) {
+            return std::to_string(engine::newFieldWidth(code, engine::DbaseVersion::IV));
+        };
+        return std::array<FieldTypeEntry, 6>{{
+            {"Boolean", engine::kTypeBoolean, width(engine::kTypeBoolean)},
+            {"Date", engine::kTypeDate, width(engine::kTypeDate)},
+            {"Double", engine::kTypeDouble, ""},
+            {"Integer", engine::kTypeInteger, ""},
+            // The window shows a memo's length as 0: its text is kept in the memo file.
+            {"Memo", engine::kTypeMemo, "0"},
+            {"Text", engine::kTypeText, ""},
+        }};
+    }();
+    return types;
+}
+
 const FieldTypeEntry* findFieldType(std::string_view name) {
-    for (const FieldTypeEntry& entry : kFieldTypes) {
+    for (const FieldTypeEntry& entry : fieldTypes()) {
         if (entry.name == name) return &entry;
     }
     return nullptr;

@@ -12,19 +12,12 @@ namespace tablecreate {
 struct FieldTypeEntry {
     std::string_view name;  // as offered in the type list
     std::int16_t code;      // the engine's type code (engine::DataTypeCode)
-    // The length this type always takes; empty when the user types it.
-    std::string_view fixedLength;
+    // The length this type always takes, as the window shows it; empty when the user types it.
+    std::string fixedLength;
 };
 
-inline constexpr std::array<FieldTypeEntry, 6> kFieldTypes{{
-    {"Boolean", 1, "1"},
-    {"Date", 8, "8"},
-    {"Double", 7, ""},
-    {"Integer", 3, ""},
-    {"Memo", 12, "0"},
-    {"Text", 10, ""},
-}};
-
+// The types in the order of the type list, their codes and lengths from the engine.
+const std::array<FieldTypeEntry, 6>& fieldTypes();
 // The entry of that exact name, or null.
 const FieldTypeEntry* findFieldType(std::string_view name);
 

@@ -1,9 +1,12 @@
 #include "engine/dbf/DbfCreate.h"
 
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/CodePage.h"
+#include "engine/dbf/FieldKinds.h"
 #include "engine/dbf/PosixFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
@@ -17,10 +20,9 @@ namespace engine::dbf {
 namespace {
 
 bool hasMemo(const NewTable& table) {
-    for (const NewField& field : table.fields) {
-        if (field.type == 'M') return true;
-    }
-    return false;
+    return std::any_of(table.fields.begin(), table.fields.end(), [](const NewField& field) {
+        return findFieldKind(field.type)->pointer != MemoPointer::None;
+    });
 }
 
 std::string joined(const std::string& folder, const std::string& name) {
@@ -106,8 +108,10 @@ std::vector<std::uint8_t> newTableBytes(const NewTable& table) {
     bytes[kOffsetUpdateDate] = static_cast<std::uint8_t>(local.tm_year);
     bytes[kOffsetUpdateDate + 1] = static_cast<std::uint8_t>(local.tm_mon + 1);
     bytes[kOffsetUpdateDate + 2] = static_cast<std::uint8_t>(local.tm_mday);
-    writeUint16(bytes.data() + kOffsetHeaderLength, static_cast<std::uint16_t>(headerLength));
-    writeUint16(bytes.data() + kOffsetRecordLength, static_cast<std::uint16_t>(recordLength));
+    base::storeLittle<std::uint16_t>(bytes.data() + kOffsetHeaderLength,
+                                     static_cast<std::uint16_t>(headerLength));
+    base::storeLittle<std::uint16_t>(bytes.data() + kOffsetRecordLength,
+                                     static_cast<std::uint16_t>(recordLength));
     bytes[kOffsetLanguageDriver] = languageDriverFor(1252);
     for (std::size_t i = 0; i < table.fields.size(); ++i) {
         const NewField& field = table.fields[i];
@@ -127,7 +131,7 @@ std::vector<std::uint8_t> newTableBytes(const NewTable& table) {
 std::vector<std::uint8_t> newMemoBytes(const NewTable& table) {
     if (!hasMemo(table)) return {};
     std::vector<std::uint8_t> bytes(kMemoBlockSize, 0);
-    writeUint32(bytes.data() + kMemoHeaderNextFree, 1);
+    base::storeLittle<std::uint32_t>(bytes.data() + kMemoHeaderNextFree, 1);
     if (table.memoStyle == MemoStyle::IV) {
         std::string base = std::filesystem::path(table.dbtName).stem().string();
         for (std::size_t i = 0; i < base.size() && i < 8; ++i) {
@@ -135,8 +139,8 @@ std::vector<std::uint8_t> newMemoBytes(const NewTable& table) {
         }
         bytes[18] = 0x02;
         bytes[19] = 0x01;
-        writeUint16(bytes.data() + kMemoHeaderBlockSize,
-                    static_cast<std::uint16_t>(kMemoBlockSize));
+        base::storeLittle<std::uint16_t>(bytes.data() + kMemoHeaderBlockSize,
+                                         static_cast<std::uint16_t>(kMemoBlockSize));
     }
     return bytes;
 }

@@ -48,13 +48,16 @@ VersionInfo describeVersion(std::uint8_t version) {
         case 0xE6:
         case 0xF6:
             return {S::Refused, M::None, "the table is encrypted"};
-        default: {
-            char buffer[96];
-            std::snprintf(buffer, sizeof buffer,
-                          "it is not a dBASE table (unknown version byte 0x%02X)", version);
-            return {S::Refused, M::None, buffer};
-        }
+        default:
+            return {S::Refused, M::None,
+                    "it is not a dBASE table (unknown version byte " + hexByte(version) + ")"};
     }
+}
+
+std::string hexByte(std::uint8_t byte) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "0x%02X", byte);
+    return buffer;
 }
 
 }  // namespace engine::dbf

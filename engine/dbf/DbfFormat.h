@@ -20,7 +20,7 @@ inline constexpr std::size_t kOffsetEncryption = 15;    // 1 when the records ar
 inline constexpr std::size_t kOffsetIndexFlag = 28;     // 1 when a production .mdx exists
 inline constexpr std::size_t kOffsetLanguageDriver = 29;
 
-// Field descriptors (32 bytes each, from offset 32).
+// Field descriptors (32 bytes each, from offset 32: the dBASE layout below).
 inline constexpr std::size_t kDescriptorSize = 32;
 inline constexpr std::size_t kDescriptorNameSize = 11;  // up to 10 characters and a NUL
 inline constexpr std::size_t kDescriptorType = 11;
@@ -71,6 +71,29 @@ enum class MemoStyle {
     IV,   // FF FF 08 00 + length header, block size from the file header
 };
 
+// The xBase dialects, as bits of a set (which field kinds a table may hold).
+using Dialects = std::uint16_t;
+inline constexpr Dialects kDbaseIII = 1 << 0;
+inline constexpr Dialects kDbaseIV = 1 << 1;
+inline constexpr Dialects kDbase5 = 1 << 2;
+// The dialects a table of version 0x03, 0x83 or 0x8B may be: the version byte cannot tell
+// dBASE IV from dBASE 5.
+inline constexpr Dialects kDbaseIIIto5 = kDbaseIII | kDbaseIV | kDbase5;
+
+// Where a header's field descriptors start and how one is laid out: the 32-byte descriptors after
+// a 32-byte header of dBASE III, IV and 5. (dBASE 7 has 48-byte descriptors after 68 bytes,
+// dBASE II 16-byte ones.)
+struct HeaderLayout {
+    std::size_t fieldsStart;
+    std::size_t descriptorSize;
+    std::size_t nameSize;  // the name's bytes, NUL-padded
+    std::size_t typeAt;
+    std::size_t lengthAt;
+    std::size_t decimalsAt;
+};
+inline constexpr HeaderLayout kDbaseLayout{kHeaderSize,     kDescriptorSize,   kDescriptorNameSize,
+                                           kDescriptorType, kDescriptorLength, kDescriptorDecimals};
+
 enum class VersionSupport { ReadWrite, ReadOnly, Refused };
 
 struct VersionInfo {
@@ -78,10 +101,16 @@ struct VersionInfo {
     MemoStyle memoStyle = MemoStyle::None;  // the style a memo file of this version uses
     // For the user: "dBASE III with memo", or why the table is refused or read-only.
     std::string description;
+    // Every version read today is a dBASE III, IV or 5 table with their header layout.
+    Dialects dialects = kDbaseIIIto5;
+    HeaderLayout layout = kDbaseLayout;
 };
 
 // What the engine makes of a version byte (offset 0).
 VersionInfo describeVersion(std::uint8_t version);
+
+// "0x8B": a byte as the messages show version and language driver bytes.
+std::string hexByte(std::uint8_t byte);
 
 // The highest field count and record length a version allows when creating a table.
 struct VersionLimits {
@@ -91,20 +120,5 @@ struct VersionLimits {
 inline constexpr VersionLimits kLimitsIII{128, 4000};
 inline constexpr VersionLimits kLimitsIV{255, 4000};
 inline constexpr VersionLimits kLimitsV{1024, 32767};
-
-inline std::uint16_t readUint16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t readUint32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-           (std::uint32_t{p[3]} << 24);
-}
-inline void writeUint16(std::uint8_t* p, std::uint16_t value) {
-    p[0] = static_cast<std::uint8_t>(value);
-    p[1] = static_cast<std::uint8_t>(value >> 8);
-}
-inline void writeUint32(std::uint8_t* p, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 
 }  // namespace engine::dbf

@@ -1,7 +1,9 @@
 #include "engine/dbf/DbfHeader.h"
 
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/Value.h"
+#include "engine/dbf/FieldKinds.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -23,27 +25,12 @@ std::string printableName(const std::string& raw) {
     return out;
 }
 
-bool readableType(char type) {
-    switch (type) {
-        case 'C':
-        case 'N':
-        case 'F':
-        case 'L':
-        case 'D':
-        case 'M':
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace
 
 bool TableHeader::hasMemoFields() const {
-    for (const FieldDescriptor& field : fields) {
-        if (field.type == 'M' || field.type == 'B' || field.type == 'G') return true;
-    }
-    return false;
+    return std::any_of(fields.begin(), fields.end(), [](const FieldDescriptor& field) {
+        return field.kind->pointer != MemoPointer::None;
+    });
 }
 
 int displayYear(std::uint8_t yearByte) {
@@ -70,14 +57,14 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     }
     if (data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
 
-    header.declaredCount = readUint32(data + kOffsetRecordCount);
-    header.headerLength = readUint16(data + kOffsetHeaderLength);
-    header.recordLength = readUint16(data + kOffsetRecordLength);
+    header.declaredCount = base::loadLittle<std::uint32_t>(data + kOffsetRecordCount);
+    header.headerLength = base::loadLittle<std::uint16_t>(data + kOffsetHeaderLength);
+    header.recordLength = base::loadLittle<std::uint16_t>(data + kOffsetRecordLength);
     header.incompleteTransaction = data[kOffsetTransaction] == 1;
     header.indexFlag = (data[kOffsetIndexFlag] & 1) != 0;
     header.languageDriver = data[kOffsetLanguageDriver];
 
-    Date updated;
+    DateTime updated;
     updated.year = displayYear(data[kOffsetUpdateDate]);
     updated.month = data[kOffsetUpdateDate + 1];
     updated.day = data[kOffsetUpdateDate + 2];
@@ -88,7 +75,8 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     }
 
     if (header.recordLength == 0) refuse(path, "its header gives a record length of 0");
-    if (header.headerLength < kHeaderSize + 1) {
+    const HeaderLayout& layout = header.versionInfo.layout;
+    if (header.headerLength < layout.fieldsStart + 1) {
         refuse(path, "its header length (" + std::to_string(header.headerLength) +
                          " bytes) is too small for a dBASE table");
     }
@@ -99,7 +87,7 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     // Field descriptors: up to a 0x0D (or 0x0A) terminator, a descriptor starting with NUL, or
     // the header length, whichever comes first.
     std::size_t limit = std::min<std::size_t>(header.headerLength, size);
-    std::size_t pos = kHeaderSize;
+    std::size_t pos = layout.fieldsStart;
     bool terminated = false;
     std::vector<int> rawLengths, rawDecimals;
     while (pos < limit) {
@@ -112,17 +100,17 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
             terminated = true;
             break;
         }
-        if (pos + kDescriptorSize > limit) break;
+        if (pos + layout.descriptorSize > limit) break;
         const std::uint8_t* d = data + pos;
         FieldDescriptor field;
-        for (std::size_t i = 0; i < kDescriptorNameSize && d[i] != 0; ++i) {
+        for (std::size_t i = 0; i < layout.nameSize && d[i] != 0; ++i) {
             field.rawName.push_back(static_cast<char>(d[i]));
         }
-        field.type = static_cast<char>(d[kDescriptorType]);
-        rawLengths.push_back(d[kDescriptorLength]);
-        rawDecimals.push_back(d[kDescriptorDecimals]);
+        field.type = static_cast<char>(d[layout.typeAt]);
+        rawLengths.push_back(d[layout.lengthAt]);
+        rawDecimals.push_back(d[layout.decimalsAt]);
         header.fields.push_back(std::move(field));
-        pos += kDescriptorSize;
+        pos += layout.descriptorSize;
     }
     if (!terminated) {
         warnings.push_back("The field list in the header of " + name +
@@ -132,15 +120,15 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         FieldDescriptor& field = header.fields[i];
         char type = field.type;
-        if (readableType(type)) continue;
-        if ((type == 'B' || type == 'G') && rawLengths[i] == kMemoWidth) continue;
+        field.kind = findFieldKind(type, header.versionInfo.dialects, rawLengths[i]);
+        if (field.kind != nullptr) continue;
         std::string what = "field " + printableName(field.rawName) + " has type ";
         if (type >= 0x21 && type < 0x7F) {
             what += std::string("'") + type + "'";
         } else {
             what += "byte " + std::to_string(static_cast<unsigned char>(type));
         }
-        if (type == 'B' || type == 'G') what += " of width " + std::to_string(rawLengths[i]);
+        if (findFieldKind(type) != nullptr) what += " of width " + std::to_string(rawLengths[i]);
         what += " (from dBASE 7, FoxPro or another program), which is not supported";
         refuse(path, what);
     }
@@ -151,7 +139,7 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     bool anyLong = false;
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         plainSum += rawLengths[i];
-        bool wide = header.fields[i].type == 'C' && rawDecimals[i] != 0;
+        bool wide = header.fields[i].kind->longLength && rawDecimals[i] != 0;
         anyLong = anyLong || wide;
         longSum += wide ? rawLengths[i] + 256 * rawDecimals[i] : rawLengths[i];
     }
@@ -163,9 +151,9 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     std::size_t offset = 1;
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         FieldDescriptor& field = header.fields[i];
-        bool wide = useLong && field.type == 'C' && rawDecimals[i] != 0;
+        bool wide = useLong && field.kind->longLength && rawDecimals[i] != 0;
         field.length = wide ? rawLengths[i] + 256 * rawDecimals[i] : rawLengths[i];
-        field.decimals = field.type == 'C' ? 0 : rawDecimals[i];
+        field.decimals = field.kind->longLength ? 0 : rawDecimals[i];
         field.offset = offset;
         offset += static_cast<std::size_t>(field.length);
     }

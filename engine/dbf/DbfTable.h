@@ -1,129 +1,63 @@
-// A dBASE table file (and its memo file) as a TableSource: records read on demand through a
-// small page cache, writes that touch only the bytes they change, and dBASE-style byte locks.
+// A dBASE table file (and its memo file) as a TableSource, assembled from the parts opening
+// found (TableOpen.h): records read on demand through a page cache and decoded by each field's
+// kind, writes through a RecordWriter that touches only the bytes they change.
 #pragma once
 
 #include "engine/TableSource.h"
-#include "engine/dbf/CodePage.h"
-#include "engine/dbf/DbfHeader.h"
-#include "engine/dbf/PosixFile.h"
+#include "engine/dbf/FieldKinds.h"
+#include "engine/dbf/RecordCache.h"
+#include "engine/dbf/RecordWriter.h"
+#include "engine/dbf/TableOpen.h"
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace engine::dbf {
 
-class MemoFile;
-
-struct DbfOpenOptions {
-    // False opens the table read-only: nothing is written and no lock is taken.
-    bool writable = true;
-    // Overrides the table's code page ("" = the table's own); see codePageFromUserName.
-    std::string encoding;
-};
-
 class DbfTable final : public TableSource {
 public:
-    // Opens the table file at path. Throws EngineError for a file that is missing, unreadable or
-    // refused (see parseHeader). A table that can be read but not safely written (missing memo
-    // file, truncated file, production index, incomplete transaction, write-protected file, a
-    // code page without converter, a read-only version) opens read-only with a warning saying
-    // why.
+    // Opens the table file at path; see openTable (TableOpen.h) for what is refused and what
+    // opens read-only.
     static std::unique_ptr<DbfTable> open(const std::string& path, const DbfOpenOptions& options);
 
-    ~DbfTable() override;
     DbfTable(const DbfTable&) = delete;
     DbfTable& operator=(const DbfTable&) = delete;
 
-    const std::vector<FieldInfo>& fields() const override { return m_fields; }
-    std::uint32_t physicalCount() const override { return m_count; }
+    const std::vector<FieldInfo>& fields() const override { return m_table.fields; }
+    std::uint32_t physicalCount() const override { return m_table.count; }
     std::vector<std::uint32_t> deletedRecords() const override;
     void readRecord(std::uint32_t physical, std::vector<Value>& values) const override;
     Value readField(std::uint32_t physical, int field) const override;
     void readFieldInto(std::uint32_t physical, int field, Value& out) const override;
-    bool isWritable() const override { return m_writable; }
+    bool isWritable() const override { return m_table.writable; }
     Value prepareValue(int field, const Value& value) const override;
     void updateRecord(std::uint32_t physical, const Assignments& assigned) override;
     std::uint32_t appendRecord(const Assignments& assigned) override;
     void deleteRecord(std::uint32_t physical) override;
-    const std::vector<std::string>& warnings() const override { return m_warnings; }
-    std::string description() const override { return m_path; }
+    const std::vector<std::string>& warnings() const override { return m_warnings.all(); }
+    std::string description() const override { return m_table.path; }
     std::vector<std::string> files() const override;
-    std::string readOnlyReason() const override { return m_readOnlyReason; }
+    std::string readOnlyReason() const override { return m_table.readOnlyReason; }
     std::vector<std::pair<std::string, std::string>> properties() const override;
 
-    const TableHeader& header() const { return m_header; }
-    const CodePage& codePage() const { return m_codePage; }
-
-    // Test seam: runs between writing an appended record and raising the header's count. A
-    // throw from it stands for a process killed at that moment.
-    void setAppendInterruptForTesting(std::function<void()> hook) {
-        m_appendInterrupt = std::move(hook);
-    }
+    const TableHeader& header() const { return m_table.header; }
+    const CodePage& codePage() const { return m_table.codePage; }
 
 private:
-    DbfTable() = default;
+    explicit DbfTable(OpenedTable table);
 
-    struct Page {
-        std::uint32_t first = 0;
-        std::uint32_t count = 0;  // 0: empty slot
-        std::uint64_t lastUse = 0;
-        std::vector<std::uint8_t> bytes;
-    };
-
-    void makeReadOnly(const std::string& reason, const std::string& warning);
-    void chooseCodePage(const DbfOpenOptions& options);
-    void buildFieldInfos();
-    void reconcileCount(std::uint64_t fileSize);
-    void openMemoFile(bool writable);
-
-    std::uint64_t recordOffset(std::uint32_t physical) const;
-    const std::uint8_t* recordBytes(std::uint32_t physical) const;
-    void patchCachedRecord(std::uint32_t physical, std::size_t offset, const std::uint8_t* bytes,
-                           std::size_t size);
-    void dropCachedPages();
-    void decodeField(const std::uint8_t* record, std::uint32_t physical, int field,
+    void decodeField(const std::uint8_t* record, std::uint32_t physical, std::size_t field,
                      Value& out) const;
-    void warnBadValue(int field, std::uint32_t physical, const char* what) const;
 
-    void requireWritable() const;
-    // The bytes a non-memo field stores for a prepared value (exactly its width).
-    std::string encodeField(int field, const Value& prepared) const;
-    // Writes a memo value to the memo file and returns the field's 10 pointer bytes.
-    std::string storeMemo(int field, const Value& prepared);
-    [[noreturn]] void refuseValue(int field, const Value& value, const std::string& why) const;
-
-    std::string m_path;
-    std::string m_name;  // file name without folder, for messages
-    PosixFile m_file;
-    TableHeader m_header;
-    std::vector<FieldInfo> m_fields;
-    std::uint32_t m_count = 0;
-    bool m_writable = false;
-    std::string m_readOnlyReason;
-    mutable std::vector<std::string> m_warnings;
-    mutable std::vector<bool> m_fieldWarned;
-    mutable bool m_flagsWarned = false;
-
-    CodePage m_codePage;
-    std::string m_codePageSource;
-    std::shared_ptr<const TextCodec> m_codec;
-
-    std::unique_ptr<MemoFile> m_memo;
+    OpenedTable m_table;
+    // Reading changes what is cached and what has been told, never the table.
+    mutable RecordCache m_cache;
+    mutable TableWarnings m_warnings;
     mutable std::string m_memoBytes;
-
-    std::uint32_t m_recordsPerPage = 1;
-    mutable std::array<Page, 4> m_pages;
-    mutable std::uint64_t m_clock = 0;
-    // The record found last (null: none), as a record's fields are read one after another. A
-    // page being loaded or dropped forgets it.
-    mutable std::uint32_t m_lastPhysical = 0;
-    mutable const std::uint8_t* m_lastRecord = nullptr;
-
-    std::function<void()> m_appendInterrupt;
+    CellContext m_context;
+    RecordWriter m_writer;
 };
 
 }  // namespace engine::dbf

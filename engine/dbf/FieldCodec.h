@@ -1,6 +1,7 @@
 // Cell values of dBASE fields: bytes to values when reading, values to bytes when writing.
 // Reading never fails: a cell that does not hold what its type says reads as null and the
-// function returns false so that the table can warn.
+// function returns false so that the table can warn. (Reading numbers, decodeNumber and
+// canonicalDecimal, is in DecimalText.cpp.)
 #pragma once
 
 #include "engine/Value.h"
@@ -34,6 +35,8 @@ bool decodeMemoPointer(const std::uint8_t* bytes, std::size_t width, std::uint32
 // zeros, no exponent and no "-" before zero ("-0012.50" -> "-12.50", "1.5E3" -> "1500",
 // ".5" -> "0.5"). Returns false when the text is not a number or is blank.
 bool canonicalDecimal(std::string_view text, bool allowComma, std::string& canonical);
+// The double nearest a canonical decimal.
+double decimalValue(std::string_view canonical);
 
 // Conversions of a value a caller assigns into what a field of that type holds. Each returns
 // false with a reason ("it is not a number") when the value cannot be converted. Blank text
@@ -52,6 +55,6 @@ Value toTextValue(const Value& in);
 bool formatNumber(const Value& number, int width, int decimals, std::string& out,
                   std::string& reason);
 // YYYYMMDD into 8 bytes.
-void formatDate(const Date& date, std::uint8_t* out);
+void formatDate(const DateTime& date, std::uint8_t* out);
 
 }  // namespace engine::dbf

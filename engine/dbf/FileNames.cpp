@@ -1,5 +1,7 @@
 #include "engine/dbf/FileNames.h"
 
+#include "base/AsciiCase.h"
+
 #include <filesystem>
 
 namespace engine::dbf {
@@ -7,8 +9,6 @@ namespace engine::dbf {
 namespace fs = std::filesystem;
 
 namespace {
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::optional<std::string> findEntry(const std::string& folder, const std::string& name,
                                      bool regularOnly) {
@@ -21,7 +21,7 @@ std::optional<std::string> findEntry(const std::string& folder, const std::strin
     }
     for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
         std::string entry = it->path().filename().string();
-        if (!equalsIgnoringCase(entry, name)) continue;
+        if (!base::equalsIgnoringCase(entry, name)) continue;
         std::error_code statusError;
         if (regularOnly && !fs::is_regular_file(it->path(), statusError)) continue;
         return folder.empty() ? entry : (dir / entry).string();
@@ -30,19 +30,6 @@ std::optional<std::string> findEntry(const std::string& folder, const std::strin
 }
 
 }  // namespace
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           equalsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
 
 std::optional<std::string> findFileIgnoringCase(const std::string& folder,
                                                 const std::string& name) {

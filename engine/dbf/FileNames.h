@@ -8,10 +8,6 @@
 
 namespace engine::dbf {
 
-// ASCII letters compared without regard to case; other bytes exactly.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
-bool endsWithIgnoringCase(std::string_view text, std::string_view suffix);
-
 // The path of the file called name in folder: the exact name if it exists, else the first
 // entry whose name matches without regard to case. nullopt when there is none (or the folder
 // cannot be read). Only regular files (or links to them) count.

@@ -1,28 +1,45 @@
 #include "engine/dbf/PosixFile.h"
 
-#include "engine/EngineError.h"
+#include "engine/dbf/FileNames.h"
 
 #include <cerrno>
-#include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace engine::dbf {
 
 namespace {
 
-constexpr int kLockAttempts = 20;
-constexpr auto kLockDelay = std::chrono::milliseconds(25);
+struct flock byteRange(short type, std::uint64_t offset) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(offset);
+    lock.l_len = 1;
+    lock.l_pid = 0;
+    return lock;
+}
+
+class DiskFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> open(const std::string& path, File::Mode mode) const override {
+        return std::make_unique<PosixFile>(path, mode);
+    }
+    int writeAccess(const std::string& path) const override {
+        return ::access(path.c_str(), W_OK) == 0 ? 0 : errno;
+    }
+    std::optional<std::string> findCompanion(const std::string& tablePath,
+                                             std::string_view extension) const override {
+        return dbf::findCompanion(tablePath, extension);
+    }
+};
 
 }  // namespace
 
-std::string errorText(int error) {
-    char buffer[256];
-    // The GNU strerror_r returns the text (possibly not in buffer).
-    return strerror_r(error, buffer, sizeof buffer);
+const FileSystem& diskFileSystem() {
+    static const DiskFileSystem disk;
+    return disk;
 }
 
 PosixFile::PosixFile(const std::string& path, Mode mode) : m_path(path) {
@@ -30,35 +47,16 @@ PosixFile::PosixFile(const std::string& path, Mode mode) : m_path(path) {
     do {
         m_fd = ::open(path.c_str(), flags);
     } while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0) fail("open", errno);
+    if (m_fd < 0) throwFileError("open", m_path, errno);
 }
 
 PosixFile::~PosixFile() {
     if (m_fd >= 0) ::close(m_fd);
 }
 
-PosixFile::PosixFile(PosixFile&& other) noexcept
-    : m_fd(other.m_fd), m_path(std::move(other.m_path)) {
-    other.m_fd = -1;
-}
-
-PosixFile& PosixFile::operator=(PosixFile&& other) noexcept {
-    if (this != &other) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = other.m_fd;
-        m_path = std::move(other.m_path);
-        other.m_fd = -1;
-    }
-    return *this;
-}
-
-void PosixFile::fail(const std::string& action, int error) const {
-    throw EngineError("Cannot " + action + " " + m_path + ": " + errorText(error) + ".");
-}
-
 std::uint64_t PosixFile::size() const {
     struct stat status {};
-    if (::fstat(m_fd, &status) != 0) fail("read", errno);
+    if (::fstat(m_fd, &status) != 0) throwFileError("read", m_path, errno);
     return static_cast<std::uint64_t>(status.st_size);
 }
 
@@ -69,18 +67,12 @@ std::size_t PosixFile::readAt(std::uint64_t offset, void* buffer, std::size_t si
         ssize_t n = ::pread(m_fd, out + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("read", errno);
+            throwFileError("read", m_path, errno);
         }
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
     return done;
-}
-
-void PosixFile::readExactly(std::uint64_t offset, void* buffer, std::size_t size) const {
-    if (readAt(offset, buffer, size) != size) {
-        throw EngineError("Cannot read " + m_path + ": the file ends sooner than its header says.");
-    }
 }
 
 void PosixFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t size) {
@@ -90,36 +82,33 @@ void PosixFile::writeAt(std::uint64_t offset, const void* buffer, std::size_t si
         ssize_t n = ::pwrite(m_fd, in + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("write to", errno);
+            throwFileError("write to", m_path, errno);
         }
         done += static_cast<std::size_t>(n);
     }
 }
 
-void PosixFile::lockByte(std::uint64_t offset, const std::string& busyMessage) {
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = static_cast<off_t>(offset);
-    lock.l_len = 1;
-    lock.l_pid = 0;
-    for (int attempt = 0;; ++attempt) {
-        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) return;
+void PosixFile::truncate(std::uint64_t size) {
+    int result = 0;
+    do {
+        result = ::ftruncate(m_fd, static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) throwFileError("write to", m_path, errno);
+}
+
+bool PosixFile::tryLockByte(std::uint64_t offset) {
+    struct flock lock = byteRange(F_WRLCK, offset);
+    for (;;) {
+        if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) return true;
         int error = errno;
         if (error == EINTR) continue;
-        if (error != EAGAIN && error != EACCES) fail("lock", error);
-        if (attempt + 1 >= kLockAttempts) throw EngineError(busyMessage);
-        std::this_thread::sleep_for(kLockDelay);
+        if (error == EAGAIN || error == EACCES) return false;
+        throwFileError("lock", m_path, error);
     }
 }
 
 void PosixFile::unlockByte(std::uint64_t offset) {
-    struct flock lock {};
-    lock.l_type = F_UNLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = static_cast<off_t>(offset);
-    lock.l_len = 1;
-    lock.l_pid = 0;
+    struct flock lock = byteRange(F_UNLCK, offset);
     ::fcntl(m_fd, F_OFD_SETLK, &lock);
 }
 

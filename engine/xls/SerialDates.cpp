@@ -8,35 +8,8 @@ namespace engine::xlsdates {
 
 namespace {
 
-constexpr std::int64_t kMicrosecondsPerDay = 86'400'000'000;
+using base::kMicrosecondsPerDay;
 constexpr double kMaxSerial = 2'958'466.0;  // 10000-01-01 in the 1900 system
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back (H. Hinnant's algorithms).
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-Date civilFromDays(std::int64_t z) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    Date date;
-    date.year = static_cast<int>(y + (m <= 2));
-    date.month = static_cast<int>(m);
-    date.day = static_cast<int>(d);
-    return date;
-}
 
 std::string twoDigits(std::int64_t value) {
     char text[8];
@@ -60,8 +33,8 @@ std::string secondsText(std::int64_t microseconds) {
 
 }  // namespace
 
-std::optional<Date> dateFromSerial(double serial, bool date1904, std::string* problem) {
-    auto refuse = [&](const std::string& why) -> std::optional<Date> {
+std::optional<DateTime> dateFromSerial(double serial, bool date1904, std::string* problem) {
+    auto refuse = [&](const std::string& why) -> std::optional<DateTime> {
         if (problem != nullptr) *problem = why;
         return std::nullopt;
     };
@@ -74,7 +47,7 @@ std::optional<Date> dateFromSerial(double serial, bool date1904, std::string* pr
 
     std::int64_t epochDays = 0;
     if (date1904) {
-        epochDays = daysFromCivil(1904, 1, 1) + day;
+        epochDays = base::daysSince1970(1904, 1, 1) + day;
     } else if (day == 0) {
         return refuse("day 0 of the 1900 date system (1900-01-00), which is no real day");
     } else if (day == 60) {
@@ -82,11 +55,11 @@ std::optional<Date> dateFromSerial(double serial, bool date1904, std::string* pr
             "29 February 1900, a day that did not exist (serial 60 of the 1900 date "
             "system)");
     } else if (day < 60) {
-        epochDays = daysFromCivil(1899, 12, 31) + day;
+        epochDays = base::daysSince1970(1899, 12, 31) + day;
     } else {
-        epochDays = daysFromCivil(1899, 12, 30) + day;
+        epochDays = base::daysSince1970(1899, 12, 30) + day;
     }
-    Date date = civilFromDays(epochDays);
+    DateTime date = base::dateOfDay(epochDays);
     if (date.year > 9999) return refuse("a date after 9999-12-31");
     date.microsecondsOfDay = microseconds;
     return date;

@@ -14,7 +14,7 @@ namespace engine::xlsdates {
 // 1904 system serial 0 is 1904-01-01. The fraction is the time of day, rounded to the
 // microsecond. Returns nothing, with the reason in *problem, for a serial that names no real
 // day: negative, day 0 of the 1900 system ("1900-01-00"), serial 60, or past 9999-12-31.
-std::optional<Date> dateFromSerial(double serial, bool date1904, std::string* problem);
+std::optional<DateTime> dateFromSerial(double serial, bool date1904, std::string* problem);
 
 // A time of day or a duration as "H:MM:SS", with ".ffffff" (trailing zeros dropped) when there
 // are fractions of a second; hours go past 23 for durations ("255:10:10"). Rounded to the

@@ -18,7 +18,7 @@ enum class Kind { Null, Number, Date, Boolean, Text };
 struct Interpreted {
     Kind kind = Kind::Null;
     double number = 0;
-    Date date;
+    DateTime date;
     bool boolean = false;
     std::string text;
     std::string problem;  // why a date cell reads as null
@@ -197,7 +197,7 @@ WorksheetTable::WorksheetTable(const xls::Sheet& sheet, bool date1904) {
                 storage.numbers.assign(m_records, 0);
                 break;
             case FieldType::Date:
-                storage.dates.assign(m_records, Date{});
+                storage.dates.assign(m_records, DateTime{});
                 break;
             case FieldType::Logical:
                 storage.booleans.assign(m_records, 0);

@@ -43,7 +43,7 @@ private:
     struct Column {
         std::vector<std::uint8_t> present;   // per record
         std::vector<double> numbers;         // Numeric
-        std::vector<Date> dates;             // Date
+        std::vector<DateTime> dates;         // Date
         std::vector<std::uint8_t> booleans;  // Logical
         std::vector<std::string> texts;      // Character
     };

@@ -1,5 +1,7 @@
 #include "spreadsheet/detail/Ordering.h"
 
+#include "base/AsciiCase.h"
+
 #include <algorithm>
 
 namespace spreadsheet::detail {
@@ -27,13 +29,11 @@ double numberOf(const CellValue& value) {
     return value.kind() == CellValue::Kind::Date ? value.asDateSerial() : value.asNumber();
 }
 
-char fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 int compareText(const std::string& a, const std::string& b, bool matchCase) {
     std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        auto x = static_cast<unsigned char>(matchCase ? a[i] : fold(a[i]));
-        auto y = static_cast<unsigned char>(matchCase ? b[i] : fold(b[i]));
+        auto x = static_cast<unsigned char>(matchCase ? a[i] : base::asciiUpper(a[i]));
+        auto y = static_cast<unsigned char>(matchCase ? b[i] : base::asciiUpper(b[i]));
         if (x != y) return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

@@ -1,6 +1,6 @@
 #include "spreadsheet/detail/Text.h"
 
-#include "xls/Utf8.h"
+#include "base/Utf8.h"
 
 #include <cstdint>
 #include <cstring>
@@ -20,28 +20,10 @@ std::optional<std::size_t> utf16Length(std::string_view utf8) {
     }
     char32_t codePoint = 0;
     while (i < utf8.size()) {
-        if (!xls::utf8::next(utf8, i, codePoint)) return std::nullopt;
+        if (!base::utf8::next(utf8, i, codePoint)) return std::nullopt;
         units += codePoint >= 0x10000 ? 2 : 1;
     }
     return units;
-}
-
-std::string foldCase(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return folded;
-}
-
-bool equalFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
-        if (x != y) return false;
-    }
-    return true;
 }
 
 }  // namespace spreadsheet::detail

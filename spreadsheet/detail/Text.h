@@ -1,9 +1,8 @@
-// Text helpers of the component: UTF-8 checks, UTF-16 lengths, case-insensitive names.
+// Text helpers of the component: UTF-16 lengths of UTF-8 text.
 #pragma once
 
 #include <cstddef>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace spreadsheet::detail {
@@ -11,10 +10,5 @@ namespace spreadsheet::detail {
 // The number of UTF-16 code units of a UTF-8 text (a workbook counts lengths so), or nullopt
 // when the text is not valid UTF-8.
 std::optional<std::size_t> utf16Length(std::string_view utf8);
-
-// ASCII letters folded to upper case; other bytes unchanged. Names of sheets and fields are
-// compared in this form.
-std::string foldCase(std::string_view text);
-bool equalFolded(std::string_view a, std::string_view b);
 
 }  // namespace spreadsheet::detail

@@ -19,6 +19,16 @@ inline std::unique_ptr<engine::dbf::DbfTable> openTable(const std::filesystem::p
     return engine::dbf::DbfTable::open(path.string(), options);
 }
 
+// Opens a table kept in memory.
+inline std::unique_ptr<engine::dbf::DbfTable> openTable(const engine::dbf::FileSystem& files,
+                                                        const std::string& path,
+                                                        bool writable = true) {
+    engine::dbf::DbfOpenOptions options;
+    options.writable = writable;
+    options.fileSystem = &files;
+    return engine::dbf::DbfTable::open(path, options);
+}
+
 inline std::unique_ptr<engine::Recordset> openSet(
     const std::filesystem::path& path, bool readOnly = false,
     engine::Recordset::Kind kind = engine::Recordset::Kind::Dynaset) {

@@ -1,5 +1,6 @@
 // Every table under tests/data/dbf either opens, with the values an independent reader
 // (python3-dbfread) finds in it, or is refused with a description naming the file.
+#include "base/AsciiCase.h"
 #include "engine/EngineError.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/JsonRows.h"
@@ -21,10 +22,9 @@ namespace {
 std::vector<fs::path> fixtureTables() {
     std::vector<fs::path> tables;
     for (const auto& entry : fs::recursive_directory_iterator(testsupport::dataPath("dbf"))) {
-        std::string extension = entry.path().extension().string();
-        for (char& c : extension)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (extension == ".dbf") tables.push_back(entry.path());
+        if (base::equalsIgnoringCase(entry.path().extension().string(), ".dbf")) {
+            tables.push_back(entry.path());
+        }
     }
     std::sort(tables.begin(), tables.end());
     return tables;

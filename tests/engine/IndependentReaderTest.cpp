@@ -149,7 +149,7 @@ table.close()
     auto first = recordset->readRow(0);
     EXPECT_EQ(first[0].asText(), "Caf\xC3\xA9");
     EXPECT_EQ(first[1].exactNumberText(), "12.50");
-    EXPECT_EQ(first[2].asDate(), (engine::Date{2020, 2, 29, 0}));
+    EXPECT_EQ(first[2].asDate(), (engine::DateTime{2020, 2, 29, 0}));
     EXPECT_TRUE(first[3].asBoolean());
     EXPECT_EQ(first[4].asText(), "memo \xC3\xBC text");
     auto second = recordset->readRow(1);

@@ -1,5 +1,6 @@
 // Creating tables: each refusal at the call that meets it, the type mapping per version, file
 // names, and a create that never replaces a file and leaves nothing behind when refused.
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/TableDefinition.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -81,7 +82,7 @@ TEST(TableDefinitionTest, TypeCodesBecomeDbaseFieldsPerVersion) {
         auto memo = testsupport::readFileBytes(dir / "Stock.dbt");
         ASSERT_EQ(memo.size(), 512u);
         EXPECT_EQ(memo[0], 1);
-        EXPECT_EQ(memo[20] | (memo[21] << 8), c.version == 0x8B ? 512 : 0);
+        EXPECT_EQ(base::loadLittle<std::uint16_t>(memo.data() + 20), c.version == 0x8B ? 512 : 0);
         EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"Stock.dbf", "Stock.dbt"}));
     }
 }

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <utility>
 
-using engine::Date;
+using engine::DateTime;
 using engine::Value;
 
 TEST(ValueTest, TextFormsAreWhatExportsAndTheCommandLineShow) {
@@ -52,13 +52,13 @@ TEST(ValueTest, RefillingARowBufferKeepsKindsApart) {
 }
 
 TEST(ValueTest, DatesAreValidatedOnTheGregorianCalendar) {
-    EXPECT_TRUE((Date{2000, 2, 29, 0}).isValid());
-    EXPECT_FALSE((Date{1900, 2, 29, 0}).isValid());
-    EXPECT_TRUE((Date{2024, 2, 29, 0}).isValid());
-    EXPECT_FALSE((Date{2023, 4, 31, 0}).isValid());
-    EXPECT_FALSE((Date{0, 1, 1, 0}).isValid());
-    EXPECT_FALSE((Date{10000, 1, 1, 0}).isValid());
-    EXPECT_FALSE((Date{2023, 1, 1, 86'400'000'000}).isValid());
+    EXPECT_TRUE((DateTime{2000, 2, 29, 0}).isValid());
+    EXPECT_FALSE((DateTime{1900, 2, 29, 0}).isValid());
+    EXPECT_TRUE((DateTime{2024, 2, 29, 0}).isValid());
+    EXPECT_FALSE((DateTime{2023, 4, 31, 0}).isValid());
+    EXPECT_FALSE((DateTime{0, 1, 1, 0}).isValid());
+    EXPECT_FALSE((DateTime{10000, 1, 1, 0}).isValid());
+    EXPECT_FALSE((DateTime{2023, 1, 1, 86'400'000'000}).isValid());
 }
 
 TEST(FieldCodecTest, DecimalTextIsCanonicalised) {

@@ -1,5 +1,7 @@
 #include "tests/support/DbfBuilder.h"
 
+#include "base/Endian.h"
+
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
@@ -9,14 +11,11 @@ namespace testsupport {
 namespace {
 
 void put16(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    bytes[at] = static_cast<std::uint8_t>(value & 0xFF);
-    bytes[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+    base::storeLittle(bytes.data() + at, static_cast<std::uint16_t>(value));
 }
 
 void put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
-    }
+    base::storeLittle(bytes.data() + at, value);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // what an independent reader (dbfread) and our own engine make of it.
 #pragma once
 
+#include "base/AsciiCase.h"
+#include "base/Endian.h"
 #include "engine/Recordset.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TableFiles.h"
@@ -23,14 +25,11 @@ namespace testsupport {
 inline std::optional<std::filesystem::path> findTableFile(const std::filesystem::path& folder,
                                                           const std::string& name,
                                                           const std::string& extension) {
-    auto lower = [](std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        return text;
-    };
-    const std::string wanted = lower(name + "." + extension);
+    const std::string wanted = name + "." + extension;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (lower(entry.path().filename().string()) == wanted) return entry.path();
+        if (base::equalsIgnoringCase(entry.path().filename().string(), wanted)) {
+            return entry.path();
+        }
     }
     return std::nullopt;
 }
@@ -64,9 +63,9 @@ inline std::string describeWithEngine(const std::filesystem::path& table) {
 // The first four bytes of a memo file: the next free block, 1 while it holds no memo.
 inline std::uint32_t memoNextFreeBlock(const std::filesystem::path& memo) {
     std::ifstream in(memo, std::ios::binary);
-    unsigned char bytes[4] = {};
+    std::uint8_t bytes[4] = {};
     in.read(reinterpret_cast<char*>(bytes), 4);
-    return static_cast<std::uint32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24);
+    return base::loadLittle<std::uint32_t>(bytes);
 }
 
 inline std::string fileContents(const std::filesystem::path& path) {

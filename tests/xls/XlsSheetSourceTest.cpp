@@ -50,8 +50,8 @@ std::string failureOf(const std::function<void()>& action) {
     return "no failure";
 }
 
-engine::Date day(int year, int month, int dayOfMonth, std::int64_t microseconds = 0) {
-    engine::Date date;
+engine::DateTime day(int year, int month, int dayOfMonth, std::int64_t microseconds = 0) {
+    engine::DateTime date;
     date.year = year;
     date.month = month;
     date.day = dayOfMonth;

@@ -1,5 +1,7 @@
 #include "tests/xls/XlsTestHelpers.h"
 
+#include "base/Endian.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -71,11 +73,11 @@ xls::WorkbookData oneSheet(std::vector<xls::Cell> cells, std::string name) {
 }
 
 std::uint16_t u16At(std::span<const std::uint8_t> data, std::size_t at) {
-    return static_cast<std::uint16_t>(data[at] | (data[at + 1] << 8));
+    return base::loadLittle<std::uint16_t>(data.data() + at);
 }
 
 std::uint32_t u32At(std::span<const std::uint8_t> data, std::size_t at) {
-    return std::uint32_t(u16At(data, at)) | (std::uint32_t(u16At(data, at + 2)) << 16);
+    return base::loadLittle<std::uint32_t>(data.data() + at);
 }
 
 std::vector<RawRecord> splitRecords(std::span<const std::uint8_t> stream) {

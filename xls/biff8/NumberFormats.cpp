@@ -1,29 +1,20 @@
 #include "xls/biff8/NumberFormats.h"
 
-#include <cctype>
+#include "base/AsciiCase.h"
+
 #include <string>
 
 namespace xls::biff8 {
 
 namespace {
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
-    if (text.size() - at < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[at + i]) != prefix[i]) return false;
-    }
-    return true;
-}
-
 // True for [h], [hh], [mm], [ss] and the like: elapsed hours, minutes or seconds.
 bool isElapsedTime(std::string_view inside) {
     if (inside.empty()) return false;
-    char first = lower(inside.front());
+    char first = base::asciiLower(inside.front());
     if (first != 'h' && first != 'm' && first != 's') return false;
     for (char c : inside) {
-        if (lower(c) != first) return false;
+        if (base::asciiLower(c) != first) return false;
     }
     return true;
 }
@@ -47,7 +38,7 @@ NumberFormat classifyFormatString(std::string_view format) {
     std::size_t i = 0;
     // Leading whitespace aside, a format that is just "General" is the general format.
     while (i < format.size() && format[i] == ' ') ++i;
-    if (startsWithNoCase(format, i, "general")) {
+    if (base::startsWithIgnoringCase(format.substr(i), "general")) {
         std::size_t end = i + 7;
         while (end < format.size() && format[end] == ' ') ++end;
         if (end == format.size() || format[end] == ';') return NumberFormat::General;
@@ -72,17 +63,17 @@ NumberFormat classifyFormatString(std::string_view format) {
             i = close;
             continue;
         }
-        if (startsWithNoCase(format, i, "am/pm")) {
+        if (base::startsWithIgnoringCase(format.substr(i), "am/pm")) {
             time = true;
             i += 4;
             continue;
         }
-        if (startsWithNoCase(format, i, "a/p")) {
+        if (base::startsWithIgnoringCase(format.substr(i), "a/p")) {
             time = true;
             i += 2;
             continue;
         }
-        switch (lower(c)) {
+        switch (base::asciiLower(c)) {
             case 'y':
             case 'd':
             case 'g':

@@ -1,5 +1,6 @@
 #include "xls/biff8/RecordReader.h"
 
+#include "base/Endian.h"
 #include "xls/biff8/Biff8Format.h"
 #include "xls/biff8/Utf16.h"
 
@@ -13,8 +14,8 @@ RecordReader::RecordReader(std::span<const std::uint8_t> stream, std::size_t pos
 bool RecordReader::header(std::size_t at, std::uint16_t& id, std::size_t& length) const {
     if (at > m_stream.size() || m_stream.size() - at < kRecordHeaderSize) return false;
     const std::uint8_t* p = m_stream.data() + at;
-    id = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-    length = static_cast<std::size_t>(p[2] | (p[3] << 8));
+    id = base::loadLittle<std::uint16_t>(p);
+    length = base::loadLittle<std::uint16_t>(p + 2);
     return true;
 }
 
@@ -82,25 +83,23 @@ std::uint8_t BodyReader::u8() {
     return m_record.segments[m_segment][m_offset++];
 }
 
-std::uint16_t BodyReader::u16() {
-    if (leftInSegment() >= 2) {
+template <typename T>
+T BodyReader::little() {
+    if (leftInSegment() >= sizeof(T)) {
         const std::uint8_t* p = m_record.segments[m_segment].data() + m_offset;
-        m_offset += 2;
-        return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+        m_offset += sizeof(T);
+        return base::loadLittle<T>(p);
     }
-    std::uint16_t low = u8();
-    return static_cast<std::uint16_t>(low | (u8() << 8));
+    std::uint8_t bytes[sizeof(T)];
+    for (std::uint8_t& byte : bytes) byte = u8();
+    return base::loadLittle<T>(bytes);
 }
 
-std::uint32_t BodyReader::u32() {
-    std::uint32_t low = u16();
-    return low | (std::uint32_t(u16()) << 16);
-}
+std::uint16_t BodyReader::u16() { return little<std::uint16_t>(); }
 
-double BodyReader::f64() {
-    std::uint64_t low = u32();
-    return std::bit_cast<double>(low | (std::uint64_t(u32()) << 32));
-}
+std::uint32_t BodyReader::u32() { return little<std::uint32_t>(); }
+
+double BodyReader::f64() { return std::bit_cast<double>(little<std::uint64_t>()); }
 
 void BodyReader::skip(std::size_t count) {
     while (count > 0) {
@@ -146,7 +145,7 @@ std::string BodyReader::string(int countBytes, bool* rich, bool* phonetic) {
             }
             std::size_t take = std::min(wanted, available);
             for (std::size_t i = 0; i < take; ++i) {
-                units.push_back(static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8)));
+                units.push_back(static_cast<char16_t>(base::loadLittle<std::uint16_t>(p + 2 * i)));
             }
             m_offset += 2 * take;
         } else {

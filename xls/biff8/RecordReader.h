@@ -73,6 +73,9 @@ public:
 
 private:
     void nextSegment();
+    // The next sizeof(T) bytes as a little-endian integer, across segments if need be.
+    template <typename T>
+    T little();
 
     const Record& m_record;
     std::size_t m_segment = 0;

@@ -20,8 +20,8 @@ void StreamBuffer::flush() {
 }
 
 void patchU16(Bytes& out, std::size_t position, std::uint16_t value) {
-    out.at(position) = static_cast<std::uint8_t>(value);
-    out.at(position + 1) = static_cast<std::uint8_t>(value >> 8);
+    if (out.size() < 2 || position > out.size() - 2) throw std::out_of_range("patchU16");
+    base::storeLittle(out.data() + position, value);
 }
 
 std::size_t beginRecord(Bytes& out, std::uint16_t id) {
@@ -51,8 +51,12 @@ void putUnits(Bytes& out, std::u16string_view units, bool compressed) {
     out.resize(at + units.size() * (compressed ? 1 : 2));
     std::uint8_t* to = out.data() + at;
     for (char16_t unit : units) {
-        *to++ = static_cast<std::uint8_t>(unit);
-        if (!compressed) *to++ = static_cast<std::uint8_t>(unit >> 8);
+        if (compressed) {
+            *to++ = static_cast<std::uint8_t>(unit);
+        } else {
+            base::storeLittle(to, static_cast<std::uint16_t>(unit));
+            to += 2;
+        }
     }
 }
 

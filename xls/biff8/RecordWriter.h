@@ -1,6 +1,8 @@
 // The writer's lowest layer: little-endian encoding and record framing.
 #pragma once
 
+#include "base/Endian.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -47,12 +49,14 @@ private:
 
 inline void putU8(Bytes& out, std::uint8_t value) { out.push_back(value); }
 inline void putU16(Bytes& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
+    const std::size_t at = out.size();
+    out.resize(at + 2);
+    base::storeLittle(out.data() + at, value);
 }
 inline void putU32(Bytes& out, std::uint32_t value) {
-    putU16(out, static_cast<std::uint16_t>(value));
-    putU16(out, static_cast<std::uint16_t>(value >> 16));
+    const std::size_t at = out.size();
+    out.resize(at + 4);
+    base::storeLittle(out.data() + at, value);
 }
 void patchU16(Bytes& out, std::size_t position, std::uint16_t value);
 

@@ -1,5 +1,6 @@
 #include "xls/biff8/Records.h"
 
+#include "base/Endian.h"
 #include "xls/biff8/Biff8Format.h"
 
 #include <bit>
@@ -35,12 +36,12 @@ public:
     }
     void u8(std::uint8_t value) { m_bytes[m_size++] = value; }
     void u16(std::uint16_t value) {
-        u8(static_cast<std::uint8_t>(value));
-        u8(static_cast<std::uint8_t>(value >> 8));
+        base::storeLittle(m_bytes + m_size, value);
+        m_size += 2;
     }
     void u32(std::uint32_t value) {
-        u16(static_cast<std::uint16_t>(value));
-        u16(static_cast<std::uint16_t>(value >> 16));
+        base::storeLittle(m_bytes + m_size, value);
+        m_size += 4;
     }
     void appendTo(Bytes& out) const { out.insert(out.end(), m_bytes, m_bytes + m_size); }
 

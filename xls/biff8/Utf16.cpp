@@ -1,6 +1,6 @@
 #include "xls/biff8/Utf16.h"
 
-#include "xls/Utf8.h"
+#include "base/Utf8.h"
 
 #include <cstdint>
 #include <locale.h>
@@ -43,13 +43,13 @@ bool utf8ToUtf16(std::string_view utf8, std::u16string& out) {
     std::size_t pos = 0;
     char32_t codePoint = 0;
     while (pos < utf8.size()) {
-        if (!utf8::next(utf8, pos, codePoint)) return false;
+        if (!base::utf8::next(utf8, pos, codePoint)) return false;
         appendAsUtf16(codePoint, out);
     }
     return true;
 }
 
-void appendCodePoint(char32_t codePoint, std::string& out) { utf8::append(out, codePoint); }
+void appendCodePoint(char32_t codePoint, std::string& out) { base::utf8::append(out, codePoint); }
 
 void appendUtf16AsUtf8(std::u16string_view units, std::string& out) {
     out.reserve(out.size() + units.size());

@@ -1,5 +1,6 @@
 #include "xls/biff8/WorkbookParser.h"
 
+#include "base/Endian.h"
 #include "xls/biff8/Biff8Format.h"
 #include "xls/biff8/NumberFormats.h"
 #include "xls/biff8/RecordReader.h"
@@ -108,8 +109,8 @@ WorkbookData Parser::parse() {
 
 void Parser::checkFirstBof() {
     if (m_stream.size() < kRecordHeaderSize) damaged("its workbook stream is empty");
-    std::uint16_t id = static_cast<std::uint16_t>(m_stream[0] | (m_stream[1] << 8));
-    std::size_t length = static_cast<std::size_t>(m_stream[2] | (m_stream[3] << 8));
+    std::uint16_t id = base::loadLittle<std::uint16_t>(m_stream.data());
+    std::size_t length = base::loadLittle<std::uint16_t>(m_stream.data() + 2);
     if (id == record::kBofBiff2 || id == record::kBofBiff3 || id == record::kBofBiff4) {
         unsupported(
             "is an Excel 2.x-4.0 worksheet (BIFF2-4); only Excel 97-2003 workbooks "
@@ -119,8 +120,8 @@ void Parser::checkFirstBof() {
     if (length < 4 || m_stream.size() < kRecordHeaderSize + 4) {
         damaged("its first BOF record is too short");
     }
-    auto version = static_cast<std::uint16_t>(m_stream[4] | (m_stream[5] << 8));
-    auto type = static_cast<std::uint16_t>(m_stream[6] | (m_stream[7] << 8));
+    auto version = base::loadLittle<std::uint16_t>(m_stream.data() + 4);
+    auto type = base::loadLittle<std::uint16_t>(m_stream.data() + 6);
     if (version == kBiff5Version) {
         unsupported(
             "is an Excel 5.0/95 workbook (BIFF5); only Excel 97-2003 workbooks (BIFF8) "
@@ -239,10 +240,10 @@ void Parser::readStrings(const Record& record) {
 
 void Parser::finishXfs(const std::vector<std::vector<std::uint8_t>>& raw) {
     auto u16At = [](const std::vector<std::uint8_t>& bytes, std::size_t at) {
-        return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+        return base::loadLittle<std::uint16_t>(bytes.data() + at);
     };
-    auto u32At = [&](const std::vector<std::uint8_t>& bytes, std::size_t at) {
-        return std::uint32_t(u16At(bytes, at)) | (std::uint32_t(u16At(bytes, at + 2)) << 16);
+    auto u32At = [](const std::vector<std::uint8_t>& bytes, std::size_t at) {
+        return base::loadLittle<std::uint32_t>(bytes.data() + at);
     };
     auto fontLooksDefault = [&](std::uint16_t index) {
         if (index == 0) return true;
@@ -319,7 +320,7 @@ std::size_t Parser::readSheet(const SheetEntry& entry, Sheet& sheet) {
     } catch (const RecordTooShort&) {
         damaged(where + " is cut short");
     }
-    auto substreamType = static_cast<std::uint16_t>(record.body()[2] | (record.body()[3] << 8));
+    auto substreamType = base::loadLittle<std::uint16_t>(record.body().data() + 2);
     bool worksheet = entry.type == sheettype::kWorksheet && substreamType == substream::kWorksheet;
     if (entry.type == sheettype::kChart || substreamType == substream::kChart) {
         sheet.kind = SheetKind::Chart;

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace xls::utf8 {
+namespace base::utf8 {
 
 // Decodes the sequence at text[pos] (pos < text.size()). On success stores the code point,
 // advances pos past the sequence and returns true. A malformed sequence (a stray continuation
@@ -76,4 +76,4 @@ inline void append(std::string& out, char32_t codePoint) {
     }
 }
 
-}  // namespace xls::utf8
+}  // namespace base::utf8

@@ -1,10 +1,8 @@
-#include "spreadsheet/detail/Paths.h"
+#include "base/SameFile.h"
 
-#include <filesystem>
+namespace base {
 
-namespace spreadsheet::detail {
-
-bool sameFile(const std::string& a, const std::string& b) {
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code error;
     if (std::filesystem::equivalent(a, b, error)) return true;
     std::filesystem::path first = std::filesystem::weakly_canonical(a, error);
@@ -13,4 +11,4 @@ bool sameFile(const std::string& a, const std::string& b) {
     return !error && first == second;
 }
 
-}  // namespace spreadsheet::detail
+}  // namespace base

@@ -1,0 +1,108 @@
+// The .dbt memo files of dBASE: III style (text ended by 0x1A in 512-byte blocks) and IV style
+// (used by dBASE IV, 5 and 7: FF FF 08 00 and a length including those 8 bytes, block size from
+// the header). One reader serves both, since the block header decides whatever the table says.
+#include "base/Endian.h"
+#include "engine/EngineError.h"
+#include "engine/dbf/MemoBlocks.h"
+#include "engine/dbf/MemoStore.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace engine::dbf {
+
+namespace {
+
+using memoblocks::kReadChunk;
+
+class DbtMemo final : public MemoStore {
+public:
+    DbtMemo(std::unique_ptr<File> file, MemoStyle style) : m_file(std::move(file)), m_style(style) {
+        std::uint8_t header[24] = {};
+        std::size_t got = m_file->readAt(0, header, sizeof header);
+        if (got < 4) {
+            throw EngineError("Cannot read the memo file " + path() + ": it is too short.");
+        }
+        std::uint16_t declared =
+            got >= 22 ? base::loadLittle<std::uint16_t>(header + kMemoHeaderBlockSize) : 0;
+        if (m_style == MemoStyle::None) {
+            // A table whose version byte names no memo style but which has memo fields: a
+            // dBASE IV header has a block size and no III-style marker at byte 16.
+            m_style = declared != 0 && header[16] == 0 ? MemoStyle::IV : MemoStyle::III;
+        }
+        if (m_style == MemoStyle::IV && declared >= 64) m_blockSize = declared;
+    }
+
+    const std::string& path() const override { return m_file->path(); }
+    std::uint32_t blockSize() const override { return m_blockSize; }
+    std::string description() const override {
+        return std::string(m_style == MemoStyle::IV ? "dBASE IV" : "dBASE III") + " blocks of " +
+               std::to_string(m_blockSize) + " bytes";
+    }
+
+    ReadStatus read(std::uint32_t block, std::string& bytes) const override {
+        bytes.clear();
+        if (block == 0) return ReadStatus::PastEnd;
+        const std::uint64_t start = std::uint64_t{block} * m_blockSize;
+        char chunk[kReadChunk];
+        std::size_t got = m_file->readAt(start, chunk, sizeof chunk);
+        if (got == 0) return ReadStatus::PastEnd;
+        // No dBASE III text starts with FF FF 08 00.
+        bool ivBlock = got >= kMemoBlockHeaderSize &&
+                       std::equal(chunk, chunk + 4, reinterpret_cast<const char*>(kMemoSignature));
+        if (ivBlock) {
+            std::uint32_t length =
+                base::loadLittle<std::uint32_t>(reinterpret_cast<const std::uint8_t*>(chunk) + 4);
+            if (length < kMemoBlockHeaderSize) return ReadStatus::Ok;  // empty
+            return memoblocks::readCounted(*m_file, chunk + kMemoBlockHeaderSize,
+                                           got - kMemoBlockHeaderSize, got == sizeof chunk,
+                                           start + kMemoBlockHeaderSize,
+                                           length - kMemoBlockHeaderSize, bytes);
+        }
+        ReadStatus status = m_style == MemoStyle::IV ? ReadStatus::NotIvStyle : ReadStatus::Ok;
+        // dBASE III: text up to the first 0x1A, or the end of the file.
+        std::uint64_t pos = start;
+        while (got > 0) {
+            const char* end = std::find(chunk, chunk + got, static_cast<char>(kEndOfFile));
+            bytes.append(chunk, static_cast<std::size_t>(end - chunk));
+            if (end != chunk + got) return status;
+            pos += got;
+            got = m_file->readAt(pos, chunk, sizeof chunk);
+        }
+        return status;
+    }
+
+    bool canHold(std::string_view bytes) const override {
+        return m_style != MemoStyle::III || bytes.find(static_cast<char>(kEndOfFile)) == bytes.npos;
+    }
+
+    std::uint32_t append(std::string_view bytes, Content) override {
+        std::vector<std::uint8_t> memo;
+        if (m_style == MemoStyle::IV) {
+            memo.resize(kMemoBlockHeaderSize);
+            std::copy(std::begin(kMemoSignature), std::end(kMemoSignature), memo.begin());
+            base::storeLittle(memo.data() + 4,
+                              static_cast<std::uint32_t>(bytes.size() + kMemoBlockHeaderSize));
+            memo.insert(memo.end(), bytes.begin(), bytes.end());
+        } else {
+            memo.assign(bytes.begin(), bytes.end());
+            memo.push_back(kEndOfFile);
+            memo.push_back(kEndOfFile);
+        }
+        return memoblocks::appendMemo(*m_file, m_blockSize, 1, memoblocks::ByteOrder::Little,
+                                      std::move(memo));
+    }
+
+private:
+    std::unique_ptr<File> m_file;
+    MemoStyle m_style;
+    std::uint32_t m_blockSize = kMemoBlockSize;
+};
+
+}  // namespace
+
+std::unique_ptr<MemoStore> openDbtMemo(std::unique_ptr<File> file, MemoStyle style) {
+    return std::make_unique<DbtMemo>(std::move(file), style);
+}
+
+}  // namespace engine::dbf

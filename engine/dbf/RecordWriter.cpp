@@ -1,0 +1,195 @@
+#include "engine/dbf/RecordWriter.h"
+
+#include "base/Endian.h"
+#include "engine/EngineError.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace engine::dbf {
+
+namespace {
+
+constexpr const char* kLockedMessage = "Record is locked by another user.";
+
+std::string quoted(const Value& value) {
+    std::string text = value.toString();
+    if (text.size() > 40) text = text.substr(0, 37) + "...";
+    return value.kind() == Value::Kind::Text ? "\"" + text + "\"" : text;
+}
+
+}  // namespace
+
+void RecordWriter::refuse(int field, const Value& value, const std::string& why) const {
+    const FieldInfo& info = m_table.fields[static_cast<std::size_t>(field)];
+    throw EngineError("Cannot store " + quoted(value) + " in field " + info.name + ": " + why +
+                      ".");
+}
+
+Value RecordWriter::prepare(int field, const Value& value) const {
+    if (field < 0 || static_cast<std::size_t>(field) >= m_table.fields.size()) {
+        throw EngineError("Field number " + std::to_string(field) + " does not exist in " +
+                          m_table.path + ".");
+    }
+    const FieldDescriptor& descriptor = m_table.header.fields[static_cast<std::size_t>(field)];
+    Value prepared;
+    std::string reason;
+    if (!descriptor.kind->prepare(descriptor, m_context, value, prepared, reason)) {
+        refuse(field, value, reason);
+    }
+    return prepared;
+}
+
+bool RecordWriter::isMemo(int field) const {
+    const FieldKind& kind = *m_table.header.fields[static_cast<std::size_t>(field)].kind;
+    return kind.pointer != MemoPointer::None && kind.readable;
+}
+
+std::string RecordWriter::encode(int field, const Value& prepared) const {
+    const FieldDescriptor& descriptor = m_table.header.fields[static_cast<std::size_t>(field)];
+    std::string bytes;
+    std::string reason;
+    if (!descriptor.kind->encode(descriptor, m_context, prepared, bytes, reason)) {
+        refuse(field, prepared, reason);
+    }
+    return bytes;
+}
+
+std::string RecordWriter::storeMemo(int field, const Value& prepared) {
+    const FieldDescriptor& descriptor = m_table.header.fields[static_cast<std::size_t>(field)];
+    const auto width = static_cast<std::size_t>(descriptor.length);
+    std::uint32_t block = 0;
+    if (!prepared.isNull() && !prepared.asText().empty()) {
+        std::string bytes;
+        char32_t bad = 0;
+        if (!m_table.codec->encode(prepared.asText(), bytes, bad)) {
+            refuse(field, prepared, "it does not fit the table's code page");
+        }
+        block = m_table.memo->append(bytes, MemoStore::Content::Text);
+    }
+    std::string pointer;
+    if (!encodePointer(descriptor.kind->pointer, block, width, pointer)) {
+        refuse(field, prepared, "the memo file is too large");
+    }
+    return pointer;
+}
+
+void RecordWriter::requireWritable() const {
+    if (m_table.writable) return;
+    std::string message = "Cannot update " + m_table.name + ": the table is open read-only";
+    if (!m_table.readOnlyReason.empty()) message += " (" + m_table.readOnlyReason + ")";
+    throw EngineError(message + ".");
+}
+
+void RecordWriter::requireRecord(std::uint32_t physical) const {
+    if (physical >= m_table.count) {
+        throw EngineError("Record " + std::to_string(physical + 1) + " of " + m_table.path +
+                          " does not exist.");
+    }
+}
+
+std::uint64_t RecordWriter::recordOffset(std::uint32_t physical) const {
+    return m_table.header.headerLength + std::uint64_t{physical} * m_table.header.recordLength;
+}
+
+void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
+    requireWritable();
+    requireRecord(physical);
+    // Encode everything that can fail before the first byte is written.
+    std::vector<std::pair<int, std::string>> writes;
+    std::vector<std::pair<int, const Value*>> memos;
+    for (const auto& [field, value] : assigned) {
+        if (isMemo(field)) {
+            memos.emplace_back(field, &value);
+        } else {
+            writes.emplace_back(field, encode(field, value));
+        }
+    }
+    File& file = *m_table.file;
+    ByteLock lock(file, recordLockOffset(physical), kLockedMessage);
+    // The record as it is now, under the lock, with the new fields put in: the bytes from the
+    // first changed field to the end of the last go out in one write, so that a failing write
+    // leaves the record whole, old or new.
+    std::vector<std::uint8_t> record(m_table.header.recordLength);
+    file.readExactly(recordOffset(physical), record.data(), record.size());
+    if (record[0] == kDeletedFlag) throw EngineError("Record is deleted.");
+    for (const auto& [field, value] : memos) writes.emplace_back(field, storeMemo(field, *value));
+    if (writes.empty()) return;
+    std::size_t first = record.size(), end = 0;
+    for (const auto& [field, bytes] : writes) {
+        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
+        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
+        first = std::min(first, offset);
+        end = std::max(end, offset + bytes.size());
+    }
+    file.writeAt(recordOffset(physical) + first, record.data() + first, end - first);
+    m_cache.patch(physical, first, record.data() + first, end - first);
+}
+
+std::uint32_t RecordWriter::append(const Assignments& assigned) {
+    requireWritable();
+    const std::size_t recordLength = m_table.header.recordLength;
+    std::vector<std::uint8_t> record(recordLength + 1, ' ');
+    record[recordLength] = kEndOfFile;
+    std::vector<std::pair<int, const Value*>> memos;
+    for (const auto& [field, value] : assigned) {
+        if (isMemo(field)) {
+            memos.emplace_back(field, &value);
+            continue;
+        }
+        std::string bytes = encode(field, value);
+        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
+        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+
+    File& file = *m_table.file;
+    ByteLock lock(file, kHeaderLockOffset, kLockedMessage);
+    std::uint8_t countBytes[4];
+    file.readExactly(kOffsetRecordCount, countBytes, sizeof countBytes);
+    std::uint32_t slot = base::loadLittle<std::uint32_t>(countBytes);
+    if (slot < m_table.count) {
+        throw EngineError("Cannot add a record to " + m_table.path +
+                          ": another program removed records from the table since it was "
+                          "opened; open it again.");
+    }
+    std::uint64_t end = recordOffset(slot) + recordLength + 1;
+    if (end > kMaxFileSize || slot == 0xFFFF'FFFFu) {
+        throw EngineError("Cannot add a record to " + m_table.path +
+                          ": the table would grow past 2 GB.");
+    }
+    for (const auto& [field, value] : memos) {
+        std::string pointer = storeMemo(field, *value);
+        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
+        std::copy(pointer.begin(), pointer.end(),
+                  record.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+    // The record and the end mark first, the count after: a process killed in between leaves a
+    // table whose header still describes whole records.
+    file.writeAt(recordOffset(slot), record.data(), record.size());
+
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::uint8_t update[7];
+    update[0] = static_cast<std::uint8_t>(std::clamp(local.tm_year, 0, 255));
+    update[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
+    update[2] = static_cast<std::uint8_t>(local.tm_mday);
+    base::storeLittle<std::uint32_t>(update + 3, slot + 1);
+    file.writeAt(kOffsetUpdateDate, update, sizeof update);
+
+    m_table.count = slot + 1;
+    m_cache.setCount(m_table.count);
+    m_cache.drop();
+    return slot;
+}
+
+void RecordWriter::remove(std::uint32_t physical) {
+    requireWritable();
+    requireRecord(physical);
+    ByteLock lock(*m_table.file, recordLockOffset(physical), kLockedMessage);
+    const std::uint8_t flag = kDeletedFlag;
+    m_table.file->writeAt(recordOffset(physical), &flag, 1);
+    m_cache.patch(physical, 0, &flag, 1);
+}
+
+}  // namespace engine::dbf

@@ -1,0 +1,47 @@
+// Changing a table's records: values checked and encoded before anything is written, then, under
+// the record's (or the header's) byte lock, only the bytes that change. An append writes the
+// record and the end mark before it raises the header's count; a memo goes to fresh blocks of
+// the memo file before the record points at it.
+#pragma once
+
+#include "engine/TableSource.h"
+#include "engine/dbf/FieldKinds.h"
+#include "engine/dbf/RecordCache.h"
+#include "engine/dbf/TableOpen.h"
+
+#include <cstdint>
+#include <string>
+
+namespace engine::dbf {
+
+class RecordWriter {
+public:
+    using Assignments = TableSource::Assignments;
+
+    // table, cache and context must outlive the writer.
+    RecordWriter(OpenedTable& table, RecordCache& cache, const CellContext& context)
+        : m_table(table), m_cache(cache), m_context(context) {}
+
+    // As TableSource::prepareValue, updateRecord, appendRecord and deleteRecord.
+    Value prepare(int field, const Value& value) const;
+    void update(std::uint32_t physical, const Assignments& assigned);
+    std::uint32_t append(const Assignments& assigned);
+    void remove(std::uint32_t physical);
+
+private:
+    void requireWritable() const;
+    void requireRecord(std::uint32_t physical) const;
+    std::uint64_t recordOffset(std::uint32_t physical) const;
+    bool isMemo(int field) const;
+    // The bytes a field that is not a memo stores for a prepared value.
+    std::string encode(int field, const Value& prepared) const;
+    // Writes a memo value to the memo file and returns the field's pointer bytes.
+    std::string storeMemo(int field, const Value& prepared);
+    [[noreturn]] void refuse(int field, const Value& value, const std::string& why) const;
+
+    OpenedTable& m_table;
+    RecordCache& m_cache;
+    const CellContext& m_context;
+};
+
+}  // namespace engine::dbf

@@ -1,0 +1,282 @@
+#include "engine/dbf/TableOpen.h"
+
+#include "base/AsciiCase.h"
+#include "base/Endian.h"
+#include "engine/EngineError.h"
+#include "engine/dbf/FieldKinds.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+namespace engine::dbf {
+
+namespace {
+
+// The steps of opening, each adding to the table what it finds.
+class Opener {
+public:
+    Opener(OpenedTable& table, const DbfOpenOptions& options)
+        : m_table(table),
+          m_options(options),
+          m_files(options.fileSystem != nullptr ? *options.fileSystem : diskFileSystem()) {}
+
+    void run(const std::string& path);
+
+private:
+    void makeReadOnly(const std::string& reason, const std::string& warning);
+    void openFile(const std::string& path);
+    void readHeader();
+    void checkVersionAndFlags();
+    void chooseCodePage();
+    void buildFieldInfos();
+    void reconcileCount();
+    void openMemoFile();
+
+    OpenedTable& m_table;
+    const DbfOpenOptions& m_options;
+    const FileSystem& m_files;
+    bool m_openWritable = false;
+    std::uint64_t m_fileSize = 0;
+};
+
+void Opener::run(const std::string& path) {
+    m_table.path = path;
+    m_table.name = std::filesystem::path(path).filename().string();
+    m_table.warnings = TableWarnings(m_table.name);
+    m_table.writable = m_options.writable;
+    openFile(path);
+    readHeader();
+    checkVersionAndFlags();
+    chooseCodePage();
+    buildFieldInfos();
+    reconcileCount();
+    if (m_table.header.hasMemoFields()) openMemoFile();
+}
+
+void Opener::makeReadOnly(const std::string& reason, const std::string& warning) {
+    if (m_table.readOnlyReason.empty()) m_table.readOnlyReason = reason;
+    m_table.writable = false;
+    m_table.warnings.add(warning);
+}
+
+void Opener::openFile(const std::string& path) {
+    m_openWritable = m_options.writable;
+    if (int error = m_openWritable ? m_files.writeAccess(path) : 0; error != 0 && error != ENOENT) {
+        m_openWritable = false;
+        makeReadOnly(
+            "the file cannot be written (" + errorText(error) + ")",
+            m_table.name + " cannot be written (" + errorText(error) + "); it is open read-only.");
+    }
+    m_table.file =
+        m_files.open(path, m_openWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly);
+}
+
+void Opener::readHeader() {
+    File& file = *m_table.file;
+    m_fileSize = file.size();
+    std::vector<std::uint8_t> head(kHeaderSize);
+    std::size_t got = file.readAt(0, head.data(), head.size());
+    if (got == kHeaderSize) {
+        std::size_t headerLength =
+            base::loadLittle<std::uint16_t>(head.data() + kOffsetHeaderLength);
+        if (headerLength > kHeaderSize) {
+            head.resize(std::min<std::uint64_t>(headerLength, m_fileSize));
+            got = file.readAt(0, head.data(), head.size());
+        }
+    }
+    std::vector<std::string> warnings;
+    m_table.header = parseHeader(head.data(), got, m_fileSize, m_table.path, warnings);
+    for (std::string& warning : warnings) m_table.warnings.add(std::move(warning));
+}
+
+void Opener::checkVersionAndFlags() {
+    const TableHeader& header = m_table.header;
+    const std::string& name = m_table.name;
+    if (header.versionInfo.support == VersionSupport::ReadOnly) {
+        makeReadOnly("it is a " + header.versionInfo.description,
+                     name + " is a " + header.versionInfo.description +
+                         ", which this program opens read-only.");
+    } else if (header.version == 0x7B) {
+        m_table.warnings.add(name +
+                             " has the unusual version byte 0x7B; it was read as a dBASE IV "
+                             "table with memo.");
+    }
+    if (header.incompleteTransaction) {
+        makeReadOnly("an unfinished transaction is marked in its header",
+                     "The header of " + name +
+                         " marks an unfinished transaction; the table is open read-only.");
+    }
+    if (header.indexFlag && m_files.findCompanion(m_table.path, ".mdx")) {
+        makeReadOnly("it has a production index (.mdx) that writing would make stale",
+                     name +
+                         " has a production index (.mdx) that this program does not maintain; "
+                         "the table is open read-only so that the index stays valid.");
+    }
+}
+
+void Opener::chooseCodePage() {
+    CodePage& page = m_table.codePage;
+    std::string& source = m_table.codePageSource;
+    const std::uint8_t driver = m_table.header.languageDriver;
+    if (!m_options.encoding.empty()) {
+        page = codePageFromUserName(m_options.encoding);
+        source = "chosen when opening";
+    } else if (auto cpg = m_files.findCompanion(m_table.path, ".cpg")) {
+        std::string text(256, '\0');
+        try {
+            text.resize(
+                m_files.open(*cpg, File::Mode::ReadOnly)->readAt(0, text.data(), text.size()));
+        } catch (const EngineError&) {
+            text.clear();
+        }
+        if (auto named = codePageFromCpg(text)) {
+            page = *named;
+            source = "from the .cpg file";
+        } else {
+            m_table.warnings.add("The .cpg file of " + m_table.name +
+                                 " names no code page this program knows; it was ignored.");
+        }
+    }
+    if (source.empty()) {
+        if (auto named = codePageForLanguageDriver(driver)) {
+            page = *named;
+            source = "from the language driver byte " + hexByte(driver);
+        } else {
+            page = defaultCodePage();
+            source = "the default";
+            if (driver != 0) {
+                m_table.warnings.add(
+                    "The language driver byte of " + m_table.name + " (" + hexByte(driver) +
+                    ") names no known code page; text is read as code page " + page.name + ".");
+            }
+        }
+    }
+    std::string converter = page.converter;
+    if (converter.empty()) {
+        converter = page.number >= 10000 ? "MACINTOSH" : "CP437";
+        makeReadOnly("its code page " + page.name + " cannot be converted here",
+                     "Code page " + page.name + " of " + m_table.name +
+                         " cannot be converted here; its text is shown as code page " + converter +
+                         " (some letters will be wrong) and the table is open read-only.");
+    }
+    m_table.codec = TextCodec::get(converter);
+}
+
+void Opener::buildFieldInfos() {
+    std::vector<FieldInfo>& fields = m_table.fields;
+    for (std::size_t i = 0; i < m_table.header.fields.size(); ++i) {
+        const FieldDescriptor& descriptor = m_table.header.fields[i];
+        FieldInfo info;
+        m_table.codec->decode(reinterpret_cast<const std::uint8_t*>(descriptor.rawName.data()),
+                              descriptor.rawName.size(), info.name);
+        while (!info.name.empty() && info.name.back() == ' ') info.name.pop_back();
+        if (info.name.empty()) info.name = "F" + std::to_string(i + 1);
+        // Duplicates get a suffix so that every field can be named.
+        std::string base = info.name;
+        for (int n = 2;; ++n) {
+            bool taken = std::any_of(fields.begin(), fields.end(), [&](const FieldInfo& other) {
+                return base::equalsIgnoringCase(other.name, info.name);
+            });
+            if (!taken) break;
+            info.name = base + "_" + std::to_string(n);
+        }
+        info.typeLetter = descriptor.type;
+        info.type = descriptor.kind->shownAs;
+        info.length = descriptor.length;
+        info.decimals = descriptor.decimals;
+        info.available = descriptor.kind->readable;
+        fields.push_back(std::move(info));
+    }
+}
+
+void Opener::reconcileCount() {
+    const TableHeader& header = m_table.header;
+    const std::string& name = m_table.name;
+    const std::uint64_t headerLength = header.headerLength;
+    const std::uint64_t recordLength = header.recordLength;
+    const std::uint64_t declared = header.declaredCount;
+    const std::uint64_t present = (m_fileSize - headerLength) / recordLength;
+    if (declared > present) {
+        m_table.count = static_cast<std::uint32_t>(present);
+        makeReadOnly("the file is shorter than its header says",
+                     name + " is shorter than its header says (" + std::to_string(declared) +
+                         " records stated, " + std::to_string(present) +
+                         " present); it may have been cut short. The records present are "
+                         "shown and the table is open read-only.");
+        return;
+    }
+    m_table.count = static_cast<std::uint32_t>(declared);
+    std::uint64_t end = headerLength + declared * recordLength;
+    if (end >= m_fileSize) {
+        m_table.warnings.add(name + " has no end-of-file mark after its last record.");
+        return;
+    }
+    std::vector<std::uint8_t> tail(
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_fileSize - end, 64 * 1024)));
+    tail.resize(m_table.file->readAt(end, tail.data(), tail.size()));
+    bool onlyMarkers =
+        std::all_of(tail.begin(), tail.end(), [](std::uint8_t b) { return b == kEndOfFile; });
+    if (onlyMarkers) return;
+    bool moreRecords =
+        present > declared && !tail.empty() && (tail[0] == kLiveFlag || tail[0] == kDeletedFlag);
+    if (moreRecords && declared == 0) {
+        m_table.count = static_cast<std::uint32_t>(present);
+        makeReadOnly("its header's record count is 0 although it holds records",
+                     "The header of " + name + " says it holds no records, but the file holds " +
+                         std::to_string(present) +
+                         "; they are shown and the table is open read-only.");
+    } else if (moreRecords) {
+        m_table.warnings.add(name + " holds more records than its header counts (perhaps " +
+                             "from an interrupted append); only the " + std::to_string(declared) +
+                             " counted are shown.");
+    } else {
+        m_table.warnings.add(name + " has data after its last record; it was ignored.");
+    }
+}
+
+void Opener::openMemoFile() {
+    std::optional<std::string> memoPath = m_files.findCompanion(m_table.path, ".dbt");
+    auto markUnavailable = [this] {
+        for (std::size_t i = 0; i < m_table.fields.size(); ++i) {
+            const FieldKind& kind = *m_table.header.fields[i].kind;
+            if (kind.pointer != MemoPointer::None) m_table.fields[i].available = false;
+        }
+    };
+    if (!memoPath) {
+        markUnavailable();
+        makeReadOnly("its memo file is missing",
+                     "The memo file of " + m_table.name + " (" +
+                         std::filesystem::path(m_table.path).stem().string() +
+                         ".dbt) is missing: memo fields are shown empty and the table is open "
+                         "read-only.");
+        return;
+    }
+    bool memoWritable = m_openWritable && m_table.writable && m_files.writeAccess(*memoPath) == 0;
+    try {
+        m_table.memo = openDbtMemo(
+            m_files.open(*memoPath, memoWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly),
+            m_table.header.versionInfo.memoStyle);
+    } catch (const EngineError& error) {
+        markUnavailable();
+        makeReadOnly("its memo file cannot be read",
+                     std::string(error.what()) +
+                         " Memo fields are shown empty and the table is open read-only.");
+        return;
+    }
+    if (!memoWritable && m_table.writable) {
+        makeReadOnly(
+            "its memo file cannot be written",
+            "The memo file " + *memoPath + " cannot be written; the table is open " + "read-only.");
+    }
+}
+
+}  // namespace
+
+OpenedTable openTable(const std::string& path, const DbfOpenOptions& options) {
+    OpenedTable table;
+    Opener(table, options).run(path);
+    return table;
+}
+
+}  // namespace engine::dbf

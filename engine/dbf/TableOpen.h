@@ -1,0 +1,50 @@
+// Opening a table: its file, header, code page, fields, record count and memo file, and the
+// reasons it can only be read. What DbfTable is assembled from.
+#pragma once
+
+#include "engine/FieldInfo.h"
+#include "engine/dbf/CodePage.h"
+#include "engine/dbf/DbfHeader.h"
+#include "engine/dbf/File.h"
+#include "engine/dbf/MemoStore.h"
+#include "engine/dbf/TableWarnings.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine::dbf {
+
+struct DbfOpenOptions {
+    // False opens the table read-only: nothing is written and no lock is taken.
+    bool writable = true;
+    // Overrides the table's code page ("" = the table's own); see codePageFromUserName.
+    std::string encoding;
+    // Where the table's files are; null: on disk.
+    const FileSystem* fileSystem = nullptr;
+};
+
+struct OpenedTable {
+    std::string path;
+    std::string name;  // the file name without its folder, for messages
+    std::unique_ptr<File> file;
+    TableHeader header;
+    CodePage codePage;
+    std::string codePageSource;  // "from the .cpg file", for the table-information command
+    std::shared_ptr<const TextCodec> codec;
+    std::vector<FieldInfo> fields;
+    std::uint32_t count = 0;  // records shown: the header's count, or what the file holds
+    bool writable = false;
+    std::string readOnlyReason;
+    std::unique_ptr<MemoStore> memo;  // null without memo fields or when it cannot be read
+    TableWarnings warnings;
+};
+
+// Opens the table file at path. Throws EngineError for a file that is missing, unreadable or
+// refused (see parseHeader). A table that can be read but not safely written (missing memo
+// file, truncated file, production index, incomplete transaction, write-protected file, a code
+// page without converter, a read-only version) opens read-only with a warning saying why.
+OpenedTable openTable(const std::string& path, const DbfOpenOptions& options);
+
+}  // namespace engine::dbf

@@ -1,0 +1,49 @@
+#include "engine/dbf/TableWarnings.h"
+
+namespace engine::dbf {
+
+namespace {
+
+const char* whatTheCellsHold(CellProblem problem) {
+    switch (problem) {
+        case CellProblem::NotNumber:
+            return "values that are not numbers";
+        case CellProblem::NotLogical:
+            return "values that are not logical values";
+        case CellProblem::NotDate:
+            return "values that are not valid dates";
+        case CellProblem::BadMemoPointer:
+            return "memo pointers that are not block numbers";
+        case CellProblem::MemoPastEnd:
+            return "memo pointers past the end of the memo file";
+        case CellProblem::MemoInHeader:
+            return "memo pointers into the header of the memo file";
+        case CellProblem::MemoCut:
+            return "memos cut short by the end of the memo file";
+        case CellProblem::MemoNotIvStyle:
+            return "memos without their dBASE IV block header";
+        case CellProblem::None:
+            break;
+    }
+    return "values it cannot read";
+}
+
+}  // namespace
+
+void TableWarnings::badCell(std::size_t field, const std::string& fieldName, std::uint32_t physical,
+                            CellProblem problem) {
+    if (field >= m_fieldWarned.size()) m_fieldWarned.resize(field + 1, false);
+    if (m_fieldWarned[field]) return;
+    m_fieldWarned[field] = true;
+    add("Field " + fieldName + " of " + m_tableName + " holds " + whatTheCellsHold(problem) +
+        " (first in record " + std::to_string(physical + 1) + "); such values are shown empty.");
+}
+
+void TableWarnings::oddDeletionMarks() {
+    if (m_flagsWarned) return;
+    m_flagsWarned = true;
+    add("Some records of " + m_tableName +
+        " have an unusual deletion mark; they are shown as live records.");
+}
+
+}  // namespace engine::dbf

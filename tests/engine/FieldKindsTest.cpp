@@ -1,0 +1,137 @@
+// The table of field kinds: which letters and widths a dBASE table may hold, how each shows, the
+// fixed shapes of new fields, memo pointers, and that every kind reads back what it writes.
+#include "engine/TableDefinition.h"
+#include "engine/dbf/DbfHeader.h"
+#include "engine/dbf/FieldKinds.h"
+#include "engine/dbf/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+using engine::Value;
+using namespace engine::dbf;
+
+namespace {
+
+TEST(FieldKindsTest, LettersAndWidthsADbaseTableMayHold) {
+    struct Case {
+        char letter;
+        int width;
+        bool accepted;
+        const char* shown;  // for width 8, 2 decimals
+    };
+    const Case cases[] = {
+        {'C', 254, true, "C(8)"}, {'N', 20, true, "N(8,2)"}, {'F', 20, true, "F(8,2)"},
+        {'L', 1, true, "L"},      {'D', 8, true, "D"},       {'M', 10, true, "M"},
+        {'M', 4, true, "M"},      {'B', 10, true, "B"},      {'G', 10, true, "G"},
+        {'B', 8, false, "B"},     {'I', 4, false, "I"},      {'T', 8, false, "T"},
+        {'0', 1, false, "0"},     {'c', 4, false, "c"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(findFieldKind(c.letter, kDbaseIIIto5, c.width) != nullptr, c.accepted)
+            << c.letter << c.width;
+        EXPECT_EQ(fieldTypeText(c.letter, 8, 2), c.shown);
+    }
+    EXPECT_EQ(findFieldKind('M')->pointer, MemoPointer::Digits);
+    EXPECT_EQ(findFieldKind('C')->pointer, MemoPointer::None);
+    EXPECT_FALSE(findFieldKind('G', kDbaseIIIto5, 10)->readable);
+}
+
+TEST(FieldKindsTest, EveryKindReadsBackWhatItWrites) {
+    struct Case {
+        char letter;
+        int width;
+        int decimals;
+        Value in;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {'C', 5, 0, Value::text("Zo\xC3\xA9"), "Zo\xE9  "},
+        {'C', 5, 0, Value::text(""), "     "},
+        {'N', 8, 2, Value::text("1.5"), "    1.50"},
+        {'N', 8, 2, Value(), "        "},
+        {'F', 6, 0, Value::number(-3), "    -3"},
+        {'L', 1, 0, Value::text("y"), "T"},
+        {'L', 1, 0, Value::boolean(false), "F"},
+        {'L', 1, 0, Value(), " "},
+        {'D', 8, 0, Value::text("2024-02-29"), "20240229"},
+        {'D', 8, 0, Value(), "        "},
+    };
+    auto codec = TextCodec::get("CP1252");
+    const std::string pageName = "1252";
+    const CellContext context{codec.get(), &pageName, nullptr, nullptr};
+    for (const Case& c : cases) {
+        FieldDescriptor field;
+        field.type = c.letter;
+        field.length = c.width;
+        field.decimals = c.decimals;
+        field.kind = findFieldKind(c.letter, kDbaseIIIto5, c.width);
+        ASSERT_NE(field.kind, nullptr);
+        Value prepared, read;
+        std::string bytes, reason;
+        ASSERT_TRUE(field.kind->prepare(field, context, c.in, prepared, reason)) << reason;
+        ASSERT_TRUE(field.kind->encode(field, context, prepared, bytes, reason)) << reason;
+        EXPECT_EQ(bytes, c.bytes) << c.letter;
+        EXPECT_EQ(field.kind->decode(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                     bytes.size(), context, read),
+                  CellProblem::None);
+        EXPECT_EQ(read, prepared) << c.letter << " " << c.bytes;
+    }
+}
+
+TEST(FieldKindsTest, MemoPointersAsDigits) {
+    std::string out;
+    ASSERT_TRUE(encodePointer(MemoPointer::Digits, 123, 10, out));
+    EXPECT_EQ(out, "       123");
+    ASSERT_TRUE(encodePointer(MemoPointer::Digits, 0, 10, out));
+    EXPECT_EQ(out, std::string(10, ' '));
+    EXPECT_FALSE(encodePointer(MemoPointer::Digits, 12345, 4, out));
+    struct Case {
+        std::string bytes;
+        bool valid;
+        std::uint32_t block;
+    };
+    const Case cases[] = {{"0000000001", true, 1},
+                          {"        99", true, 99},
+                          {std::string(10, '\0'), true, 0},
+                          {"4294967296", false, 0},
+                          {"     1x   ", false, 0}};
+    for (const Case& c : cases) {
+        std::uint32_t block = 7;
+        EXPECT_EQ(decodePointer(MemoPointer::Digits,
+                                reinterpret_cast<const std::uint8_t*>(c.bytes.data()),
+                                c.bytes.size(), block),
+                  c.valid)
+            << c.bytes;
+        if (c.valid) {
+            EXPECT_EQ(block, c.block) << c.bytes;
+        }
+    }
+}
+
+TEST(FieldKindsTest, NewFieldsHaveTheCreationCodesShapes) {
+    struct Case {
+        std::int32_t code;
+        bool dbaseIII;
+        char letter;
+        int width;
+        int decimals;
+    };
+    const Case cases[] = {
+        {engine::kTypeBoolean, false, 'L', 1, 0}, {engine::kTypeInteger, false, 'N', 6, 0},
+        {engine::kTypeDouble, false, 'N', 20, 5}, {engine::kTypeDouble, true, 'N', 19, 5},
+        {engine::kTypeDate, false, 'D', 8, 0},    {engine::kTypeText, false, 'C', 30, 0},
+        {engine::kTypeMemo, true, 'M', 10, 0},
+    };
+    for (const Case& c : cases) {
+        const NewFieldType* type = findNewFieldType(c.code);
+        ASSERT_NE(type, nullptr) << c.code;
+        NewFieldShape shape = newFieldShape(*type, 30, c.dbaseIII);
+        EXPECT_EQ(shape.letter, c.letter) << c.code;
+        EXPECT_EQ(shape.width, c.width) << c.code;
+        EXPECT_EQ(shape.decimals, c.decimals) << c.code;
+    }
+    EXPECT_EQ(findNewFieldType(2), nullptr);
+    EXPECT_EQ(newFieldTypeList(), "1 Boolean, 3 Integer, 7 Double, 8 Date, 10 Text or 12 Memo");
+}
+
+}  // namespace
