@@ -7,9 +7,11 @@
 #include "spreadsheet/Worksheet.h"
 #include "spreadsheet/detail/Paths.h"
 #include "spreadsheet/detail/Printing.h"
+#include "spreadsheet/detail/StreamedRows.h"
 #include "spreadsheet/detail/Text.h"
 #include "xls/WorkbookData.h"
 #include "xls/WorkbookView.h"
+#include "xlsx/WorkbookView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -317,7 +319,7 @@ void Workbook::Save() {
             ", which this program cannot keep; saving it over its file would lose them. Save "
             "it under a new name with SaveAs instead.");
     }
-    write(m_path);
+    write(m_path, m_fileFormat);
 }
 
 void Workbook::SaveAs(const std::string& fileName, const SaveAsOptions& options) {
@@ -327,10 +329,12 @@ void Workbook::SaveAs(const std::string& fileName, const SaveAsOptions& options)
                                                  ": " + why);
     };
     if (fileName.empty()) throw refuse("no file name was given.");
-    if (options.fileFormat != kWorkbookNormal && options.fileFormat != 56) {
-        throw refuse("only the .xls workbook format can be written (file format " +
+    if (options.fileFormat != kWorkbookNormal && options.fileFormat != 56 &&
+        options.fileFormat != kOpenXmlWorkbook) {
+        throw refuse("only the .xls and .xlsx workbook formats can be written (file format " +
                      std::to_string(options.fileFormat) + " was asked for).");
     }
+    const int format = options.fileFormat == kOpenXmlWorkbook ? kOpenXmlWorkbook : kWorkbookNormal;
     if (!options.password.empty() || !options.writeResPassword.empty()) {
         throw refuse("workbooks cannot be protected by a password.");
     }
@@ -346,13 +350,14 @@ void Workbook::SaveAs(const std::string& fileName, const SaveAsOptions& options)
     if (!m_path.empty() && !m_unsupported.empty() && detail::sameFile(m_path, fileName)) {
         Save();  // refuses with the reason
     }
-    write(fileName);
+    write(fileName, format);
     m_path = fileName;
+    m_fileFormat = format;
     m_name = std::filesystem::path(fileName).filename().string();
     m_unsupported.clear();
 }
 
-void Workbook::write(const std::string& path) {
+void Workbook::write(const std::string& path, int fileFormat) {
     // The writer replaces a file by renaming a new one over it, which would ignore that the
     // file was marked read-only.
     std::error_code error;
@@ -362,6 +367,10 @@ void Workbook::write(const std::string& path) {
             std::filesystem::perms::none) {
         throw SpreadsheetError::operationFailed("cannot save the workbook " + m_name + " as " +
                                                 path + ": the file is read-only.");
+    }
+    if (fileFormat == kOpenXmlWorkbook) {
+        writeXlsx(path);
+        return;
     }
     // The writer reads the cells where they are.
     xls::WorkbookView view;
@@ -377,6 +386,48 @@ void Workbook::write(const std::string& path) {
     }
     try {
         m_application->files().write(path, view);
+    } catch (const SpreadsheetError&) {
+        throw;
+    } catch (const std::exception& failure) {
+        throw SpreadsheetError::operationFailed(failure.what());
+    }
+}
+
+void Workbook::writeXlsx(const std::string& path) {
+    xlsx::WorkbookView view;
+    view.texts = &m_texts;
+    view.activeSheet = static_cast<std::size_t>(m_sheets.indexOf(*m_activeSheet));
+    std::vector<std::unique_ptr<detail::StreamedRows>> producers;
+    for (int i = 1; i <= m_sheets.Count(); ++i) {
+        const Worksheet& sheet = m_sheets.Item(i);
+        xlsx::SheetView& target = view.sheets.emplace_back();
+        target.name = sheet.Name();
+        target.visibility = toXls(sheet.visibility());
+        target.selected = sheet.selected();
+        target.cells = sheet.storedCells().cells();
+        if (const std::optional<Worksheet::RowBlock>& block = sheet.rowBlock()) {
+            const long rowEnd = block->row + block->rows;
+            const long columnEnd = block->column + block->columns;
+            if (rowEnd > long{xlsx::kMaxRows} || columnEnd > long{xlsx::kMaxColumns}) {
+                throw SpreadsheetError::operationFailed(
+                    "cannot save the workbook " + m_name + " as " + path + ": the rows put on " +
+                    sheet.Name() + " from " + cellName(block->row, block->column) + " reach " +
+                    (rowEnd > long{xlsx::kMaxRows}
+                         ? "row " + std::to_string(rowEnd)
+                         : "column " + columnLetters(static_cast<int>(columnEnd - 1))) +
+                    ", past the 1,048,576 rows and 16,384 columns of a .xlsx worksheet.");
+            }
+            producers.push_back(std::make_unique<detail::StreamedRows>(*block, sheet.Name()));
+            target.block = xlsx::RowBlock{
+                static_cast<std::uint32_t>(block->row), static_cast<std::uint32_t>(block->column),
+                static_cast<std::uint32_t>(block->rows), static_cast<std::uint32_t>(block->columns),
+                producers.back().get()};
+        }
+    }
+    try {
+        m_application->files().writeXlsx(path, view);
+    } catch (const detail::SourceFailed& failed) {
+        std::rethrow_exception(failed.failure);
     } catch (const SpreadsheetError&) {
         throw;
     } catch (const std::exception& failure) {

@@ -1,5 +1,6 @@
 #include "spreadsheet/detail/Text.h"
 
+#include "spreadsheet/SpreadsheetError.h"
 #include "xls/Utf8.h"
 
 #include <cstdint>
@@ -24,6 +25,14 @@ std::optional<std::size_t> utf16Length(std::string_view utf8) {
         units += codePoint >= 0x10000 ? 2 : 1;
     }
     return units;
+}
+
+SpreadsheetError cellTextRefusal(const std::string& cell, const std::string& sheet,
+                                 std::optional<std::size_t> units) {
+    const std::string start = "the text for cell " + cell + " of " + sheet;
+    if (!units) return SpreadsheetError::operationFailed(start + " is not valid UTF-8.");
+    return SpreadsheetError::operationFailed(start + " has " + std::to_string(*units) +
+                                             " characters; a cell holds at most 32767.");
 }
 
 std::string foldCase(std::string_view text) {

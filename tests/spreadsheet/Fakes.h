@@ -6,6 +6,7 @@
 #include "spreadsheet/Printer.h"
 #include "xls/WorkbookData.h"
 #include "xls/WorkbookView.h"
+#include "xlsx/WorkbookView.h"
 
 #include <map>
 #include <memory>
@@ -29,7 +30,8 @@ struct MemoryFiles {
                 [this](const std::string& path, const xls::WorkbookView& workbook) {
                     ++writes;
                     files[path] = asData(workbook);
-                }};
+                },
+                xlsx::writeWorkbook};
     }
 
     // What the writer was given, as plain data.
