@@ -1,12 +1,11 @@
 #include "platform/TemporaryFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <unistd.h>
 
 namespace platform {
 

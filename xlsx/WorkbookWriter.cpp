@@ -1,11 +1,10 @@
 // writeWorkbook: the frame from libxlsxwriter, the sheet parts streamed beside it, and the two
 // joined into the workbook file.
+#include "platform/TemporaryFile.h"
 #include "xlsx/WorkbookView.h"
 #include "xlsx/detail/Frame.h"
 #include "xlsx/detail/SheetData.h"
 #include "xlsx/detail/Zip.h"
-
-#include "platform/TemporaryFile.h"
 
 #include <filesystem>
 #include <system_error>
@@ -37,8 +36,7 @@ void check(const WorkbookView& workbook) {
             const std::size_t units = workbook.texts->units(cell.textId());
             if (units > kMaxCellTextUnits) {
                 throw XlsxError("cell " + detail::cellName(cell.row(), cell.column()) + " of " +
-                                sheet.name +
-                                " holds " + std::to_string(units) +
+                                sheet.name + " holds " + std::to_string(units) +
                                 " characters; a cell holds at most 32767");
             }
         }
@@ -59,9 +57,9 @@ void check(const WorkbookView& workbook) {
 }
 
 // The frame's part for a sheet, with the sheet's cells and used range put in.
-void writeSheetPart(detail::ZipWriter& parts, const std::string& name,
-                    const std::string& framePart, const SheetView& sheet,
-                    const WorkbookView& workbook, const detail::FrameStyles& styles) {
+void writeSheetPart(detail::ZipWriter& parts, const std::string& name, const std::string& framePart,
+                    const SheetView& sheet, const WorkbookView& workbook,
+                    const detail::FrameStyles& styles) {
     const std::size_t dimension = framePart.find(kEmptyDimension);
     const std::size_t data = framePart.find(kEmptySheetData);
     if (dimension == std::string::npos || data == std::string::npos || data < dimension) {

@@ -28,10 +28,10 @@ std::span<const xlsx::RowCell> StreamedRows::next() {
     try {
         std::span<const Variant> values = m_block.source->nextRow();
         if (values.size() < m_cells.size()) {
-            throw SpreadsheetError::operationFailed(
-                "the source of the rows on " + m_sheetName + " gave " +
-                std::to_string(values.size()) + " values for a row of " +
-                std::to_string(m_cells.size()) + " columns.");
+            throw SpreadsheetError::operationFailed("the source of the rows on " + m_sheetName +
+                                                    " gave " + std::to_string(values.size()) +
+                                                    " values for a row of " +
+                                                    std::to_string(m_cells.size()) + " columns.");
         }
         for (std::size_t k = 0; k < m_cells.size(); ++k) {
             const TypedCell typed = readCellData(values[k], m_madeTexts[k]);
@@ -58,10 +58,9 @@ std::span<const xlsx::RowCell> StreamedRows::next() {
                 case CellValue::Kind::Text: {
                     const std::optional<std::size_t> units = utf16Length(typed.text);
                     if (!units || *units > xlsx::kMaxCellTextUnits) {
-                        throw cellTextRefusal(
-                            cellName(static_cast<int>(m_block.row + m_row),
-                                     m_block.column + static_cast<int>(k)),
-                            m_sheetName, units);
+                        throw cellTextRefusal(cellName(static_cast<int>(m_block.row + m_row),
+                                                       m_block.column + static_cast<int>(k)),
+                                              m_sheetName, units);
                     }
                     cell.kind = xlsx::RowCell::Kind::Text;
                     cell.text = typed.text;

@@ -19,6 +19,7 @@ namespace testsupport {
 // Workbook files as data: what was written under each path, and what a read returns.
 struct MemoryFiles {
     std::map<std::string, xls::WorkbookData> files;
+    std::vector<std::string> xlsxFiles;  // the paths written as .xlsx, in order
     int writes = 0;
 
     spreadsheet::WorkbookFiles access() {
@@ -31,7 +32,10 @@ struct MemoryFiles {
                     ++writes;
                     files[path] = asData(workbook);
                 },
-                xlsx::writeWorkbook};
+                [this](const std::string& path, const xlsx::WorkbookView&) {
+                    ++writes;
+                    xlsxFiles.push_back(path);
+                }};
     }
 
     // What the writer was given, as plain data.

@@ -2,9 +2,8 @@
 
 #include "xlsx/WorkbookView.h"
 
-#include <xlsxwriter.h>
-
 #include <memory>
+#include <xlsxwriter.h>
 
 namespace xlsx::detail {
 

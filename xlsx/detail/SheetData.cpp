@@ -83,8 +83,8 @@ char* putEscaped(char* at, std::string_view text) {
             case '_':
                 // A literal _xHHHH_ would be read as an escape: its underscore is escaped itself.
                 if (i + 6 < size && data[i + 1] == 'x' && isHexDigit(data[i + 2]) &&
-                    isHexDigit(data[i + 3]) && isHexDigit(data[i + 4]) &&
-                    isHexDigit(data[i + 5]) && data[i + 6] == '_') {
+                    isHexDigit(data[i + 3]) && isHexDigit(data[i + 4]) && isHexDigit(data[i + 5]) &&
+                    data[i + 6] == '_') {
                     at = put(at, "_x005F_");
                 } else {
                     *at++ = '_';
@@ -305,8 +305,7 @@ std::string dimensionOf(const SheetView& sheet) {
     }
     if (sheet.block && sheet.block->rows > 0 && sheet.block->columns > 0) {
         const RowBlock& block = *sheet.block;
-        include(block.top, block.left, block.top + block.rows - 1,
-                block.left + block.columns - 1);
+        include(block.top, block.left, block.top + block.rows - 1, block.left + block.columns - 1);
     }
     if (!any) return "A1";
     if (top == bottom && left == right) return cellName(top, left);

@@ -2,12 +2,11 @@
 
 #include "xlsx/WorkbookView.h"
 
-#include <unzip.h>
-#include <zip.h>
-
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <unzip.h>
+#include <zip.h>
 
 namespace xlsx::detail {
 
