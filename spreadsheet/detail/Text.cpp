@@ -35,6 +35,15 @@ SpreadsheetError cellTextRefusal(const std::string& cell, const std::string& she
                                              " characters; a cell holds at most 32767.");
 }
 
+std::string joinedWithAnd(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
 std::string foldCase(std::string_view text) {
     std::string folded(text);
     for (char& c : folded) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace spreadsheet {
 class SpreadsheetError;
@@ -20,6 +21,9 @@ std::optional<std::size_t> utf16Length(std::string_view utf8);
 // long, more than a cell holds.
 SpreadsheetError cellTextRefusal(const std::string& cell, const std::string& sheet,
                                  std::optional<std::size_t> units);
+
+// The items joined by ", " with " and " before the last: "formulas, charts and macros".
+std::string joinedWithAnd(const std::vector<std::string>& items);
 
 // ASCII letters folded to upper case; other bytes unchanged. Names of sheets and fields are
 // compared in this form.

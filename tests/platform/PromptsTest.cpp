@@ -22,10 +22,14 @@ TEST(PromptsTest, AChosenFilterAddsItsExtensionOnlyToANameWithout) {
         const char* result;
     };
     const Case cases[] = {
-        {"/d/report", 0, "/d/report.xls"},     {"/d/report", 1, "/d/report.xlsx"},
-        {"/d/report.XLSX", 0, "/d/report.XLSX"}, {"/d/report.csv", 1, "/d/report.csv"},
-        {"/d/.hidden", 0, "/d/.hidden.xls"},   {"/d/v1.2/report", 1, "/d/v1.2/report.xlsx"},
-        {"/d/report", 2, "/d/report"},         {"/d/report", 3, "/d/report"},
+        {"/d/report", 0, "/d/report.xls"},
+        {"/d/report", 1, "/d/report.xlsx"},
+        {"/d/report.XLSX", 0, "/d/report.XLSX"},
+        {"/d/report.csv", 1, "/d/report.csv"},
+        {"/d/.hidden", 0, "/d/.hidden.xls"},
+        {"/d/v1.2/report", 1, "/d/v1.2/report.xlsx"},
+        {"/d/report", 2, "/d/report"},
+        {"/d/report", 3, "/d/report"},
         {"/d/", 0, "/d/"},
     };
     for (const Case& c : cases) {
@@ -50,8 +54,7 @@ TEST(TemporaryFileTest, LivesBesideItsTargetUntilItReplacesIt) {
     }
     EXPECT_EQ(testsupport::readFileBytes(target), (testsupport::Bytes{'n', 'e', 'w'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    EXPECT_THROW(platform::TemporaryFile((dir / "none" / "x").string(), "new"),
-                 std::system_error);
+    EXPECT_THROW(platform::TemporaryFile((dir / "none" / "x").string(), "new"), std::system_error);
 }
 
 }  // namespace

@@ -67,9 +67,9 @@ protected:
     }
 };
 
-const Variant kValues[] = {Variant::text("00123"),       Variant::text("TRUE"),
-                           Variant::number(5),           Variant::null(),
-                           Variant::date({1899, 12, 31, 0}), Variant::boolean(true)};
+const Variant kValues[] = {
+    Variant::text("00123"),           Variant::text("TRUE"), Variant::number(5), Variant::null(),
+    Variant::date({1899, 12, 31, 0}), Variant::boolean(true)};
 
 TEST_F(RowBlockTest, RowsAreDataKeptOutOfTheCellsUntilSomethingBesidesAnXlsxSaveNeedsThem) {
     sheet.setValue(0, 0, CellValue::text("head"));
@@ -109,9 +109,8 @@ TEST_F(RowBlockTest, RowsAreDataKeptOutOfTheCellsUntilSomethingBesidesAnXlsxSave
 }
 
 TEST_F(RowBlockTest, ABlockPastRow65536IsSavedOnlyAsXlsx) {
-    auto rows = std::make_shared<MadeRows>(70000, 1, [](long r, int) {
-        return Variant::number(static_cast<double>(r));
-    });
+    auto rows = std::make_shared<MadeRows>(
+        70000, 1, [](long r, int) { return Variant::number(static_cast<double>(r)); });
     sheet.setRows(0, 0, rows);
     for (const std::function<void()>& use : std::vector<std::function<void()>>{
              [&] { sheet.value(0, 0); }, [&] { saveAs("big.xls"); }}) {
@@ -134,9 +133,8 @@ TEST_F(RowBlockTest, ABlockPastRow65536IsSavedOnlyAsXlsx) {
 TEST_F(RowBlockTest, FailuresPassUnchangedStoreNothingAndKeepTheBlock) {
     auto broken = std::make_shared<MadeRows>(
         3, 1, [](long, int) { return Variant::text("x"); }, 1);
-    auto tooLong = std::make_shared<MadeRows>(3, 1, [](long r, int) {
-        return Variant::text(std::string(r == 1 ? 32768 : 1, 'y'));
-    });
+    auto tooLong = std::make_shared<MadeRows>(
+        3, 1, [](long r, int) { return Variant::text(std::string(r == 1 ? 32768 : 1, 'y')); });
     sheet.setRows(2, 1, broken);
     EXPECT_THROW(sheet.value(0, 0), SourceBroke);
     EXPECT_THROW(saveAs("broken.xlsx"), SourceBroke);

@@ -105,10 +105,8 @@ protected:
 
 TEST_F(XlsxWriterTest, StoredCellsAndTheProducedBlockMergeRowByRowWithTheirTypes) {
     cells = {xls::PackedCell::text(0, 0, addText("  names  ")),
-             xls::PackedCell::text(0, 1, addText("=1+1")),
-             xls::PackedCell::number(2, 0, 7),
-             xls::PackedCell::error(2, 4, 0x2A),
-             xls::PackedCell::boolean(3, 5, true)};
+             xls::PackedCell::text(0, 1, addText("=1+1")), xls::PackedCell::number(2, 0, 7),
+             xls::PackedCell::error(2, 4, 0x2A), xls::PackedCell::boolean(3, 5, true)};
     Rows rows({{text("00123"), number(45351.5, xls::NumberFormat::DateTime), RowCell{}},
                {text(" x"), number(45351, xls::NumberFormat::Date), boolean(false)},
                {text(""), number(0.25, xls::NumberFormat::Time), number(-1.5e300)}});
@@ -157,8 +155,7 @@ TEST_F(XlsxWriterTest, RefusalsAndFailuresLeaveNothingBehindAndAnOldFileAsItWas)
             xlsx::writeWorkbook(path.string(), book(c.block));
             ADD_FAILURE() << c.reason;
         } catch (const xlsx::XlsxError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos)
-                << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
         }
     }
     cells.clear();
