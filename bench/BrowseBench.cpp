@@ -58,7 +58,11 @@ public:
         return platform::MessageResult::Ok;
     }
     std::string inputBox(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> saveFileName(const std::string&) override { return {}; }
+    std::optional<platform::SavedFileName> saveFileName(const std::string&) override { return {}; }
+    std::unique_ptr<platform::ProgressReport> progress(const std::string&,
+                                                       const std::string&) override {
+        return std::make_unique<platform::SilentProgress>();
+    }
 };
 class NoRegistry : public platform::RegistryReader {
 public:

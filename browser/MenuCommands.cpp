@@ -18,7 +18,9 @@ namespace browser {
 
 namespace {
 
-constexpr const char* kExportFilter = "Microsoft Excel files (*.xls)|*.xls";
+// The design's entry first, and selected; the chosen entry gives a name without one its extension.
+constexpr const char* kExportFilter =
+    "Microsoft Excel files (*.xls)|*.xls|Excel workbook (*.xlsx)|*.xlsx|CSV, UTF-8 (*.csv)|*.csv";
 
 }  // namespace
 
@@ -102,10 +104,13 @@ void frmPrincipal::closeTable() {
 }
 
 void frmPrincipal::exportTable() {
-    const std::optional<std::string> fileName = m_services.prompts.saveFileName(kExportFilter);
+    const std::optional<platform::SavedFileName> chosen =
+        m_services.prompts.saveFileName(kExportFilter);
     // A cancelled dialog ends the command: nothing is exported and nothing is said.
-    if (!fileName.has_value()) return;
-    tableexport::ExportarExcel(dtcDbf, *fileName, m_services.prompts);
+    if (!chosen.has_value()) return;
+    tableexport::ExportarExcel(
+        dtcDbf, platform::withFilterExtension(chosen->path, kExportFilter, chosen->filter),
+        m_services.prompts);
 }
 
 }  // namespace browser

@@ -11,6 +11,9 @@
 
 #include <QPushButton>
 
+#include <memory>
+#include <string>
+
 namespace browser {
 
 namespace {
@@ -57,7 +60,18 @@ void frmPrincipal::cmdRegistroReemplazar_Click() {
                                kReplaceTitle) != platform::MessageResult::Ok) {
             return;
         }
-        engine::ReplaceValues(openRecordset(), fieldName, oldValue, engine::Value::text(newValue));
+        std::unique_ptr<platform::ProgressReport> report =
+            prompts.progress("Replacing the values of " + fieldName + "...", kReplaceTitle);
+        const engine::ReplaceOutcome outcome = engine::ReplaceValues(
+            openRecordset(), fieldName, oldValue, engine::Value::text(newValue),
+            [&report](long done, long total) { return report->advance(done, total); });
+        report.reset();
+        if (outcome.cancelled) {
+            prompts.messageBox("Replace cancelled: " + std::to_string(outcome.replaced) +
+                                   (outcome.replaced == 1 ? " record" : " records") + " replaced.",
+                               platform::MessageButtons::Ok, platform::MessageIcon::None,
+                               kReplaceTitle);
+        }
     });
 }
 

@@ -25,7 +25,8 @@ int runReplace(const std::vector<std::string>& arguments) {
         recordset.Fields().Item(parsed.positional[1]);
     } else {
         changed = engine::ReplaceValues(recordset, parsed.positional[1], parsed.positional[2],
-                                        engine::Value::text(parsed.positional[3]));
+                                        engine::Value::text(parsed.positional[3]))
+                      .replaced;
     }
     std::cout << changed << "\n";
     return 0;

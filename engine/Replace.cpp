@@ -5,9 +5,11 @@
 
 namespace engine {
 
-long ReplaceValues(Recordset& recordset, const std::string& fieldName, const std::string& oldText,
-                   const Value& newValue) {
-    long changed = 0;
+ReplaceOutcome ReplaceValues(Recordset& recordset, const std::string& fieldName,
+                             const std::string& oldText, const Value& newValue,
+                             const Progress& progress) {
+    ReplaceOutcome outcome;
+    const long total = recordset.RecordCount();
     recordset.MoveFirst();
     while (!recordset.IsEOF()) {
         // Looked up on every record, as the record commands do.
@@ -17,11 +19,17 @@ long ReplaceValues(Recordset& recordset, const std::string& fieldName, const std
             recordset.Edit();
             field.SetValue(newValue);
             recordset.Update();
-            ++changed;
+            ++outcome.replaced;
         }
         recordset.MoveNext();
+        ++outcome.visited;
+        // An answer to stop after the last record comes too late to stop anything.
+        if (progress && !progress(outcome.visited, total) && !recordset.IsEOF()) {
+            outcome.cancelled = true;
+            break;
+        }
     }
-    return changed;
+    return outcome;
 }
 
 }  // namespace engine

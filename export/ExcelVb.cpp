@@ -1,16 +1,27 @@
 #include "export/ExcelVb.h"
 
 #include "spreadsheet/PivotTable.h"
+#include "spreadsheet/RowSource.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/Variant.h"
 #include "spreadsheet/Workbook.h"
 #include "spreadsheet/Worksheet.h"
+
+#include <algorithm>
 
 namespace tableexport {
 
 namespace {
 
 const std::string kPivotTableName = "Tabla dinámica1";
+
+bool endsWithXlsx(const std::string& name) {
+    constexpr std::string_view kEnding = ".xlsx";
+    if (name.size() < kEnding.size()) return false;
+    return std::equal(
+        kEnding.begin(), kEnding.end(), name.end() - kEnding.size(),
+        [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+}
 
 }  // namespace
 
@@ -120,7 +131,8 @@ void ExcelVb::SaveBook() { heldApplication().ActiveWorkbook().Save(); }
 
 void ExcelVb::SaveAsBook(const std::string& PathAndNameBook) {
     spreadsheet::SaveAsOptions options;
-    options.fileFormat = spreadsheet::kWorkbookNormal;
+    options.fileFormat = endsWithXlsx(PathAndNameBook) ? spreadsheet::kOpenXmlWorkbook
+                                                       : spreadsheet::kWorkbookNormal;
     options.password = "";
     options.writeResPassword = "";
     options.readOnlyRecommended = false;
@@ -141,5 +153,11 @@ void ExcelVb::PrintSelCell(const std::string& cellrange) {
 void ExcelVb::Mostrar() { heldApplication().SetVisible(true); }
 
 void ExcelVb::Ocultar() { heldApplication().SetVisible(false); }
+
+void ExcelVb::SetRows(std::shared_ptr<spreadsheet::RowSource> rows, const std::string& cell) {
+    select(cell);
+    spreadsheet::Worksheet& sheet = heldApplication().ActiveSheet();
+    sheet.setRows(sheet.activeRow(), sheet.activeColumn(), std::move(rows));
+}
 
 }  // namespace tableexport

@@ -10,6 +10,7 @@
 
 namespace spreadsheet {
 class Printer;
+class RowSource;
 class Variant;
 }  // namespace spreadsheet
 
@@ -27,7 +28,7 @@ public:
     // printer receives what the print operations print (null: printing fails); files are how
     // workbooks are read and written. Both are handed to each application Crear starts.
     explicit ExcelVb(spreadsheet::Printer* printer = nullptr,
-                     spreadsheet::WorkbookFiles files = spreadsheet::WorkbookFiles::xlsFiles());
+                     spreadsheet::WorkbookFiles files = spreadsheet::WorkbookFiles::standard());
     // Lets go of a held application without asking it to quit.
     ~ExcelVb();
     ExcelVb(const ExcelVb&) = delete;
@@ -73,8 +74,9 @@ public:
     // Saves the active workbook over its file (refused for a workbook whose file holds content
     // the component does not keep).
     void SaveBook();
-    // Saves the active workbook as PathAndNameBook in the .xls format, without passwords, not
-    // read-only recommended, without a backup.
+    // Saves the active workbook as PathAndNameBook, without passwords, not read-only
+    // recommended, without a backup: as an Open XML workbook (file format 51) when the name ends
+    // in ".xlsx" (any case), else in the .xls format (-4143).
     void SaveAsBook(const std::string& PathAndNameBook);
     // Prints the sheets selected in the active window, one copy.
     void PrintSheet();
@@ -84,6 +86,11 @@ public:
     void PrintSelCell(const std::string& cellrange);
     void Mostrar();
     void Ocultar();
+
+    // Beyond the 23 operations, the one way to fill a sheet fast: selects cell, then the active
+    // sheet takes the rows of source from the active cell on, as data, produced when the
+    // workbook is saved (spreadsheet::Worksheet::setRows states the rules).
+    void SetRows(std::shared_ptr<spreadsheet::RowSource> rows, const std::string& cell);
 
     // The held application, or null.
     spreadsheet::Application* application() const { return app.get(); }

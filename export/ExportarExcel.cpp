@@ -2,28 +2,39 @@
 
 #include "base/AsciiCase.h"
 #include "base/SameFile.h"
+#include "engine/CsvWriter.h"
 #include "engine/DataControl.h"
 #include "engine/EngineError.h"
 #include "engine/Recordset.h"
 #include "export/ExcelVb.h"
-#include "export/FieldVariant.h"
+#include "export/RecordRows.h"
 #include "platform/Prompts.h"
+#include "platform/TemporaryFile.h"
 #include "spreadsheet/CellReference.h"
 #include "spreadsheet/SpreadsheetError.h"
-#include "spreadsheet/Worksheet.h"
 
-#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
-#include <vector>
+#include <system_error>
 
 namespace tableexport {
 
 namespace {
 
+enum class Format { Xls, Xlsx, Csv };
+
 // Rows 1 and 2 hold the names and the empty row; the records fill the rest of a worksheet.
-constexpr long kMaxRecords = spreadsheet::kRowCount - 2;
-constexpr int kMaxFields = spreadsheet::kColumnCount;
+struct Limits {
+    long records;
+    int fields;
+};
+constexpr Limits kXlsLimits{spreadsheet::kRowCount - 2, spreadsheet::kColumnCount};
+constexpr Limits kXlsxLimits{1048576 - 2, 16384};
+
+constexpr const char* kTitle = "Sorvela";
 
 std::string trimSpaces(const std::string& text) {
     std::size_t first = text.find_first_not_of(' ');
@@ -58,16 +69,64 @@ void checkTarget(const engine::Recordset& recordset, const std::string& target) 
     }
 }
 
-void checkLimits(long records, int fields) {
-    if (records > kMaxRecords) {
-        throw refused("Cannot export the table: it has " + std::to_string(records) +
-                      " records, and a worksheet holds at most " + std::to_string(kMaxRecords) +
-                      " below the names and the empty second row.");
+Format formatOf(const std::string& target) {
+    const std::string extension =
+        base::asciiUpper(std::filesystem::path(target).extension().string());
+    if (extension == ".XLSX") return Format::Xlsx;
+    if (extension == ".CSV") return Format::Csv;
+    return Format::Xls;
+}
+
+void checkLimits(long records, int fields, Format format) {
+    if (format == Format::Csv) return;
+    const Limits limits = format == Format::Xls ? kXlsLimits : kXlsxLimits;
+    const char* kind = format == Format::Xls ? "an .xls" : "an .xlsx";
+    if (records > limits.records) {
+        throw refused(
+            "Cannot export the table: it has " + std::to_string(records) + " records, and " + kind +
+            " worksheet holds at most " + std::to_string(limits.records) +
+            " below the names and the empty second row." +
+            (format == Format::Xls ? " An .xlsx workbook holds up to 1,048,574 records." : ""));
     }
-    if (fields > kMaxFields) {
+    if (fields > limits.fields) {
         throw refused("Cannot export the table: it has " + std::to_string(fields) +
-                      " fields, and a worksheet holds at most " + std::to_string(kMaxFields) +
-                      " columns.");
+                      " fields, and " + kind + " worksheet holds at most " +
+                      std::to_string(limits.fields) + " columns.");
+    }
+}
+
+// The CSV form beside the target, renamed over it once whole. Returns false when cancelled.
+bool writeCsvFile(const engine::Recordset& recordset, const std::string& target,
+                  const engine::Progress& progress) {
+    auto cannot = [&](const std::string& why) {
+        return refused("Cannot write " + target + ": " + why + ".");
+    };
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(target, error);
+    if (!error && std::filesystem::is_regular_file(status) &&
+        (status.permissions() & std::filesystem::perms::owner_write) ==
+            std::filesystem::perms::none) {
+        throw cannot("the file is read-only");
+    }
+    try {
+        platform::TemporaryFile file(target, "new");
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(file.path().c_str(), "wb"),
+                                                            std::fclose);
+        if (!out) throw cannot(std::strerror(errno));
+        const bool whole = engine::writeCsv(
+            recordset,
+            [&](std::string_view piece) {
+                if (std::fwrite(piece.data(), 1, piece.size(), out.get()) != piece.size()) {
+                    throw cannot(std::strerror(errno));
+                }
+            },
+            progress);
+        if (!whole) return false;
+        if (std::fclose(out.release()) != 0) throw cannot(std::strerror(errno));
+        file.replace(target);
+        return true;
+    } catch (const std::system_error& failure) {
+        throw cannot(failure.what());
     }
 }
 
@@ -83,6 +142,22 @@ private:
     std::string m_name;
 };
 
+// A new workbook with the names in row 1 through SetCell and the records as rows from A3 on,
+// produced while it is saved.
+void fillWorkbook(ExcelVb& excel, engine::Recordset& recordset, const engine::Progress& progress) {
+    excel.Crear();
+    excel.NewBook();
+    engine::FieldCollection& fields = recordset.Fields();
+    for (int k = 0; k < fields.Count(); ++k) {
+        excel.SetCell(
+            spreadsheet::Variant::object(std::make_shared<FieldName>(fields.Item(k).Name())),
+            spreadsheet::columnLetters(k) + "1");
+    }
+    if (recordset.RecordCount() > 0) {
+        excel.SetRows(std::make_shared<RecordRows>(recordset, progress), "A3");
+    }
+}
+
 }  // namespace
 
 void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
@@ -92,65 +167,29 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
     if (recordset == nullptr) throw engine::EngineError("Cannot export: no table is open.");
     const std::string target = trimSpaces(fileName);
     checkTarget(*recordset, target);
-    engine::FieldCollection& fields = recordset->Fields();
-    checkLimits(recordset->RecordCount(), fields.Count());
+    const Format format = formatOf(target);
+    checkLimits(recordset->RecordCount(), recordset->Fields().Count(), format);
 
-    // An empty set has no first record to move to; its export is the names alone.
-    if (recordset->RecordCount() > 0) recordset->MoveFirst();
-    excel.Crear();
-    excel.NewBook();
-    // Room for every cell and text at once: a large table is then written without moving any
-    // cell or rebuilding the index of its texts.
-    std::size_t textFields = 0;
-    for (const engine::FieldInfo& info : recordset->fieldInfos()) {
-        if (info.type == engine::FieldType::Character || info.type == engine::FieldType::Memo) {
-            ++textFields;
+    std::unique_ptr<platform::ProgressReport> report = prompts.progress(
+        "Exporting the table to " + std::filesystem::path(target).filename().string() + "...",
+        kTitle);
+    const engine::Progress progress = [&report](long done, long total) {
+        return report->advance(done, total);
+    };
+    try {
+        if (format == Format::Csv) {
+            if (!writeCsvFile(*recordset, target, progress)) return;
+        } else {
+            fillWorkbook(excel, *recordset, progress);
+            excel.SaveAsBook(target);
         }
+    } catch (const ExportCancelled&) {
+        return;
     }
-    const auto records = static_cast<std::size_t>(recordset->RecordCount());
-    excel.application()->ActiveSheet().reserveCells(
-        (records + 1) * static_cast<std::size_t>(fields.Count()),
-        records * textFields + static_cast<std::size_t>(fields.Count()));
-
-    const int n = fields.Count();
-    std::vector<std::size_t> letterCounts;
-    std::vector<spreadsheet::Variant> values;
-    // One reference per column ("AB" and a row number); for each record only its digits are
-    // written anew, in place, so building the references costs next to nothing.
-    std::vector<std::string> references;
-    for (int k = 0; k < n; ++k) {
-        std::string letters = spreadsheet::columnLetters(k);
-        letterCounts.push_back(letters.size());
-        values.push_back(fieldVariant(fields.Item(k)));
-        excel.SetCell(
-            spreadsheet::Variant::object(std::make_shared<FieldName>(fields.Item(k).Name())),
-            letters + "1");
-        references.push_back(std::move(letters));
-    }
-
-    long row = 3;
-    std::string rowDigits;
-    while (!recordset->IsEOF()) {
-        // An open set keeps its fields; the count is read again as each record is written.
-        const int count = std::min(fields.Count(), n);
-        rowDigits = std::to_string(row);
-        for (int k = 0; k < count; ++k) {
-            auto index = static_cast<std::size_t>(k);
-            std::string& reference = references[index];
-            if (reference.size() != letterCounts[index] + rowDigits.size()) {
-                reference.resize(letterCounts[index] + rowDigits.size());
-            }
-            rowDigits.copy(reference.data() + letterCounts[index], rowDigits.size());
-            excel.SetCell(values[index], reference);
-        }
-        recordset->MoveNext();
-        ++row;
-    }
-
-    excel.SaveAsBook(target);
+    report.reset();
     prompts.messageBox("Success export to excel", platform::MessageButtons::Ok,
-                       platform::MessageIcon::None, "Sorvela");
-    excel.Quitar();
+                       platform::MessageIcon::None, kTitle);
+    if (format != Format::Csv) excel.Quitar();
 }
 
 }  // namespace tableexport

@@ -2,8 +2,9 @@
 # Times the table engine on generated tables of 100 000 and 1 000 000 records (ten fields):
 # `quillon-cli info` (open), `quillon-cli dump` (read every record), their maximum resident
 # memory, `ogr2ogr -f CSV` on the same table for comparison when gdal-bin is installed, and the
-# Google Benchmark suite (open, read all, update one record); then the export
-# (bench/export/run.sh) and the main window over a 1 000 000-record table (bench/BrowseBench.cpp).
+# Google Benchmark suite (open, read all, update one record); then the export (bench/export/run.sh:
+# .xls beside ssconvert, .xlsx of 1 000 000 records beside `ogr2ogr -f XLSX`, and CSV) and the main
+# window over a 1 000 000-record table (bench/BrowseBench.cpp).
 # `make bench` runs it after the release build. Times are the best of several warm runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,7 +47,7 @@ done
 echo
 "$bin/engine_benchmark" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 echo
-echo "export of a 65,000-record, 20-field table (bench/export/run.sh):"
+echo "the export (bench/export/run.sh):"
 bench/export/run.sh "$bin/quillon-cli"
 echo
 echo "the main window over a 1,000,000-record table (bench/BrowseBench.cpp):"

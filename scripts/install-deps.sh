@@ -6,12 +6,12 @@ packages=(
     # Build
     build-essential cmake ninja-build pkg-config clang-format
     # Libraries
-    qt6-base-dev qt6-base-dev-tools libgl-dev libgsf-1-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libgsf-1-dev libxlsxwriter-dev libminizip-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # Runtime: the Qt platform plugins and the fonts the windows ask for
     qt6-qpa-plugins fonts-liberation fonts-dejavu-core
     # Independent readers used by the tests
-    libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd
+    libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd python3-openpyxl
 )
 
 missing=()

@@ -3,9 +3,13 @@
 #include "shell/modPrincipal.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
+
+#include <algorithm>
 
 namespace shell {
 
@@ -53,11 +57,57 @@ std::string QtPrompts::inputBox(const std::string& prompt, const std::string& ti
     return accepted ? answer.toStdString() : std::string();
 }
 
-std::optional<std::string> QtPrompts::saveFileName(const std::string& filter) {
+std::optional<platform::SavedFileName> QtPrompts::saveFileName(const std::string& filter) {
+    const QString filters = qtFileFilter(filter);
+    const QStringList entries = filters.split(";;");
+    QString selected = entries.value(0);
     const QString chosen =
-        QFileDialog::getSaveFileName(dialogParent(), QString(), QString(), qtFileFilter(filter));
+        QFileDialog::getSaveFileName(dialogParent(), QString(), QString(), filters, &selected);
     if (chosen.isEmpty()) return std::nullopt;
-    return chosen.toStdString();
+    const qsizetype index = entries.indexOf(selected);
+    return platform::SavedFileName{chosen.toStdString(),
+                                   index < 0 ? 0 : static_cast<std::size_t>(index)};
+}
+
+namespace {
+
+class QtProgressReport : public platform::ProgressReport {
+public:
+    QtProgressReport(const std::string& text, const std::string& title)
+        : m_dialog(QString::fromStdString(text), QProgressDialog::tr("Cancel"), 0, kSteps,
+                   dialogParent()) {
+        m_dialog.setWindowTitle(titleOrDefault(title));
+        m_dialog.setWindowModality(Qt::ApplicationModal);
+        m_dialog.setMinimumDuration(kShowAfterMs);
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setValue(0);  // starts the dialog's clock
+        m_sinceAsked.start();
+    }
+
+    bool advance(long done, long total) override {
+        if (m_sinceAsked.elapsed() < kAskEveryMs && done < total) return !m_dialog.wasCanceled();
+        m_sinceAsked.restart();
+        // The dialog restarts its clock at its minimum, so the bar leaves it at once.
+        const long step = total > 0 ? std::clamp(done, 0L, total) * kSteps / total : 0;
+        m_dialog.setValue(static_cast<int>(std::max(step, 1L)));  // processes events once shown
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    static constexpr int kSteps = 1000;
+    static constexpr int kShowAfterMs = 500;
+    static constexpr int kAskEveryMs = 50;
+
+    QProgressDialog m_dialog;
+    QElapsedTimer m_sinceAsked;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::ProgressReport> QtPrompts::progress(const std::string& text,
+                                                              const std::string& title) {
+    return std::make_unique<QtProgressReport>(text, title);
 }
 
 QString qtFileFilter(const std::string& filter) {

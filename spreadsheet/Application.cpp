@@ -8,6 +8,7 @@
 #include "spreadsheet/detail/Text.h"
 #include "xls/WorkbookData.h"
 #include "xls/WorkbookView.h"
+#include "xlsx/WorkbookView.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -31,10 +32,12 @@ Registry& registry() {
 
 }  // namespace
 
-WorkbookFiles WorkbookFiles::xlsFiles() {
-    return {xls::readWorkbook, [](const std::string& path, const xls::WorkbookView& workbook) {
+WorkbookFiles WorkbookFiles::standard() {
+    return {xls::readWorkbook,
+            [](const std::string& path, const xls::WorkbookView& workbook) {
                 xls::writeWorkbook(path, workbook);
-            }};
+            },
+            xlsx::writeWorkbook};
 }
 
 // --- WorkbookCollection ---

@@ -16,6 +16,9 @@ namespace xls {
 struct WorkbookData;
 struct WorkbookView;
 }  // namespace xls
+namespace xlsx {
+struct WorkbookView;
+}
 
 namespace spreadsheet {
 
@@ -26,14 +29,16 @@ class Window;
 class Workbook;
 class Worksheet;
 
-// How workbooks reach files: the .xls reader and writer, or a stand-in in tests. The writer
-// reads the workbook's cells in place through the view, which is valid only during the call.
+// How workbooks reach files: the .xls reader and writer and the .xlsx writer, or stand-ins in
+// tests. The writers read the workbook's cells in place through the view, which is valid only
+// during the call.
 struct WorkbookFiles {
     std::function<xls::WorkbookData(const std::string& path)> read;
     std::function<void(const std::string& path, const xls::WorkbookView& workbook)> write;
+    std::function<void(const std::string& path, const xlsx::WorkbookView& workbook)> writeXlsx;
 
-    // xls::readWorkbook and xls::writeWorkbook.
-    static WorkbookFiles xlsFiles();
+    // xls::readWorkbook, xls::writeWorkbook and xlsx::writeWorkbook.
+    static WorkbookFiles standard();
 };
 
 class WorkbookCollection {
@@ -70,7 +75,7 @@ public:
     // A new, running, invisible application without workbooks. printer may be null (printing
     // then fails); it must outlive the application.
     static std::shared_ptr<Application> create(Printer* printer = nullptr,
-                                               WorkbookFiles files = WorkbookFiles::xlsFiles());
+                                               WorkbookFiles files = WorkbookFiles::standard());
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;

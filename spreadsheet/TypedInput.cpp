@@ -160,8 +160,7 @@ CellValue toCellValue(const TypedCell& cell) {
 
 }  // namespace
 
-TypedCell readTypedInput(const Variant& dat, std::string& madeText) {
-    bool fromObject = dat.kind() == Variant::Kind::Object;
+TypedCell readCellData(const Variant& dat, std::string& madeText) {
     const Variant& value = dat.plainValue();
     switch (value.kind()) {
         case Variant::Kind::Empty:
@@ -189,10 +188,15 @@ TypedCell readTypedInput(const Variant& dat, std::string& madeText) {
             return cell;
         }
         case Variant::Kind::Text:
-            if (fromObject) return textCell(value.asText());
-            return readTypedText(value.asText());
+            return textCell(value.asText());
     }
     return {};
+}
+
+TypedCell readTypedInput(const Variant& dat, std::string& madeText) {
+    // Only text typed in plain is read by the typing rules; an object's value is data.
+    if (dat.kind() == Variant::Kind::Text) return readTypedText(dat.asText());
+    return readCellData(dat, madeText);
 }
 
 CellValue typedInput(const Variant& dat) {

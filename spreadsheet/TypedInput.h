@@ -54,6 +54,11 @@ struct TypedCell {
     std::string_view text;                          // Text, never empty
 };
 
+// The content for a value that is data rather than typed text: as typed input gives for an
+// object's default value, so text is stored exactly as it is. Rows from a RowSource are stored
+// so. The text views as readTypedInput's does; throws as typedInput does.
+TypedCell readCellData(const Variant& value, std::string& madeText);
+
 // typedInput without copies. The text views dat, the current value of an object in dat, or
 // madeText (where text that dat does not hold, a date before 1900, is written); it is valid
 // until dat, that object or madeText changes. Throws as typedInput does.

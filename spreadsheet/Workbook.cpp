@@ -34,29 +34,8 @@ SheetVisibility fromXls(xls::SheetVisibility visibility) {
     return SheetVisibility::Visible;
 }
 
-xls::SheetVisibility toXls(SheetVisibility visibility) {
-    switch (visibility) {
-        case SheetVisibility::Visible:
-            return xls::SheetVisibility::Visible;
-        case SheetVisibility::Hidden:
-            return xls::SheetVisibility::Hidden;
-        case SheetVisibility::VeryHidden:
-            return xls::SheetVisibility::VeryHidden;
-    }
-    return xls::SheetVisibility::Visible;
-}
-
 // Dates of a workbook in the 1904 date system, moved to the 1900 system the model keeps.
 constexpr double k1904Offset = 1462;
-
-std::string joined(const std::vector<std::string>& items) {
-    std::string text;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
-        text += items[i];
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -284,7 +263,8 @@ Workbook::Workbook(Application& application, const std::string& path, xls::Workb
         if (i == data.activeSheet) active = &sheet;
     }
     if (!dropped.empty()) {
-        m_unsupported.push_back("sheets that are not worksheets (" + joined(dropped) + ")");
+        m_unsupported.push_back("sheets that are not worksheets (" +
+                                detail::joinedWithAnd(dropped) + ")");
     }
     if (m_sheets.Count() == 0) {
         throw SpreadsheetError::operationFailed("the workbook " + path +
@@ -306,85 +286,6 @@ Workbook::Workbook(Application& application, const std::string& path, xls::Workb
 Workbook::~Workbook() = default;
 
 void Workbook::Activate() { m_application->setActiveWorkbook(this); }
-
-void Workbook::Save() {
-    if (m_path.empty()) {
-        throw SpreadsheetError::operationFailed("the workbook " + m_name +
-                                                " has never been saved; save it with SaveAs "
-                                                "under a file name first.");
-    }
-    if (!m_unsupported.empty()) {
-        throw SpreadsheetError::operationFailed(
-            "the workbook " + m_path + " holds " + joined(m_unsupported) +
-            ", which this program cannot keep; saving it over its file would lose them. Save "
-            "it under a new name with SaveAs instead.");
-    }
-    write(m_path);
-}
-
-void Workbook::SaveAs(const std::string& fileName, const SaveAsOptions& options) {
-    auto refuse = [&](const std::string& why) {
-        return SpreadsheetError::operationFailed("cannot save the workbook " + m_name +
-                                                 (fileName.empty() ? "" : " as " + fileName) +
-                                                 ": " + why);
-    };
-    if (fileName.empty()) throw refuse("no file name was given.");
-    if (options.fileFormat != kWorkbookNormal && options.fileFormat != 56) {
-        throw refuse("only the .xls workbook format can be written (file format " +
-                     std::to_string(options.fileFormat) + " was asked for).");
-    }
-    if (!options.password.empty() || !options.writeResPassword.empty()) {
-        throw refuse("workbooks cannot be protected by a password.");
-    }
-    if (options.readOnlyRecommended) throw refuse("workbooks cannot be marked read-only.");
-    if (options.createBackup) throw refuse("backup copies are not made.");
-    WorkbookCollection& books = m_application->Workbooks();
-    for (int i = 1; i <= books.Count(); ++i) {
-        Workbook& other = books.Item(i);
-        if (&other != this && !other.path().empty() && base::sameFile(other.path(), fileName)) {
-            throw refuse("the workbook " + other.Name() + " is open from that file.");
-        }
-    }
-    if (!m_path.empty() && !m_unsupported.empty() && base::sameFile(m_path, fileName)) {
-        Save();  // refuses with the reason
-    }
-    write(fileName);
-    m_path = fileName;
-    m_name = std::filesystem::path(fileName).filename().string();
-    m_unsupported.clear();
-}
-
-void Workbook::write(const std::string& path) {
-    // The writer replaces a file by renaming a new one over it, which would ignore that the
-    // file was marked read-only.
-    std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!error && std::filesystem::is_regular_file(status) &&
-        (status.permissions() & std::filesystem::perms::owner_write) ==
-            std::filesystem::perms::none) {
-        throw SpreadsheetError::operationFailed("cannot save the workbook " + m_name + " as " +
-                                                path + ": the file is read-only.");
-    }
-    // The writer reads the cells where they are.
-    xls::WorkbookView view;
-    view.texts = &m_texts;
-    view.activeSheet = static_cast<std::size_t>(m_sheets.indexOf(*m_activeSheet));
-    for (int i = 1; i <= m_sheets.Count(); ++i) {
-        Worksheet& sheet = m_sheets.Item(i);
-        xls::SheetView& target = view.sheets.emplace_back();
-        target.name = sheet.Name();
-        target.visibility = toXls(sheet.visibility());
-        target.selected = sheet.selected();
-        target.cells = sheet.store().cells();
-    }
-    try {
-        m_application->files().write(path, view);
-    } catch (const SpreadsheetError&) {
-        throw;
-    } catch (const std::exception& failure) {
-        throw SpreadsheetError::operationFailed(failure.what());
-    }
-}
 
 void Workbook::PrintOut(int copies, std::optional<bool> collate) {
     std::vector<PrintJob> jobs;

@@ -83,9 +83,11 @@ private:
 };
 
 // Arguments of Workbook::SaveAs after the file name, with the object model's codes. Only what
-// the .xls writer can produce is accepted.
+// the writers can produce is accepted.
 struct SaveAsOptions {
-    int fileFormat = -4143;  // the normal workbook format (56, the same .xls format, is accepted)
+    // -4143, the normal workbook format (.xls; 56, the same format, is accepted), or 51, the Open
+    // XML workbook (.xlsx).
+    int fileFormat = -4143;
     std::string password;
     std::string writeResPassword;
     bool readOnlyRecommended = false;
@@ -94,6 +96,7 @@ struct SaveAsOptions {
 };
 
 inline constexpr int kWorkbookNormal = -4143;
+inline constexpr int kOpenXmlWorkbook = 51;
 
 class Workbook {
 public:
@@ -117,18 +120,21 @@ public:
     Window& ActiveWindow() { return m_window; }
     void Activate();
 
-    // Writes the workbook over its own file. Throws SpreadsheetError (1004), writing nothing,
-    // when it was never saved, when it was opened from a file that holds content this model
-    // does not keep (formulas, formatting, charts, ...: saving would lose it; SaveAs to a new
-    // name writes what the model holds), when the file is marked read-only, or when writing
-    // fails.
+    // Writes the workbook over its own file, in the format it was opened or last saved in. Throws
+    // SpreadsheetError (1004), writing nothing, when it was never saved, when it was opened from a
+    // file that holds content this model does not keep (formulas, formatting, charts, ...: saving
+    // would lose it; SaveAs to a new name writes what the model holds), when the file is marked
+    // read-only, or when writing fails.
     void Save();
-    // Writes the workbook to fileName in the .xls format (an existing file is replaced; the
-    // file appears whole or not at all) and makes that its file and name. Throws
+    // Writes the workbook to fileName in the format options ask for (an existing file is
+    // replaced; the file appears whole or not at all) and makes that its file, name and format.
+    // As .xlsx, a sheet's pending block of rows (Worksheet::setRows) is produced while the file
+    // is written and not stored; as .xls it is put into the cells first. Throws
     // SpreadsheetError (1004), writing nothing, for an empty name, a name that is the file of
-    // another open workbook, options the writer cannot honour (another format, passwords,
+    // another open workbook, options the writers cannot honour (another format, passwords,
     // read-only recommended, a backup), the workbook's own file when that would lose content
-    // (as Save), an existing file marked read-only, or a failure to write.
+    // (as Save), an existing file marked read-only, a sheet too large for the format, or a
+    // failure to write; what a block's source throws passes unchanged, nothing written.
     void SaveAs(const std::string& fileName, const SaveAsOptions& options = {});
     // Prints every visible sheet's used cells, one job per sheet.
     void PrintOut(int copies = 1, std::optional<bool> collate = {});
@@ -146,13 +152,15 @@ public:
     const xls::StringTable& texts() const { return m_texts; }
 
 private:
-    void write(const std::string& path);
+    void write(const std::string& path, int fileFormat);
+    void writeXlsx(const std::string& path);
     std::vector<xls::PackedCell> packCells(const xls::Sheet& sheet, bool date1904);
 
     Application* m_application;
     xls::StringTable m_texts;  // before the sheets, whose cells refer to it
     std::string m_name;
     std::string m_path;
+    int m_fileFormat = kWorkbookNormal;
     SheetCollection m_sheets;
     Worksheet* m_activeSheet = nullptr;
     Window m_window;

@@ -3,8 +3,10 @@
 #include "base/AsciiCase.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/PivotTable.h"
+#include "spreadsheet/RowSource.h"
 #include "spreadsheet/SpreadsheetError.h"
 #include "spreadsheet/TypedInput.h"
+#include "spreadsheet/Variant.h"
 #include "spreadsheet/Workbook.h"
 #include "spreadsheet/detail/Printing.h"
 #include "spreadsheet/detail/Text.h"
@@ -16,18 +18,6 @@ namespace spreadsheet {
 namespace {
 
 constexpr std::size_t kMaxSheetName = 31;
-
-xls::NumberFormat numberFormatOf(DateStyle style) {
-    switch (style) {
-        case DateStyle::Date:
-            return xls::NumberFormat::Date;
-        case DateStyle::DateTime:
-            return xls::NumberFormat::DateTime;
-        case DateStyle::Time:
-            return xls::NumberFormat::Time;
-    }
-    return xls::NumberFormat::Date;
-}
 
 }  // namespace
 
@@ -155,7 +145,7 @@ void Worksheet::PrintOut(int copies, std::optional<bool> collate) {
 }
 
 CellValue Worksheet::value(int row, int column) const {
-    const xls::PackedCell* cell = m_cells.find(row, column);
+    const xls::PackedCell* cell = store().find(row, column);
     return cell == nullptr ? CellValue() : valueOf(*cell);
 }
 
@@ -204,6 +194,7 @@ void Worksheet::setValue(int row, int column, CellValue value) {
             typed.boolean = value.asBoolean();
             break;
         case CellValue::Kind::Error:
+            storeTyped(row, column, {});
             m_cells.put(xls::PackedCell::error(r, c, value.asError()));
             return;
         case CellValue::Kind::Empty:
@@ -218,6 +209,14 @@ void Worksheet::assign(int row, int column, const Variant& dat) {
 }
 
 void Worksheet::storeTyped(int row, int column, const TypedCell& cell) {
+    if (m_block && m_block->row <= row && row - m_block->row < m_block->rows &&
+        m_block->column <= column && column - m_block->column < m_block->columns) {
+        fillBlock();
+    }
+    putTyped(row, column, cell);
+}
+
+void Worksheet::putTyped(int row, int column, const TypedCell& cell) const {
     auto r = static_cast<std::uint32_t>(row);
     auto c = static_cast<std::uint32_t>(column);
     switch (cell.kind) {
@@ -229,7 +228,8 @@ void Worksheet::storeTyped(int row, int column, const TypedCell& cell) {
             m_cells.put(xls::PackedCell::number(r, c, cell.number));
             return;
         case CellValue::Kind::Date:
-            m_cells.put(xls::PackedCell::number(r, c, cell.number, numberFormatOf(cell.style)));
+            m_cells.put(
+                xls::PackedCell::number(r, c, cell.number, detail::numberFormatOf(cell.style)));
             return;
         case CellValue::Kind::Boolean:
             m_cells.put(xls::PackedCell::boolean(r, c, cell.boolean));
@@ -240,25 +240,71 @@ void Worksheet::storeTyped(int row, int column, const TypedCell& cell) {
     }
 }
 
-std::uint32_t Worksheet::addText(int row, int column, std::string_view text) {
+std::uint32_t Worksheet::addText(int row, int column, std::string_view text) const {
     xls::StringTable::Added added = m_parent->texts().add(text);
     switch (added.refusal) {
         case xls::StringTable::Refusal::None:
             break;
         case xls::StringTable::Refusal::NotUtf8:
-            throw SpreadsheetError::operationFailed("the text for cell " + cellName(row, column) +
-                                                    " of " + m_name + " is not valid UTF-8.");
+            throw detail::cellTextRefusal(cellName(row, column), m_name, std::nullopt);
         case xls::StringTable::Refusal::TooLong:
-            throw SpreadsheetError::operationFailed(
-                "the text for cell " + cellName(row, column) + " of " + m_name + " has " +
-                std::to_string(added.units) + " characters; a cell holds at most 32767.");
+            throw detail::cellTextRefusal(cellName(row, column), m_name, added.units);
     }
     return added.id;
 }
 
-void Worksheet::reserveCells(std::size_t count, std::size_t texts) {
-    m_cells.reserve(count);
-    m_parent->texts().reserve(m_parent->texts().size() + texts);
+void Worksheet::setRows(int row, int column, std::shared_ptr<RowSource> source) {
+    if (row < 0 || row >= kRowCount || column < 0 || column >= kColumnCount) {
+        throw SpreadsheetError::operationFailed("rows can only be put from a cell of the sheet.");
+    }
+    fillRows();
+    const long rows = source->rowCount();
+    const int columns = source->columnCount();
+    if (rows <= 0 || columns <= 0) return;
+    m_cells.eraseArea({row, column, static_cast<int>(std::min<long>(row + rows, kRowCount) - 1),
+                       std::min(column + columns, kColumnCount) - 1});
+    m_block = RowBlock{row, column, rows, columns, std::move(source)};
+}
+
+void Worksheet::fillBlock() const {
+    RowBlock block = std::move(*m_block);
+    m_block.reset();
+    const long lastRow = block.row + block.rows - 1;
+    const int lastColumn = block.column + block.columns - 1;
+    if (lastRow >= kRowCount || lastColumn >= kColumnCount) {
+        const std::string reach =
+            cellName(static_cast<int>(std::min<long>(lastRow, 1 << 30)), lastColumn);
+        const std::string from = cellName(block.row, block.column);
+        m_block = std::move(block);
+        throw SpreadsheetError::operationFailed(
+            "the rows put on " + m_name + " from " + from + " reach " + reach +
+            ", past the last cell (IV65536) whose value can be used here; the sheet can only "
+            "be saved as .xlsx.");
+    }
+    const CellArea area{block.row, block.column, static_cast<int>(lastRow), lastColumn};
+    try {
+        block.source->rewind();
+        m_cells.reserve(m_cells.cells().size() + static_cast<std::size_t>(block.rows) *
+                                                     static_cast<std::size_t>(block.columns));
+        std::string madeText;
+        for (int r = area.top; r <= area.bottom; ++r) {
+            std::span<const Variant> values = block.source->nextRow();
+            if (values.size() < static_cast<std::size_t>(block.columns)) {
+                throw SpreadsheetError::operationFailed(
+                    "the source of the rows on " + m_name + " gave " +
+                    std::to_string(values.size()) + " values for row " + std::to_string(r + 1) +
+                    " of " + std::to_string(block.columns) + " columns.");
+            }
+            for (int k = 0; k < block.columns; ++k) {
+                putTyped(r, area.left + k,
+                         readCellData(values[static_cast<std::size_t>(k)], madeText));
+            }
+        }
+    } catch (...) {
+        m_cells.eraseArea(area);
+        m_block = std::move(block);
+        throw;
+    }
 }
 
 }  // namespace spreadsheet

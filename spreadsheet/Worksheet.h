@@ -16,6 +16,7 @@ namespace spreadsheet {
 
 class Application;
 class PivotTable;
+class RowSource;
 class Variant;
 class Workbook;
 struct TypedCell;
@@ -82,12 +83,46 @@ public:
     void assign(int row, int column, const Variant& dat);
     // The value of one of this sheet's stored cells.
     CellValue valueOf(const xls::PackedCell& cell) const;
-    std::optional<CellArea> usedArea() const { return m_cells.usedArea(); }
-    // A hint from a caller about to write many cells: room for count cells in all, of which
-    // about texts hold text. Changes no value.
-    void reserveCells(std::size_t count, std::size_t texts = 0);
-    detail::CellStore& store() { return m_cells; }
-    const detail::CellStore& store() const { return m_cells; }
+    std::optional<CellArea> usedArea() const { return store().usedArea(); }
+    // The cells, a pending block's rows among them (fillRows() runs first).
+    detail::CellStore& store() {
+        fillRows();
+        return m_cells;
+    }
+    const detail::CellStore& store() const {
+        fillRows();
+        return m_cells;
+    }
+
+    // A block of rows taken from a source: rows x columns cells from (row, column) on, 0-based.
+    // It may reach past the 65,536 rows and 256 columns that cells can be addressed in, up to
+    // what the .xlsx format holds.
+    struct RowBlock {
+        int row = 0;
+        int column = 0;
+        long rows = 0;
+        int columns = 0;
+        std::shared_ptr<RowSource> source;
+    };
+    // Takes the source's rows (its counts read now) as the cells from (row, column) on, which
+    // must be a cell of the sheet; the cells there are cleared. The rows are not stored: saving
+    // as .xlsx produces them while the file is written, so a sheet of a million rows never lives
+    // in memory. Any other use of the cells first puts the rows into the cells, once, as values
+    // that are data (RowSource.h): reading a cell, changing one inside the block, sorting,
+    // printing, saving as .xls. That fails with SpreadsheetError (1004) for a block reaching past
+    // row 65,536 or column IV, and passes on what the source or the text checks throw; the block
+    // then stays pending and no cell of it is stored. A sheet holds one pending block: a second
+    // one first puts the rows of the first into the cells. A source without rows or columns sets
+    // nothing.
+    void setRows(int row, int column, std::shared_ptr<RowSource> source);
+    // The pending block, or nullopt.
+    const std::optional<RowBlock>& rowBlock() const { return m_block; }
+    // The stored cells without a pending block's rows, for a writer that produces them itself.
+    const detail::CellStore& storedCells() const { return m_cells; }
+    // Puts a pending block's rows into the cells (as described at setRows).
+    void fillRows() const {
+        if (m_block) fillBlock();
+    }
 
     const CellArea& selection() const { return m_selection; }
     int activeRow() const { return m_activeRow; }
@@ -104,13 +139,17 @@ public:
 
 private:
     void storeTyped(int row, int column, const TypedCell& cell);
-    std::uint32_t addText(int row, int column, std::string_view text);
+    void putTyped(int row, int column, const TypedCell& cell) const;
+    std::uint32_t addText(int row, int column, std::string_view text) const;
+    void fillBlock() const;
 
     Workbook* m_parent;
     std::string m_name;
     SheetVisibility m_visibility = SheetVisibility::Visible;
     bool m_selected = false;
-    detail::CellStore m_cells;
+    // Both change when a const reader first needs a pending block's rows.
+    mutable detail::CellStore m_cells;
+    mutable std::optional<RowBlock> m_block;
     CellArea m_selection;
     int m_activeRow = 0;
     int m_activeColumn = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "spreadsheet/CellReference.h"
+#include "spreadsheet/CellValue.h"
 #include "xls/WorkbookView.h"
 
 #include <cstdint>
@@ -12,6 +13,19 @@
 #include <vector>
 
 namespace spreadsheet::detail {
+
+// The number format a date cell of that style is stored with.
+inline xls::NumberFormat numberFormatOf(DateStyle style) {
+    switch (style) {
+        case DateStyle::Date:
+            return xls::NumberFormat::Date;
+        case DateStyle::DateTime:
+            return xls::NumberFormat::DateTime;
+        case DateStyle::Time:
+            return xls::NumberFormat::Time;
+    }
+    return xls::NumberFormat::Date;
+}
 
 // Non-empty cells, at most one per position, 12 bytes each. Writes in row order (as a table is
 // written, left to right and top to bottom) append in constant time; writes out of order are

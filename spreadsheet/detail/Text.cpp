@@ -1,6 +1,7 @@
 #include "spreadsheet/detail/Text.h"
 
 #include "base/Utf8.h"
+#include "spreadsheet/SpreadsheetError.h"
 
 #include <cstdint>
 #include <cstring>
@@ -24,6 +25,23 @@ std::optional<std::size_t> utf16Length(std::string_view utf8) {
         units += codePoint >= 0x10000 ? 2 : 1;
     }
     return units;
+}
+
+SpreadsheetError cellTextRefusal(const std::string& cell, const std::string& sheet,
+                                 std::optional<std::size_t> units) {
+    const std::string start = "the text for cell " + cell + " of " + sheet;
+    if (!units) return SpreadsheetError::operationFailed(start + " is not valid UTF-8.");
+    return SpreadsheetError::operationFailed(start + " has " + std::to_string(*units) +
+                                             " characters; a cell holds at most 32767.");
+}
+
+std::string joinedWithAnd(const std::vector<std::string>& items) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
 }
 
 }  // namespace spreadsheet::detail

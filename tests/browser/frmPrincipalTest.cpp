@@ -14,6 +14,7 @@
 #include <QAbstractItemModel>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -530,6 +531,24 @@ private slots:
         QCOMPARE(prompts().messages().size(), 1u);  // the confirmation only
     }
 
+    void replaceCancelledInItsProgressSaysHowManyItReplaced() {
+        const auto file = makePeople(kThreePeople);
+        openThroughWindow("PEOPLE.dbf");
+        prompts().inputAnswers = {"NAME", "abc", "xyz"};
+        prompts().cancelAtAdvance = 2;
+        replaceButton()->click();
+        QCOMPARE(testsupport::readTable(file), std::vector<std::vector<std::string>>(
+                                                   {{"xyz", "5"}, {"ABC", "41"}, {" abc", "7"}}));
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 2u);  // the confirmation, then how far it got
+        QCOMPARE(boxes[1].text, std::string("Replace cancelled: 1 record replaced."));
+        QCOMPARE(boxes[1].title, std::string("Replace records"));
+        QVERIFY(boxes[1].icon == platform::MessageIcon::None);
+        QCOMPARE(prompts().progressReports[0].title, std::string("Replace records"));
+        QCOMPARE(records().AbsolutePosition(), 2L);
+        QCOMPARE(barCaption(), QString("Record: 2/3"));
+    }
+
     void replaceFailuresAreReportedOnce_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("oldValue");
@@ -565,28 +584,67 @@ private slots:
         menu(browser::frmPrincipal::kExport)->click();
         QCOMPARE(prompts().asked.size(), 1u);
         QVERIFY(prompts().asked[0].kind == testsupport::ScriptedPrompts::Kind::SaveFile);
-        QCOMPARE(prompts().asked[0].text, std::string("Microsoft Excel files (*.xls)|*.xls"));
+        QCOMPARE(prompts().asked[0].text,
+                 std::string("Microsoft Excel files (*.xls)|*.xls|Excel workbook (*.xlsx)|*.xlsx|"
+                             "CSV, UTF-8 (*.csv)|*.csv"));
         QCOMPARE(records().AbsolutePosition(), 0L);
         QVERIFY(!std::filesystem::exists(m_temp->path() / "out.xls"));
     }
 
-    void exportWritesTheWorkbookAndReportsSuccess() {
+    void exportWritesTheFileAndReportsSuccess_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("start");  // the file's first bytes
+        const QByteArray xls("\xD0\xCF\x11\xE0", 4);
+        QTest::newRow("xls") << "out" << 0 << "out.xls" << xls;
+        QTest::newRow("xlsx") << "out" << 1 << "out.xlsx" << QByteArray("PK");
+        QTest::newRow("csv") << "out" << 2 << "out.csv" << QByteArray("NAME,AGE\r\nabc,5");
+        QTest::newRow("a typed extension wins")
+            << "out.XLSX" << 0 << "out.XLSX" << QByteArray("PK");
+        QTest::newRow("another extension is kept") << "out.2024" << 1 << "out.2024" << xls;
+    }
+
+    void exportWritesTheFileAndReportsSuccess() {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, start);
         makePeople(kThreePeople);
         openThroughWindow("PEOPLE.dbf");
-        const std::filesystem::path target = m_temp->path() / "out.xls";
-        prompts().saveAnswers = {target.string()};
+        const std::filesystem::path target = m_temp->path() / written.toStdString();
+        prompts().saveAnswers = {platform::SavedFileName{
+            (m_temp->path() / typed.toStdString()).string(), static_cast<std::size_t>(filter)}};
         menu(browser::frmPrincipal::kExport)->click();
-        QVERIFY(std::filesystem::file_size(target) > 0);
+        QFile file(QString::fromStdString(target.string()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(start.size()), start);
         const auto boxes = prompts().messages();
         QCOMPARE(boxes.size(), 1u);
         QCOMPARE(boxes[0].text, std::string("Success export to excel"));
         QCOMPARE(boxes[0].title, std::string("Sorvela"));
+        QCOMPARE(prompts().progressReports.size(), std::size_t{1});
+        QVERIFY(prompts().progressReports[0].closed);
+        if (written.endsWith(".csv")) return;  // read without moving the set
         QVERIFY(records().IsEOF());
         QCOMPARE(barCaption(), QString("Record: -1/3"));
     }
 
+    void exportCancelledInItsProgressLeavesNoFileAndSaysNothing() {
+        makePeople(kThreePeople);
+        openThroughWindow("PEOPLE.dbf");
+        prompts().cancelAtAdvance = 1;
+        for (const char* name : {"out.xls", "out.xlsx", "out.csv"}) {
+            prompts().saveAnswers = {platform::SavedFileName{(m_temp->path() / name).string()}};
+            menu(browser::frmPrincipal::kExport)->click();
+        }
+        QCOMPARE(prompts().messages().size(), 0u);
+        QCOMPARE(prompts().progressReports.size(), std::size_t{3});
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(m_temp->path()), {}), 1L);
+    }
+
     void exportWithNoTableOpenIsReportedOnce() {
-        prompts().saveAnswers = {(m_temp->path() / "none.xls").string()};
+        prompts().saveAnswers = {platform::SavedFileName{(m_temp->path() / "none.xls").string()}};
         menu(browser::frmPrincipal::kExport)->click();
         const auto boxes = prompts().messages();
         QCOMPARE(boxes.size(), 1u);

@@ -46,11 +46,11 @@ TEST(ReplaceTest, ChangesExactlyTheRecordsWhoseTextIsTheOldValue) {
     auto path = table(dir);
     auto set = openSet(path);
     // Trailing pad spaces are not part of a character value; case and leading spaces are.
-    EXPECT_EQ(engine::ReplaceValues(*set, "name", "abc", Value::text("xyz")), 2);
+    EXPECT_EQ(engine::ReplaceValues(*set, "name", "abc", Value::text("xyz")).replaced, 2);
     EXPECT_TRUE(set->IsEOF());
     EXPECT_EQ(column(path, 0), (std::vector<std::string>{"xyz", "ABC", "xyz", "<null>", " abc"}));
     // Memo text counts as text and is compared exactly too.
-    EXPECT_EQ(engine::ReplaceValues(*set, "NOTE", "abc", Value::text("memo")), 1);
+    EXPECT_EQ(engine::ReplaceValues(*set, "NOTE", "abc", Value::text("memo")).replaced, 1);
     EXPECT_EQ(column(path, 2),
               (std::vector<std::string>{"memo", "<null>", "abc ", "<null>", "<null>"}));
 }
@@ -59,8 +59,8 @@ TEST(ReplaceTest, NumbersAndNullsNeverMatch) {
     TempDir dir;
     auto path = table(dir);
     auto set = openSet(path);
-    EXPECT_EQ(engine::ReplaceValues(*set, "QTY", "5", Value::text("9")), 0);
-    EXPECT_EQ(engine::ReplaceValues(*set, "NAME", "", Value::text("9")), 0);
+    EXPECT_EQ(engine::ReplaceValues(*set, "QTY", "5", Value::text("9")).replaced, 0);
+    EXPECT_EQ(engine::ReplaceValues(*set, "NAME", "", Value::text("9")).replaced, 0);
     EXPECT_EQ(column(path, 1), (std::vector<std::string>{"5", "5", "6", "5", "7"}));
 }
 
@@ -68,7 +68,7 @@ TEST(ReplaceTest, AnEmptyNewValueStoresABlankField) {
     TempDir dir;
     auto path = table(dir);
     auto set = openSet(path);
-    EXPECT_EQ(engine::ReplaceValues(*set, "NAME", "ABC", Value::text("")), 1);
+    EXPECT_EQ(engine::ReplaceValues(*set, "NAME", "ABC", Value::text("")).replaced, 1);
     EXPECT_EQ(column(path, 0)[1], "<null>");
 }
 
@@ -87,7 +87,7 @@ TEST(ReplaceTest, FailuresStopTheScanAndKeepWhatWasStored) {
     EXPECT_THROW(engine::ReplaceValues(*set, "PRICE", "abc", Value::text("x")), EngineError);
     // A read-only set fails at the first match's Edit, and only then.
     auto readOnly = openSet(path, true);
-    EXPECT_EQ(engine::ReplaceValues(*readOnly, "NAME", "nothing", Value::text("x")), 0);
+    EXPECT_EQ(engine::ReplaceValues(*readOnly, "NAME", "nothing", Value::text("x")).replaced, 0);
     EXPECT_THROW(engine::ReplaceValues(*readOnly, "NAME", "abc", Value::text("x")), EngineError);
     EXPECT_EQ(column(path, 0)[0], "abc");
     auto empty = openSet(DbfBuilder(0x03).field("NAME", 'C', 3).write(dir.path(), "empty"));
@@ -96,5 +96,33 @@ TEST(ReplaceTest, FailuresStopTheScanAndKeepWhatWasStored) {
         ADD_FAILURE();
     } catch (const EngineError& error) {
         EXPECT_STREQ(error.what(), "No current record.");
+    }
+}
+
+TEST(ReplaceTest, ProgressHearsOfEveryRecordAndStopsTheScanBetweenRecords) {
+    TempDir dir;
+    auto path = table(dir);
+    struct Case {
+        long stopAfter;  // 0: never
+        long visited, replaced;
+        bool cancelled;
+        long position;  // where the set stands afterwards
+    };
+    // Records: abc, ABC, abc, null, " abc"; stopping after the last comes too late to stop.
+    for (const Case& c : {Case{0, 5, 2, false, -1}, Case{1, 1, 1, true, 1}, Case{3, 3, 2, true, 3},
+                          Case{5, 5, 2, false, -1}}) {
+        auto set = openSet(path);
+        std::vector<std::pair<long, long>> heard;
+        const engine::ReplaceOutcome outcome = engine::ReplaceValues(
+            *set, "NAME", "abc", Value::text("abc"), [&](long done, long total) {
+                heard.emplace_back(done, total);
+                return c.stopAfter == 0 || done < c.stopAfter;
+            });
+        EXPECT_EQ(outcome.visited, c.visited) << c.stopAfter;
+        EXPECT_EQ(outcome.replaced, c.replaced) << c.stopAfter;
+        EXPECT_EQ(outcome.cancelled, c.cancelled) << c.stopAfter;
+        EXPECT_EQ(set->AbsolutePosition(), c.position) << c.stopAfter;
+        ASSERT_EQ(heard.size(), static_cast<std::size_t>(c.visited));
+        EXPECT_EQ(heard.back(), (std::pair<long, long>{c.visited, 5}));
     }
 }

@@ -232,6 +232,16 @@ TEST_F(ExcelVbTest, WorkbookOperations) {
     EXPECT_EQ(app().ActiveWorkbook().Name(), "one.xls");
     EXPECT_EQ(text("A1"), "again");
     EXPECT_THROW(excel.OpenBook("/out/none.xls"), SpreadsheetError);
+
+    // SaveAsBook asks for the Open XML format (51) by the name's ending alone.
+    for (const char* name :
+         {"/out/a.xlsx", "/out/b.XlsX", "/out/c.xls", "/out/d.xlsx.bak", "/out/e", "/out/f.csv"}) {
+        excel.SaveAsBook(name);
+    }
+    EXPECT_EQ(files.xlsxFiles, (std::vector<std::string>{"/out/a.xlsx", "/out/b.XlsX"}));
+    for (const char* name : {"/out/c.xls", "/out/d.xlsx.bak", "/out/e", "/out/f.csv"}) {
+        EXPECT_EQ(files.files.count(name), 1u) << name;
+    }
 }
 
 TEST_F(ExcelVbTest, SaveBookRefusesAWorkbookWhoseFileHoldsMore) {

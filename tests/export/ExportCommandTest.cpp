@@ -39,6 +39,42 @@ TEST(ExportCommandTest, WritesTheWorkbookAndPrintsTheSuccessMessage) {
               "\xc2\x8f\xc2\xa5\xc3\xa2\xc3\xa0");
 }
 
+TEST(ExportCommandTest, CsvIsTheDumpByteForByteAndXlsxIsChosenByTheExtension) {
+    testsupport::TempDir dir;
+    std::filesystem::path table =
+        testsupport::DbfBuilder(0x83)
+            .field("NAME", 'C', 12)
+            .field("QTY", 'N', 6, 2)
+            .field("DAY", 'D', 8)
+            .field("OK", 'L', 1)
+            .field("NOTE", 'M', 10)
+            .record({"a, \"b\"", "-1.50", "20240229", "T", "two\r\nlines"})
+            .record({"", "", "", "?", ""})
+            .record({"=SUM(A1)", "7", "19000101", "F", "caf\xe9"})
+            .write(dir.path(), "t");
+    testsupport::CommandResult dump = testsupport::runCommand(QUILLON_CLI, {"dump", table});
+    ASSERT_EQ(dump.exitStatus, 0) << dump.err;
+    for (const char* name : {"out.csv", "OUT.CSV"}) {
+        const std::string csv = (dir / name).string();
+        testsupport::CommandResult result =
+            testsupport::runCommand(QUILLON_CLI, {"export", table, csv});
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.out, "Success export to excel\n");
+        EXPECT_EQ(result.err, "");  // no progress: standard error is not a terminal
+        const testsupport::Bytes bytes = testsupport::readFileBytes(csv);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), dump.out) << name;
+    }
+    const std::string xlsx = (dir / "t.xlsx").string();
+    EXPECT_EQ(testsupport::runCommand(QUILLON_CLI, {"export", table, xlsx}).exitStatus, 0);
+    testsupport::ReadSheet sheet = testsupport::readWithOpenpyxl(xlsx);
+    EXPECT_EQ(*sheet.at(2, 0), (ReadCell{"text", "a, \"b\""}));
+    // Its carriage return is stored as _x000D_, which openpyxl does not decode.
+    EXPECT_EQ(*sheet.at(2, 4), (ReadCell{"text", "two_x000D_\nlines"}));
+    EXPECT_EQ(*sheet.at(4, 0), (ReadCell{"text", "=SUM(A1)"}));
+    EXPECT_EQ(*sheet.at(4, 2), (ReadCell{"date", "1900-01-01"}));
+    EXPECT_EQ(*sheet.at(4, 4), (ReadCell{"text", "caf\xc3\xa9"}));
+}
+
 TEST(ExportCommandTest, FailuresExitWithTheDescriptionAndNoFile) {
     testsupport::TempDir dir;
     std::filesystem::path table =

@@ -41,14 +41,21 @@ protected:
 
     void open(const testsupport::DbfBuilder& table, const std::string& name = "t") {
         table.write(dir.path(), name);
+        attach(name);
+    }
+
+    // Opens the table NAME.dbf of the folder, counting moves from here.
+    void attach(const std::string& name) {
         dtcDbf.SetConnect("dBASE III;");
         dtcDbf.SetDatabaseName(dir.path().string());
         dtcDbf.SetRecordSource(name + ".dbf");
         dtcDbf.SetRecordsetType(engine::DataControl::kDynaset);
         dtcDbf.Refresh();
-        dtcDbf.addListener(&positions);
+        if (!listening) dtcDbf.addListener(&positions);
+        listening = true;
         positions.moves = 0;
     }
+    bool listening = false;
 
     std::string out(const std::string& name = "out.xls") { return (dir / name).string(); }
 
@@ -110,33 +117,33 @@ TEST_F(ExportarExcelTest, NamesRowEmptyRowThenRecordsTypedAndUntrimmed) {
              .record({"  Ana", "41.5", "19830215", "T", "line one  "})
              .record({"00123", "", "", "?", ""})
              .record({"=1+1", "-3", "20240229", "F", "TRUE"}));
-    ExportarExcel(dtcDbf, out(), prompts);
-    expectSuccessMessageOnly();
-    EXPECT_TRUE(dtcDbf.GetRecordset()->IsEOF());
-    EXPECT_EQ(positions.moves, 4);  // MoveFirst and three MoveNext
+    const std::vector<std::pair<std::string, ReadCell>> expected = {
+        {"A1", {"text", "NAME"}},       {"E1", {"text", "NOTE"}},       {"A3", {"text", "  Ana"}},
+        {"B3", {"number", "41.5"}},     {"C3", {"date", "1983-02-15"}}, {"D3", {"boolean", "1"}},
+        {"E3", {"text", "line one  "}}, {"A4", {"text", "00123"}},      {"A5", {"text", "=1+1"}},
+        {"B5", {"number", "-3.0"}},     {"C5", {"date", "2024-02-29"}}, {"D5", {"boolean", "0"}},
+        {"E5", {"text", "TRUE"}}};
+    // The same cells in both workbook formats, each read by an independent reader.
+    for (const char* name : {"out.xls", "out.xlsx"}) {
+        prompts.asked.clear();
+        ExportarExcel(dtcDbf, out(name), prompts);
+        expectSuccessMessageOnly();
+        EXPECT_TRUE(dtcDbf.GetRecordset()->IsEOF());
+        EXPECT_EQ(positions.moves, 4);  // MoveFirst and three MoveNext
+        positions.moves = 0;
 
-    ReadSheet xlrd = testsupport::readWithXlrd(out());
-    EXPECT_EQ(xlrd.sheetNames, (std::vector<std::string>{"Sheet1", "Sheet2", "Sheet3"}));
-    EXPECT_EQ(xlrd.rows, 5u);
-    EXPECT_EQ(xlrd.columns, 5u);
-    for (unsigned column = 0; column < 5; ++column) EXPECT_EQ(xlrd.at(1, column), nullptr);
-    expectCells(xlrd,
-                {{"A1", {"text", "NAME"}},
-                 {"E1", {"text", "NOTE"}},
-                 {"A3", {"text", "  Ana"}},
-                 {"B3", {"number", "41.5"}},
-                 {"C3", {"date", "1983-02-15"}},
-                 {"D3", {"boolean", "1"}},
-                 {"E3", {"text", "line one  "}},
-                 {"A4", {"text", "00123"}},
-                 {"A5", {"text", "=1+1"}},
-                 {"B5", {"number", "-3.0"}},
-                 {"C5", {"date", "2024-02-29"}},
-                 {"D5", {"boolean", "0"}},
-                 {"E5", {"text", "TRUE"}}},
-                "xlrd");
-    // Nulls are empty cells, never empty strings.
-    for (unsigned column = 1; column < 5; ++column) EXPECT_EQ(xlrd.at(3, column), nullptr);
+        const bool xlsx = std::string(name) == "out.xlsx";
+        ReadSheet sheet =
+            xlsx ? testsupport::readWithOpenpyxl(out(name)) : testsupport::readWithXlrd(out(name));
+        EXPECT_EQ(sheet.sheetNames, (std::vector<std::string>{"Sheet1", "Sheet2", "Sheet3"}));
+        EXPECT_EQ(sheet.rows, 5u);
+        EXPECT_EQ(sheet.columns, 5u);
+        // Row 2 is empty and nulls are empty cells, never empty strings; nothing is a formula.
+        EXPECT_EQ(sheet.cells.size(), 5u + 5 + 1 + 5) << name;
+        for (unsigned column = 0; column < 5; ++column) EXPECT_EQ(sheet.at(1, column), nullptr);
+        for (unsigned column = 1; column < 5; ++column) EXPECT_EQ(sheet.at(3, column), nullptr);
+        expectCells(sheet, expected, name);
+    }
 
     ReadSheet freexl = testsupport::readWithFreexl(out());
     EXPECT_EQ(freexl.rows, 5u);
@@ -209,14 +216,36 @@ TEST_F(ExportarExcelTest, TableThatFillsTheSheetExactlyIsExportedWhole) {
     EXPECT_EQ(testsupport::readWithFreexl(out()).rows, 65536u);
 }
 
-TEST_F(ExportarExcelTest, TableTooLongForASheetFailsBeforeAnyWork) {
-    testsupport::DbfBuilder table;
-    table.field("N", 'N', 5);
-    for (int i = 1; i <= 65535; ++i) table.record({std::to_string(i)});
-    open(table);
-    expectRefused<spreadsheet::SpreadsheetError>(out(), {"65535 records", "65534"});
+TEST_F(ExportarExcelTest, TablesTooLongForTheFormatFailBeforeAnyWork) {
+    // Blank one-character records, written straight into the file.
+    auto table = [&](std::uint32_t records) {
+        testsupport::Bytes bytes = testsupport::DbfBuilder()
+                                       .field("C", 'C', 1)
+                                       .declaredCount(records)
+                                       .endMark(false)
+                                       .dbf();
+        bytes.resize(bytes.size() + 2 * std::size_t{records}, ' ');
+        bytes.push_back(0x1A);
+        testsupport::writeFileBytes(dir / "t.dbf", bytes);
+        attach("t");
+    };
+    table(65535);
+    expectRefused<spreadsheet::SpreadsheetError>(
+        out(), {"65535 records", "at most 65534", ".xlsx workbook holds up to 1,048,574 records"});
+    table(1048575);
+    expectRefused<spreadsheet::SpreadsheetError>(out("out.XLSX"),
+                                                 {"1048575 records", "at most 1048574"});
     EXPECT_EQ(dtcDbf.GetRecordset()->AbsolutePosition(), 0);
     EXPECT_EQ(positions.moves, 0);
+}
+
+TEST_F(ExportarExcelTest, TextTooLongForAnXlsxCellEndsTheExportWithoutAFile) {
+    open(testsupport::DbfBuilder(0x83)
+             .field("NOTE", 'M', 10)
+             .record({std::string(32767, 'a')})
+             .record({std::string(32768, 'b')}));
+    expectRefused<spreadsheet::SpreadsheetError>(out("long.xlsx"), {"cell A4", "32768"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 TEST_F(ExportarExcelTest, TheTablesOwnFilesAreRefused) {

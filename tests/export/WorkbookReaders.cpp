@@ -57,6 +57,66 @@ for r in range(sheet.nrows):
         print(r, c, kind, value)
 )";
 
+// The same lines for an .xlsx workbook read by openpyxl. Numbers print as floats, as xlrd gives
+// them; a formula cell (which the writer must never make) is kind "formula".
+constexpr const char* kOpenpyxlScript = R"(
+import sys, datetime, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+print("\t".join(s.encode("utf-8").hex() for s in book.sheetnames))
+sheet = book[sys.argv[2]]
+print(sheet.max_row, sheet.max_column)
+for row in sheet.iter_rows():
+    for cell in row:
+        v = cell.value
+        if v is None:
+            continue
+        if cell.data_type == "f":
+            kind, value = "formula", str(v).encode("utf-8").hex()
+        elif cell.data_type == "s":
+            kind, value = "text", v.encode("utf-8").hex()
+        elif cell.data_type == "b":
+            kind, value = "boolean", str(int(v))
+        elif isinstance(v, datetime.datetime):
+            kind, value = "date", v.strftime("%Y-%m-%d")
+            if v.time() != datetime.time(0):
+                value += v.strftime(" %H:%M:%S")
+        elif isinstance(v, datetime.date):
+            kind, value = "date", v.strftime("%Y-%m-%d")
+        elif isinstance(v, datetime.time):
+            kind, value = "time", v.strftime("%H:%M:%S")
+        elif cell.data_type == "n":
+            kind, value = "number", repr(float(v))
+        else:
+            kind, value = "other", repr(v)
+        print(cell.row - 1, cell.column - 1, kind, value)
+)";
+
+ReadSheet readPythonLines(const char* script, const std::string& reader, const std::string& path,
+                          const std::string& sheetName) {
+    ReadSheet sheet;
+    CommandResult result = runPython(script, {path, sheetName});
+    if (result.exitStatus != 0) {
+        ADD_FAILURE() << reader << " cannot read " << path << ": " << result.err;
+        return sheet;
+    }
+    std::istringstream lines(result.out);
+    std::string line;
+    std::getline(lines, line);
+    std::istringstream names(line);
+    for (std::string hex; std::getline(names, hex, '\t');) sheet.sheetNames.push_back(fromHex(hex));
+    lines >> sheet.rows >> sheet.columns;
+    unsigned row = 0;
+    unsigned column = 0;
+    std::string kind;
+    std::string value;
+    while (lines >> row >> column >> kind) {
+        std::getline(lines >> std::ws, value);
+        const bool hex = kind == "text" || kind == "formula";
+        sheet.cells[{row, column}] = {kind, hex ? fromHex(value) : value};
+    }
+    return sheet;
+}
+
 }  // namespace
 
 ReadSheet readWithFreexl(const std::string& path, const std::string& sheetName) {
@@ -126,27 +186,11 @@ ReadSheet readWithFreexl(const std::string& path, const std::string& sheetName) 
 }
 
 ReadSheet readWithXlrd(const std::string& path, const std::string& sheetName) {
-    ReadSheet sheet;
-    CommandResult result = runPython(kXlrdScript, {path, sheetName});
-    if (result.exitStatus != 0) {
-        ADD_FAILURE() << "xlrd cannot read " << path << ": " << result.err;
-        return sheet;
-    }
-    std::istringstream lines(result.out);
-    std::string line;
-    std::getline(lines, line);
-    std::istringstream names(line);
-    for (std::string hex; std::getline(names, hex, '\t');) sheet.sheetNames.push_back(fromHex(hex));
-    lines >> sheet.rows >> sheet.columns;
-    unsigned row = 0;
-    unsigned column = 0;
-    std::string kind;
-    std::string value;
-    while (lines >> row >> column >> kind) {
-        std::getline(lines >> std::ws, value);
-        sheet.cells[{row, column}] = {kind, kind == "text" ? fromHex(value) : value};
-    }
-    return sheet;
+    return readPythonLines(kXlrdScript, "xlrd", path, sheetName);
+}
+
+ReadSheet readWithOpenpyxl(const std::string& path, const std::string& sheetName) {
+    return readPythonLines(kOpenpyxlScript, "openpyxl", path, sheetName);
 }
 
 }  // namespace testsupport

@@ -1,4 +1,5 @@
-// Reading exported workbooks back with two independent readers: FreeXL (C) and python3-xlrd.
+// Reading exported workbooks back with independent readers: FreeXL (C) and python3-xlrd for
+// .xls, python3-openpyxl for .xlsx.
 #pragma once
 
 #include <map>
@@ -10,7 +11,8 @@ namespace testsupport {
 
 // One non-empty cell as a reader saw it: a kind and the value as text.
 //   kind: "text", "number", "date" (value "YYYY-MM-DD", or with " HH:MM:SS"), "boolean"
-//   ("1"/"0"; FreeXL reports booleans as the integers 1 and 0, kind "number").
+//   ("1"/"0"; FreeXL reports booleans as the integers 1 and 0, kind "number"); openpyxl also
+//   "time" ("HH:MM:SS") and "formula" (value: the formula's text).
 struct ReadCell {
     std::string kind;
     std::string value;
@@ -33,5 +35,6 @@ struct ReadSheet {
 // reader cannot read the file.
 ReadSheet readWithFreexl(const std::string& path, const std::string& sheetName = "Sheet1");
 ReadSheet readWithXlrd(const std::string& path, const std::string& sheetName = "Sheet1");
+ReadSheet readWithOpenpyxl(const std::string& path, const std::string& sheetName = "Sheet1");
 
 }  // namespace testsupport

@@ -6,10 +6,12 @@
 #include "tests/support/ScriptedPrompts.h"
 #include "tests/support/TestPaths.h"
 
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -176,27 +178,63 @@ private slots:
         QCOMPARE(prompts.inputBox("Enter the old value:", "Replace records"), std::string());
     }
 
-    void qtSaveDialogOffersTheFilterAndReportsCancel() {
+    void qtSaveDialogOffersTheFiltersAndReportsTheChosenOne() {
         shell::QtPrompts prompts;
         testsupport::TempDir temp;
-        const QString target = QString::fromStdString((temp / "out.xls").string());
+        const std::string filter = "Microsoft Excel files (*.xls)|*.xls|CSV, UTF-8 (*.csv)|*.csv";
+        const QString target = QString::fromStdString((temp / "out").string());
         whenModalShows([](QWidget& modal) {
             auto* dialog = qobject_cast<QFileDialog*>(&modal);
             QVERIFY(dialog != nullptr);
-            QCOMPARE(dialog->nameFilters(), QStringList({"Microsoft Excel files (*.xls)"}));
+            QCOMPARE(dialog->nameFilters(),
+                     QStringList({"Microsoft Excel files (*.xls)", "CSV, UTF-8 (*.csv)"}));
+            QCOMPARE(dialog->selectedNameFilter(), QString("Microsoft Excel files (*.xls)"));
             QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
             dialog->reject();
         });
-        QVERIFY(!prompts.saveFileName("Microsoft Excel files (*.xls)|*.xls").has_value());
+        QVERIFY(!prompts.saveFileName(filter).has_value());
 
         whenModalShows([target](QWidget& modal) {
             auto* dialog = qobject_cast<QFileDialog*>(&modal);
             QVERIFY(dialog != nullptr);
+            dialog->selectNameFilter("CSV, UTF-8 (*.csv)");
             dialog->selectFile(target);
             static_cast<QDialog*>(dialog)->accept();
         });
-        QCOMPARE(prompts.saveFileName("Microsoft Excel files (*.xls)|*.xls"),
-                 std::optional<std::string>(target.toStdString()));
+        const std::optional<platform::SavedFileName> chosen = prompts.saveFileName(filter);
+        QVERIFY(chosen.has_value());
+        QCOMPARE(chosen->path, target.toStdString());
+        QCOMPARE(chosen->filter, std::size_t{1});
+    }
+
+    void qtProgressShowsOnlyForLongWorkAndItsCancelIsHeard() {
+        shell::QtPrompts prompts;
+        auto visibleDialog = [] {
+            return qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        };
+        {
+            std::unique_ptr<platform::ProgressReport> quick = prompts.progress("Quick", "Sorvela");
+            for (long done = 1; done <= 10; ++done) {
+                QTest::qWait(10);
+                QVERIFY(quick->advance(done, 10));
+                QVERIFY(visibleDialog() == nullptr);
+            }
+        }
+        std::unique_ptr<platform::ProgressReport> report =
+            prompts.progress("Exporting the table to out.xlsx...", "Sorvela");
+        QElapsedTimer clock;
+        clock.start();
+        for (long done = 1; visibleDialog() == nullptr; ++done) {
+            QVERIFY(report->advance(done, 100000));
+            QVERIFY2(clock.elapsed() < 5000, "the progress dialog never appeared");
+            QTest::qWait(5);
+        }
+        QProgressDialog* dialog = visibleDialog();
+        QCOMPARE(dialog->windowTitle(), QString("Sorvela"));
+        QCOMPARE(dialog->labelText(), QString("Exporting the table to out.xlsx..."));
+        dialog->cancel();
+        QTest::qWait(60);
+        QVERIFY(!report->advance(99999, 100000));
     }
 
     void cleanup() { QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty()); }

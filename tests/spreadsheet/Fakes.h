@@ -6,6 +6,7 @@
 #include "spreadsheet/Printer.h"
 #include "xls/WorkbookData.h"
 #include "xls/WorkbookView.h"
+#include "xlsx/WorkbookView.h"
 
 #include <map>
 #include <memory>
@@ -18,6 +19,7 @@ namespace testsupport {
 // Workbook files as data: what was written under each path, and what a read returns.
 struct MemoryFiles {
     std::map<std::string, xls::WorkbookData> files;
+    std::vector<std::string> xlsxFiles;  // the paths written as .xlsx, in order
     int writes = 0;
 
     spreadsheet::WorkbookFiles access() {
@@ -29,6 +31,10 @@ struct MemoryFiles {
                 [this](const std::string& path, const xls::WorkbookView& workbook) {
                     ++writes;
                     files[path] = asData(workbook);
+                },
+                [this](const std::string& path, const xlsx::WorkbookView&) {
+                    ++writes;
+                    xlsxFiles.push_back(path);
                 }};
     }
 

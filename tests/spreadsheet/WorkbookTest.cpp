@@ -167,7 +167,7 @@ TEST_F(WorkbookTest, SaveAsRefusesWhatTheWriterCannotDo) {
     SaveAsOptions password;
     password.password = "secret";
     SaveAsOptions otherFormat;
-    otherFormat.fileFormat = 51;
+    otherFormat.fileFormat = 6;  // the object library's CSV, which the component does not write
     SaveAsOptions backup;
     backup.createBackup = true;
     for (const SaveAsOptions& options : {password, otherFormat, backup}) {
@@ -180,9 +180,11 @@ TEST_F(WorkbookTest, SaveAsRefusesWhatTheWriterCannotDo) {
 TEST_F(WorkbookTest, FailedWriteKeepsTheCells) {
     sheet.setValue(0, 0, CellValue::number(1));
     std::shared_ptr<Application> failing = Application::create(
-        nullptr, {files.access().read, [](const std::string& path, const xls::WorkbookView&) {
+        nullptr, {files.access().read,
+                  [](const std::string& path, const xls::WorkbookView&) {
                       throw xls::XlsError("Cannot write " + path + ": disk full.");
-                  }});
+                  },
+                  {}});
     Workbook& other = failing->Workbooks().Add();
     other.ActiveSheet().setValue(1, 1, CellValue::number(2));
     try {
@@ -248,7 +250,7 @@ TEST_F(WorkbookTest, TextLongerThanACellHoldsIsKeptFromAFileButNotWrittenToOne) 
     testsupport::TempDir folder;
     const std::string target = (folder / "long.xls").string();
     std::shared_ptr<Application> real =
-        Application::create(nullptr, {files.access().read, WorkbookFiles::xlsFiles().write});
+        Application::create(nullptr, {files.access().read, WorkbookFiles::standard().write, {}});
     Workbook& opened = real->Workbooks().Open("/in/long.xls");
     EXPECT_EQ(opened.ActiveSheet().value(0, 1).asText(), std::string(40000, 'w'));
     try {

@@ -21,12 +21,39 @@ std::string ScriptedPrompts::inputBox(const std::string& prompt, const std::stri
     return answer;
 }
 
-std::optional<std::string> ScriptedPrompts::saveFileName(const std::string& filter) {
+std::optional<platform::SavedFileName> ScriptedPrompts::saveFileName(const std::string& filter) {
     asked.push_back({Kind::SaveFile, filter, {}});
     if (saveAnswers.empty()) return std::nullopt;
-    std::optional<std::string> answer = saveAnswers.front();
+    std::optional<platform::SavedFileName> answer = saveAnswers.front();
     saveAnswers.pop_front();
     return answer;
+}
+
+namespace {
+
+class ScriptedProgress : public platform::ProgressReport {
+public:
+    ScriptedProgress(ScriptedPrompts::Progress& record, std::optional<long> cancelAt)
+        : m_record(record), m_cancelAt(cancelAt) {}
+    ~ScriptedProgress() override { m_record.closed = true; }
+    bool advance(long done, long total) override {
+        ++m_record.advances;
+        m_record.done = done;
+        m_record.total = total;
+        return !m_cancelAt || m_record.advances < *m_cancelAt;
+    }
+
+private:
+    ScriptedPrompts::Progress& m_record;
+    std::optional<long> m_cancelAt;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::ProgressReport> ScriptedPrompts::progress(const std::string& text,
+                                                                    const std::string& title) {
+    progressReports.push_back({text, title});
+    return std::make_unique<ScriptedProgress>(progressReports.back(), cancelAtAdvance);
 }
 
 std::vector<ScriptedPrompts::Question> ScriptedPrompts::messages() const {

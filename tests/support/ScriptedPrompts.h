@@ -5,6 +5,7 @@
 #include "platform/Prompts.h"
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,15 +28,30 @@ public:
     // Cancel), and the save dialog nullopt (cancelled).
     std::deque<platform::MessageResult> messageAnswers;
     std::deque<std::string> inputAnswers;
-    std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<std::optional<platform::SavedFileName>> saveAnswers;
 
     std::vector<Question> asked;
+
+    // Every progress report started, with what it heard; closed once it is destroyed.
+    struct Progress {
+        std::string text;
+        std::string title;
+        long advances = 0;
+        long done = 0;  // the last done and total
+        long total = 0;
+        bool closed = false;
+    };
+    std::deque<Progress> progressReports;
+    // When set, a report answers false (cancel) from its n-th advance on.
+    std::optional<long> cancelAtAdvance;
 
     platform::MessageResult messageBox(const std::string& text, platform::MessageButtons buttons,
                                        platform::MessageIcon icon,
                                        const std::string& title) override;
     std::string inputBox(const std::string& prompt, const std::string& title) override;
-    std::optional<std::string> saveFileName(const std::string& filter) override;
+    std::optional<platform::SavedFileName> saveFileName(const std::string& filter) override;
+    std::unique_ptr<platform::ProgressReport> progress(const std::string& text,
+                                                       const std::string& title) override;
 
     // The message-box questions only, in order.
     std::vector<Question> messages() const;
