@@ -22,25 +22,35 @@ void appendDigits(std::string& out, std::int64_t value, int width) {
     out.append(buffer.data(), end);
 }
 
-void appendDateTime(std::string& out, const DateTime& date, char separator) {
+void appendDay(std::string& out, const DateTime& date) {
     appendDigits(out, date.year, 4);
     out.push_back('-');
     appendDigits(out, date.month, 2);
     out.push_back('-');
     appendDigits(out, date.day, 2);
-    if (!date.hasTime()) return;
-    std::int64_t seconds = date.microsecondsOfDay / 1'000'000;
-    std::int64_t fraction = date.microsecondsOfDay % 1'000'000;
-    out.push_back(separator);
+}
+
+// HH:MM:SS, then the fraction of the second in `digits` places (1 to 6) when it is not zero.
+void appendTime(std::string& out, std::int64_t microseconds, int digits) {
+    std::int64_t seconds = microseconds / 1'000'000;
+    std::int64_t fraction = microseconds % 1'000'000;
     appendDigits(out, seconds / 3600, 2);
     out.push_back(':');
     appendDigits(out, seconds / 60 % 60, 2);
     out.push_back(':');
     appendDigits(out, seconds % 60, 2);
+    for (int i = digits; i < 6; ++i) fraction /= 10;
     if (fraction != 0) {
         out.push_back('.');
-        appendDigits(out, fraction, 6);
+        appendDigits(out, fraction, digits);
     }
+}
+
+void appendDateTime(std::string& out, const DateTime& date, char separator) {
+    appendDay(out, date);
+    if (!date.hasTime()) return;
+    out.push_back(separator);
+    appendTime(out, date.microsecondsOfDay, 6);
 }
 
 }  // namespace
@@ -67,6 +77,12 @@ std::string DateTime::toText() const {
     std::string out;
     appendDateTime(out, *this, ' ');
     return out;
+}
+
+void DateTime::appendMoment(std::string& out) const {
+    appendDay(out, *this);
+    out.push_back(' ');
+    appendTime(out, microsecondsOfDay, 3);
 }
 
 std::int64_t daysSince1970(int year, int month, int day) {

@@ -29,6 +29,9 @@ struct DateTime {
     void appendIso(std::string& out) const;
     // As toIsoString(), with a space instead of the "T": "YYYY-MM-DD HH:MM:SS[.ffffff]".
     std::string toText() const;
+    // A moment of a date-time field, kept to the millisecond: always with its time of day,
+    // milliseconds only when there are any: "YYYY-MM-DD HH:MM:SS[.mmm]".
+    void appendMoment(std::string& out) const;
 };
 
 // True when year, month and day name a real day of the calendar in the years 1 to 9999.

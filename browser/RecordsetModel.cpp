@@ -160,7 +160,7 @@ Qt::ItemFlags RecordsetModel::flags(const QModelIndex& index) const {
     const engine::Recordset* set = recordset();
     if (set == nullptr || !set->Updatable()) return flags;
     const engine::FieldInfo& field = set->fieldInfos()[static_cast<std::size_t>(index.column())];
-    if (!field.available) return flags;
+    if (!field.available || !field.editable) return flags;
     if (isNewRecordRow(index.row()) || (m_allowUpdate && index.row() < m_recordCount)) {
         flags |= Qt::ItemIsEditable;
     }

@@ -33,6 +33,9 @@ QVariant toVariant(const engine::Value& value) {
         }
         case engine::Value::Kind::Boolean:
             return value.asBoolean();
+        case engine::Value::Kind::DateTime:
+        case engine::Value::Kind::Binary:
+            return displayText(value);
     }
     return QVariant();
 }
@@ -68,6 +71,11 @@ engine::Value toValue(const QVariant& variant) {
     }
 }
 
-QString displayText(const engine::Value& value) { return QString::fromStdString(value.toString()); }
+QString displayText(const engine::Value& value) {
+    if (value.kind() == engine::Value::Kind::Binary) {
+        return QStringLiteral("(binary, %1 bytes)").arg(value.asBinary().size());
+    }
+    return QString::fromStdString(value.toString());
+}
 
 }  // namespace browser

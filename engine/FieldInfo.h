@@ -26,6 +26,9 @@ struct FieldInfo {
     // False when the values cannot be read: memo fields whose memo file is missing, B and G fields.
     // Such cells read as null.
     bool available = true;
+    // False for fields whose values the program never changes: binary data (shown only by its
+    // size) and counters the table assigns itself (autoincrement).
+    bool editable = true;
 };
 
 }  // namespace engine

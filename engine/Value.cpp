@@ -22,6 +22,10 @@ const char* kindName(Value::Kind kind) {
             return "a date";
         case Value::Kind::Boolean:
             return "a logical value";
+        case Value::Kind::DateTime:
+            return "a date-time";
+        case Value::Kind::Binary:
+            return "binary data";
     }
     return "unknown";
 }
@@ -71,6 +75,18 @@ Value Value::boolean(bool value) {
     return v;
 }
 
+Value Value::dateTime(const DateTime& moment) {
+    Value v;
+    v.m_data = Moment{moment};
+    return v;
+}
+
+Value Value::binary(std::string bytes) {
+    Value v;
+    v.m_data = Bytes{std::move(bytes)};
+    return v;
+}
+
 Value::Kind Value::kind() const { return static_cast<Kind>(m_data.index()); }
 
 const std::string& Value::asText() const {
@@ -91,6 +107,16 @@ const DateTime& Value::asDate() const {
 bool Value::asBoolean() const {
     if (auto* boolean = std::get_if<bool>(&m_data)) return *boolean;
     wrongKind(kind(), "a logical value");
+}
+
+const DateTime& Value::asDateTime() const {
+    if (auto* moment = std::get_if<Moment>(&m_data)) return moment->value;
+    wrongKind(kind(), "a date-time");
+}
+
+const std::string& Value::asBinary() const {
+    if (auto* bytes = std::get_if<Bytes>(&m_data)) return bytes->bytes;
+    wrongKind(kind(), "binary data");
 }
 
 const std::string& Value::exactNumberText() const {
@@ -121,6 +147,20 @@ void Value::appendTo(std::string& out) const {
         case Kind::Boolean:
             out += std::get<bool>(m_data) ? "true" : "false";
             return;
+        case Kind::DateTime:
+            std::get<Moment>(m_data).value.appendMoment(out);
+            return;
+        case Kind::Binary: {
+            static constexpr char kHex[] = "0123456789abcdef";
+            const std::string& bytes = std::get<Bytes>(m_data).bytes;
+            out += "\\x";
+            for (char c : bytes) {
+                const auto byte = static_cast<unsigned char>(c);
+                out.push_back(kHex[byte >> 4]);
+                out.push_back(kHex[byte & 0x0F]);
+            }
+            return;
+        }
     }
 }
 
@@ -166,6 +206,16 @@ void Value::setDate(const DateTime& date) { m_data = date; }
 
 void Value::setBoolean(bool value) { m_data = value; }
 
+void Value::setDateTime(const DateTime& moment) { m_data = Moment{moment}; }
+
+std::string& Value::assignBinary() {
+    if (auto* bytes = std::get_if<Bytes>(&m_data)) {
+        bytes->bytes.clear();
+        return bytes->bytes;
+    }
+    return m_data.emplace<Bytes>().bytes;
+}
+
 bool operator==(const Value& a, const Value& b) {
     if (a.kind() != b.kind()) return false;
     switch (a.kind()) {
@@ -179,6 +229,10 @@ bool operator==(const Value& a, const Value& b) {
             return a.asDate() == b.asDate();
         case Value::Kind::Boolean:
             return a.asBoolean() == b.asBoolean();
+        case Value::Kind::DateTime:
+            return a.asDateTime() == b.asDateTime();
+        case Value::Kind::Binary:
+            return a.asBinary() == b.asBinary();
     }
     return false;
 }

@@ -1,4 +1,5 @@
-// A value of any kind held by a table cell: null, text, number, date or boolean.
+// A value of any kind held by a table cell: null, text, number, date, boolean, date-time or
+// binary data.
 #pragma once
 
 #include "base/CivilDate.h"
@@ -19,7 +20,9 @@ using base::DateTime;
 // and exports show what the file holds; arithmetic uses the double.
 class Value {
 public:
-    enum class Kind { Null, Text, Number, Date, Boolean };
+    // Date is a calendar day (a worksheet date may carry a time of day); DateTime a moment of a
+    // date-time field, kept to the millisecond; Binary bytes that are never text.
+    enum class Kind { Null, Text, Number, Date, Boolean, DateTime, Binary };
 
     Value() = default;
     static Value text(std::string utf8);
@@ -28,6 +31,8 @@ public:
     static Value number(double value, std::string exactText);
     static Value date(const DateTime& date);
     static Value boolean(bool value);
+    static Value dateTime(const DateTime& moment);
+    static Value binary(std::string bytes);
 
     Kind kind() const;
     bool isNull() const { return kind() == Kind::Null; }
@@ -37,13 +42,17 @@ public:
     double asNumber() const;
     const DateTime& asDate() const;
     bool asBoolean() const;
+    const DateTime& asDateTime() const;
+    const std::string& asBinary() const;
 
     // The exact decimal text of a number read from a table; empty when none was kept.
     const std::string& exactNumberText() const;
 
     // Plain text form: null "", text as is, numbers in plain decimal (the exact text when kept,
     // otherwise the shortest text that reads back as the same double, never exponent notation),
-    // dates as DateTime::toIsoString(), booleans "true"/"false".
+    // dates as DateTime::toIsoString(), booleans "true"/"false", date-times as
+    // "YYYY-MM-DD HH:MM:SS" with ".mmm" when the milliseconds are not zero, binary data as "\x"
+    // and its bytes in lower-case hex.
     std::string toString() const;
     // Appends toString() to out without a temporary.
     void appendTo(std::string& out) const;
@@ -59,6 +68,9 @@ public:
     std::string& assignNumber(double value);
     void setDate(const DateTime& date);
     void setBoolean(bool value);
+    void setDateTime(const DateTime& moment);
+    // Makes the value empty binary data and returns its bytes to fill.
+    std::string& assignBinary();
 
     // Same kind and same value; numbers compare by their double.
     friend bool operator==(const Value& a, const Value& b);
@@ -68,7 +80,14 @@ private:
         double value = 0;
         std::string exact;
     };
-    std::variant<std::monostate, std::string, Number, DateTime, bool> m_data;
+    struct Moment {
+        DateTime value;
+    };
+    struct Bytes {
+        std::string bytes;
+    };
+    // The order of the alternatives is that of Kind.
+    std::variant<std::monostate, std::string, Number, DateTime, bool, Moment, Bytes> m_data;
 };
 
 // Appends the shortest plain decimal text that reads back as value (no exponent).

@@ -22,6 +22,13 @@ void assignCellValue(const engine::Value& value, spreadsheet::Variant& cell) {
         case engine::Value::Kind::Date:
             cell.setDate(value.asDate());
             return;
+        case engine::Value::Kind::DateTime:
+            cell.setDateTime(value.asDateTime());
+            return;
+        case engine::Value::Kind::Binary:
+            // Bytes are never text of the table's: the cell shows them as \x and hex digits.
+            value.appendTo(cell.assignText());
+            return;
     }
 }
 

@@ -175,16 +175,23 @@ TypedCell readCellData(const Variant& dat, std::string& madeText) {
                                                      std::to_string(value.asNumber()) + ".");
             }
             return numberCell(value.asNumber());
-        case Variant::Kind::Date: {
-            const DateTime& date = value.asDate();
+        case Variant::Kind::Date:
+        case Variant::Kind::DateTime: {
+            const bool moment = value.kind() == Variant::Kind::DateTime;
+            const DateTime& date = moment ? value.asDateTime() : value.asDate();
             if (date.isValid() && date.year < 1900) {
-                madeText = date.toText();
+                madeText.clear();
+                if (moment) {
+                    date.appendMoment(madeText);
+                } else {
+                    madeText = date.toText();
+                }
                 return textCell(madeText);
             }
             TypedCell cell;
             cell.kind = CellValue::Kind::Date;
             cell.number = dateToSerial(date);
-            cell.style = date.microsecondsOfDay != 0 ? DateStyle::DateTime : DateStyle::Date;
+            cell.style = moment || date.hasTime() ? DateStyle::DateTime : DateStyle::Date;
             return cell;
         }
         case Variant::Kind::Text:

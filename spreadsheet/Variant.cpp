@@ -38,6 +38,12 @@ Variant Variant::date(const DateTime& value) {
     return v;
 }
 
+Variant Variant::dateTime(const DateTime& value) {
+    Variant v;
+    v.m_data = Moment{value};
+    return v;
+}
+
 Variant Variant::object(std::shared_ptr<const VariantObject> value) {
     if (!value) throw SpreadsheetError::objectNotSet("the object passed as a value is not set.");
     Variant v;

@@ -1,5 +1,6 @@
 // The value a caller hands to the spreadsheet (a cell's content, a sheet's name or position):
-// empty, null, a boolean, a number, text, a date, or an object that has a default value.
+// empty, null, a boolean, a number, text, a date, an object that has a default value, or a
+// date-time (a date that always shows its time of day, midnight included).
 #pragma once
 
 #include "spreadsheet/CellValue.h"
@@ -14,7 +15,7 @@ class VariantObject;
 
 class Variant {
 public:
-    enum class Kind { Empty, Null, Boolean, Number, Text, Date, Object };
+    enum class Kind { Empty, Null, Boolean, Number, Text, Date, Object, DateTime };
 
     Variant() = default;  // Empty
     static Variant null();
@@ -24,6 +25,7 @@ public:
     static Variant date(const DateTime& value);
     // The variant shares the object; it must not be null.
     static Variant object(std::shared_ptr<const VariantObject> value);
+    static Variant dateTime(const DateTime& value);
 
     Kind kind() const { return static_cast<Kind>(m_data.index()); }
 
@@ -33,6 +35,7 @@ public:
     double asNumber() const { return get<double>("a number"); }
     const std::string& asText() const { return get<std::string>("text"); }
     const DateTime& asDate() const { return get<DateTime>("a date"); }
+    const DateTime& asDateTime() const { return get<Moment>("a date-time").value; }
     const VariantObject& asObject() const {
         return *get<std::shared_ptr<const VariantObject>>("an object");
     }
@@ -52,6 +55,7 @@ public:
     void setBoolean(bool value) { m_data = value; }
     void setNumber(double value) { m_data = value; }
     void setDate(const DateTime& value) { m_data = value; }
+    void setDateTime(const DateTime& value) { m_data = Moment{value}; }
     // Makes the variant an empty text and returns its string to fill.
     std::string& assignText();
 
@@ -64,9 +68,12 @@ private:
     [[noreturn]] static void refuseKind(const char* wanted);
 
     struct NullTag {};
+    struct Moment {
+        DateTime value;
+    };
     // The order of the alternatives is that of Kind.
     std::variant<std::monostate, NullTag, bool, double, std::string, DateTime,
-                 std::shared_ptr<const VariantObject>>
+                 std::shared_ptr<const VariantObject>, Moment>
         m_data;
 };
 

@@ -183,8 +183,9 @@ bool toDateValue(const Value& in, Value& out, std::string& reason) {
         case Value::Kind::Null:
             out = Value();
             return true;
-        case Value::Kind::Date: {
-            DateTime date = in.asDate();
+        case Value::Kind::Date:
+        case Value::Kind::DateTime: {
+            DateTime date = in.kind() == Value::Kind::Date ? in.asDate() : in.asDateTime();
             date.microsecondsOfDay = 0;  // dBASE dates have no time of day
             if (!date.isValid()) {
                 reason = "it is not a date between the years 1 and 9999";
@@ -226,6 +227,93 @@ bool toDateValue(const Value& in, Value& out, std::string& reason) {
             reason = "it is not a date";
             return false;
     }
+}
+
+namespace {
+
+// Reads "HH:MM", "HH:MM:SS" or "HH:MM:SS.f" (1 to 3 fraction digits) into microseconds.
+bool parseTimeOfDay(std::string_view text, std::int64_t& microseconds) {
+    auto twoDigits = [&](std::size_t at, int limit, std::int64_t& value) {
+        if (at + 2 > text.size() || !isDigit(text[at]) || !isDigit(text[at + 1])) return false;
+        value = (text[at] - '0') * 10 + (text[at + 1] - '0');
+        return value < limit;
+    };
+    std::int64_t hours = 0, minutes = 0, seconds = 0, fraction = 0;
+    if (!twoDigits(0, 24, hours) || text.size() < 5 || text[2] != ':' ||
+        !twoDigits(3, 60, minutes)) {
+        return false;
+    }
+    std::size_t at = 5;
+    if (at < text.size()) {
+        if (text[at] != ':' || !twoDigits(at + 1, 60, seconds)) return false;
+        at += 3;
+    }
+    if (at < text.size()) {
+        if (text[at] != '.' || at + 1 == text.size() || text.size() - at - 1 > 3) return false;
+        for (std::size_t i = at + 1; i < at + 4; ++i) {
+            if (i < text.size() && !isDigit(text[i])) return false;
+            fraction = fraction * 10 + (i < text.size() ? text[i] - '0' : 0);
+        }
+    }
+    microseconds = ((hours * 60 + minutes) * 60 + seconds) * 1'000'000 + fraction * 1000;
+    return true;
+}
+
+}  // namespace
+
+bool toDateTimeValue(const Value& in, Value& out, std::string& reason) {
+    DateTime moment;
+    switch (in.kind()) {
+        case Value::Kind::Null:
+            out = Value();
+            return true;
+        case Value::Kind::Date:
+            moment = in.asDate();
+            break;
+        case Value::Kind::DateTime:
+            moment = in.asDateTime();
+            break;
+        case Value::Kind::Text: {
+            const std::string& text = in.asText();
+            const std::size_t begin = text.find_first_not_of(" \t");
+            if (begin == std::string::npos) {
+                out = Value();
+                return true;
+            }
+            const std::size_t end = text.find_last_not_of(" \t") + 1;
+            const std::string_view body(text.data() + begin, end - begin);
+            const std::size_t split = body.find_first_of(" T", 8);
+            const std::size_t time =
+                split == std::string_view::npos ? split : body.find_first_not_of(" T", split);
+            Value day;
+            std::string dayReason;
+            if (!toDateValue(Value::text(std::string(body.substr(0, split))), day, dayReason) ||
+                day.isNull() ||
+                (split != std::string_view::npos && time == std::string_view::npos) ||
+                (time != std::string_view::npos &&
+                 !parseTimeOfDay(body.substr(time), moment.microsecondsOfDay))) {
+                reason = "\"" + text + "\" is not a date and time (YYYY-MM-DD HH:MM:SS)";
+                return false;
+            }
+            const std::int64_t ofDay = moment.microsecondsOfDay;
+            moment = day.asDate();
+            moment.microsecondsOfDay = ofDay;
+            break;
+        }
+        default:
+            reason = "it is not a date and time";
+            return false;
+    }
+    if (!moment.isValid()) {
+        reason = "it is not a date and time between the years 1 and 9999";
+        return false;
+    }
+    if (moment.microsecondsOfDay % 1000 != 0) {
+        reason = "it is more precise than a millisecond";
+        return false;
+    }
+    out = Value::dateTime(moment);
+    return true;
 }
 
 Value toTextValue(const Value& in) {

@@ -44,6 +44,10 @@ double decimalValue(std::string_view canonical);
 bool toNumberValue(const Value& in, Value& out, std::string& reason);
 bool toLogicalValue(const Value& in, Value& out, std::string& reason);
 bool toDateValue(const Value& in, Value& out, std::string& reason);
+// Date-time fields: a date-time, a date (its time of day kept, midnight when none), or text
+// "YYYY-MM-DD", "YYYY-MM-DD HH:MM", "YYYY-MM-DD HH:MM:SS" or with ".f" to ".fff" (a "T" may stand
+// for the space). Kept to the millisecond: anything finer is refused.
+bool toDateTimeValue(const Value& in, Value& out, std::string& reason);
 // C and memo fields take any value in its text form.
 Value toTextValue(const Value& in);
 

@@ -52,6 +52,16 @@ inline void appendJsonValue(std::string& out, const engine::Value& value) {
         case engine::Value::Kind::Boolean:
             out += value.asBoolean() ? "true" : "false";
             break;
+        case engine::Value::Kind::DateTime:
+            out += "{\"t\":";
+            appendJsonString(out, value.toString());
+            out += "}";
+            break;
+        case engine::Value::Kind::Binary:
+            out += "{\"x\":";
+            appendJsonString(out, value.toString().substr(2));
+            out += "}";
+            break;
     }
 }
 

@@ -31,6 +31,13 @@ TEST(ValueTest, TextFormsAreWhatExportsAndTheCommandLineShow) {
         {Value::date({2024, 2, 29, 0}), "2024-02-29"},
         {Value::date({1, 1, 1, 3'723'000'001}), "0001-01-01T01:02:03.000001"},
         {Value::boolean(true), "true"},
+        {Value::dateTime({2024, 2, 29, 0}), "2024-02-29 00:00:00"},
+        {Value::dateTime({1999, 12, 31, 86'399'250'000}), "1999-12-31 23:59:59.250"},
+        {Value::binary(std::string("\x00\xff"
+                                   "A",
+                                   3)),
+         "\\x00ff41"},
+        {Value::binary(""), "\\x"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.value.toString(), c.text);
     EXPECT_THROW(Value::text("x").asNumber(), engine::EngineError);
@@ -59,6 +66,41 @@ TEST(ValueTest, DatesAreValidatedOnTheGregorianCalendar) {
     EXPECT_FALSE((DateTime{0, 1, 1, 0}).isValid());
     EXPECT_FALSE((DateTime{10000, 1, 1, 0}).isValid());
     EXPECT_FALSE((DateTime{2023, 1, 1, 86'400'000'000}).isValid());
+}
+
+TEST(FieldCodecTest, DateTimesAreReadFromTextDatesAndDateTimesToTheMillisecond) {
+    struct Case {
+        Value in;
+        const char* stored;  // toString of the result; null: refused
+    };
+    const Case cases[] = {
+        {Value::text("2023-05-06 07:08:09"), "2023-05-06 07:08:09"},
+        {Value::text(" 2023-05-06T07:08 "), "2023-05-06 07:08:00"},
+        {Value::text("20230506 23:59:59.5"), "2023-05-06 23:59:59.500"},
+        {Value::text("2023-05-06"), "2023-05-06 00:00:00"},
+        {Value::text("  "), ""},
+        {Value::date({2023, 5, 6, 3'600'000'000}), "2023-05-06 01:00:00"},
+        {Value::dateTime({2023, 5, 6, 1000}), "2023-05-06 00:00:00.001"},
+        {Value::text("2023-05-06T"), nullptr},
+        {Value::text("2023-05-06 24:00"), nullptr},
+        {Value::text("2023-05-06 10:61"), nullptr},
+        {Value::text("2023-05-06 10:00:00.1234"), nullptr},
+        {Value::text("2023-02-30 10:00"), nullptr},
+        {Value::dateTime({2023, 5, 6, 1}), nullptr},
+        {Value::number(3), nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in.toString());
+        Value out;
+        std::string reason;
+        const bool stored = engine::dbf::toDateTimeValue(c.in, out, reason);
+        EXPECT_EQ(stored, c.stored != nullptr) << reason;
+        if (stored) {
+            EXPECT_EQ(out.toString(), c.stored);
+        } else {
+            EXPECT_FALSE(reason.empty());
+        }
+    }
 }
 
 TEST(FieldCodecTest, DecimalTextIsCanonicalised) {

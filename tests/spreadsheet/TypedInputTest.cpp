@@ -86,6 +86,11 @@ TEST(TypedInputTest, TypedValuesKeepTheirType) {
               CellValue::dateSerial(45351.75, DateStyle::DateTime));
     // Before 1900 a workbook has no date number: the date is kept as text.
     EXPECT_EQ(typedInput(Variant::date({1899, 12, 31, 0})), CellValue::text("1899-12-31"));
+    // A date-time keeps its time-of-day format at midnight too.
+    EXPECT_EQ(typedInput(Variant::dateTime({2024, 2, 29, 0})),
+              CellValue::dateSerial(45351, DateStyle::DateTime));
+    EXPECT_EQ(typedInput(Variant::dateTime({1899, 12, 31, 0})),
+              CellValue::text("1899-12-31 00:00:00"));
 }
 
 TEST(TypedInputTest, ObjectTextIsNeverParsed) {

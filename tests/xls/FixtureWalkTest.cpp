@@ -136,6 +136,9 @@ bool matches(const Value& value, const std::string& csv) {
             return text == csv || numericallyEqual(text, csv) ||
                    (text == "TRUE" && csv == "true") || (text == "FALSE" && csv == "false");
         }
+        case Value::Kind::DateTime:  // worksheets give neither
+        case Value::Kind::Binary:
+            return false;
     }
     return false;
 }
