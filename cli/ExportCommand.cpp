@@ -1,5 +1,6 @@
 // quillon-cli export: the table written to a new workbook or CSV file by the application's own
 // export.
+#include "base/ShownText.h"
 #include "cli/CliArguments.h"
 #include "cli/OpenTable.h"
 #include "engine/DataControl.h"
@@ -52,7 +53,7 @@ class PrintedPrompts : public platform::Prompts {
 public:
     platform::MessageResult messageBox(const std::string& text, platform::MessageButtons,
                                        platform::MessageIcon, const std::string&) override {
-        std::cout << text << std::endl;
+        std::cout << base::shownText(text) << std::endl;
         return platform::MessageResult::Ok;
     }
     std::string inputBox(const std::string&, const std::string&) override { return {}; }

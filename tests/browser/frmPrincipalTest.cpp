@@ -605,6 +605,19 @@ private slots:
         window().dataControl().SetRecordsetNothing();  // its files end with this test
     }
 
+    void textFromTheFileIsShownWithItsControlCharactersWrittenOut() {
+        m_temp->copyIn(testsupport::dataPath("damaged/control_chars.dbf"), "CTRL.dbf");
+        openThroughWindow("CTRL.dbf");
+        const std::string shown = "\\x1b]0;PWN\\x07\\x1b[H";
+        QCOMPARE(grid()->model()->headerData(0, Qt::Horizontal).toString().toStdString(), shown);
+        prompts().inputAnswers = {"\x1b]0;PWN\a\x1b[H", "Alice", std::string(17, 'x')};
+        replaceButton()->click();
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 2u);  // the confirmation, then the report
+        QVERIFY(boxes[1].text.find("in field " + shown + ":") != std::string::npos);
+        QVERIFY(boxes[1].text.find('\x1b') == std::string::npos);
+    }
+
     void exportWithACancelledDialogDoesNothing() {
         makePeople(kThreePeople);
         openThroughWindow("PEOPLE.dbf");

@@ -151,3 +151,19 @@ TEST(CliTest, ReplaceStopsAtARecordAnotherProcessHoldsLocked) {
               "Replaced 1 of the matching records, then: Record is locked by another user.\n");
     EXPECT_EQ(cli({"dump", path.string()}).out, "CITY\r\nLyon\r\nParis\r\n");
 }
+
+TEST(CliTest, TextFromTheFileIsShownWithItsControlCharactersWrittenOut) {
+    // The field name of control_chars.dbf is ESC ] 0 ; PWN BEL ESC [ H: a terminal would take it
+    // as a new window title and a cursor move. dump alone keeps the exact bytes.
+    TempDir dir;
+    const auto path = dir.copyIn(testsupport::dataPath("damaged/control_chars.dbf"), "t.dbf");
+    const std::string raw = "\x1b]0;PWN\a\x1b[H", shown = "\\x1b]0;PWN\\x07\\x1b[H";
+    const auto info = cli({"info", path.string()});
+    EXPECT_NE(info.out.find("  1. " + shown + " C(16)\n"), std::string::npos) << info.out;
+    const auto failed = cli({"replace", path.string(), raw, "Alice", std::string(17, 'x')});
+    EXPECT_NE(failed.err.find("in field " + shown + ":"), std::string::npos) << failed.err;
+    for (const auto& result : {info, failed}) {
+        EXPECT_EQ((result.out + result.err).find('\x1b'), std::string::npos);
+    }
+    EXPECT_EQ(cli({"dump", path.string()}).out.rfind(raw + ",BIRTHDATE\r\n", 0), 0u);
+}
