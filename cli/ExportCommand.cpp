@@ -76,6 +76,7 @@ int runExport(const std::vector<std::string>& arguments) {
     }
     engine::DataControl dtcDbf;
     openTable(dtcDbf, parsed.positional[0], parsed, false);
+    printWarnings(dtcDbf.OpenWarnings());
     PrintedPrompts prompts;
     tableexport::ExportarExcel(dtcDbf, parsed.positional[1], prompts);
     return 0;

@@ -41,6 +41,41 @@ struct GErrorFree {
 };
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 
+// While one lives on a thread, what glib and libgsf log there (warnings and criticals about a
+// damaged container, mostly) is counted here instead of reaching standard error; messages of
+// other threads, and of this one outside such a scope, go to glib's own handler as before.
+class ContainerLog {
+public:
+    ContainerLog() : m_previous(t_current) {
+        static std::once_flag once;
+        std::call_once(once, [] { g_log_set_default_handler(&ContainerLog::handle, nullptr); });
+        t_current = this;
+    }
+    ~ContainerLog() { t_current = m_previous; }
+    ContainerLog(const ContainerLog&) = delete;
+    ContainerLog& operator=(const ContainerLog&) = delete;
+
+    // The warnings, criticals and errors heard.
+    int problems() const { return m_problems; }
+
+private:
+    static void handle(const gchar* domain, GLogLevelFlags level, const gchar* message,
+                       gpointer data) {
+        if (t_current == nullptr) {
+            g_log_default_handler(domain, level, message, data);
+        } else if ((level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING)) !=
+                   0) {
+            ++t_current->m_problems;
+        }
+    }
+
+    static thread_local ContainerLog* t_current;
+    ContainerLog* m_previous;
+    int m_problems = 0;
+};
+
+thread_local ContainerLog* ContainerLog::t_current = nullptr;
+
 void initialiseGsf() {
     static std::once_flag once;
     std::call_once(once, [] { gsf_init(); });
@@ -153,6 +188,7 @@ std::vector<std::uint8_t> readStream(GsfInput* input, const std::string& path,
 
 CompoundContent readCompoundFile(const std::string& path) {
     std::uintmax_t fileSize = checkInputFile(path);
+    ContainerLog log;
     initialiseGsf();
 
     GError* rawError = nullptr;
@@ -204,6 +240,7 @@ CompoundContent readCompoundFile(const std::string& path) {
                        " is damaged: its workbook stream cannot be opened.");
     }
     content.workbook = readStream(stream.get(), path, fileSize);
+    content.damaged = log.problems() > 0;
     return content;
 }
 
@@ -217,6 +254,7 @@ struct CompoundFileWriter::Handles {
     // file instead of renaming it over the target.
     ~Handles() {
         if (finished || !sink) return;
+        ContainerLog quiet;
         if (gsf_output_error(sink.get()) == nullptr) {
             gsf_output_set_error(sink.get(), 0, "%s", "the workbook was not completed");
         }
@@ -235,6 +273,7 @@ void CompoundFileWriter::fail(const std::string& why) const {
 
 CompoundFileWriter::CompoundFileWriter(const std::string& path)
     : m_path(path), m_handles(std::make_unique<Handles>()) {
+    ContainerLog quiet;
     if (path.empty()) throw XlsError("No file name was given for the workbook.");
     std::filesystem::path target(path);
     std::filesystem::path folder = target.parent_path();
@@ -258,6 +297,7 @@ CompoundFileWriter::~CompoundFileWriter() = default;
 
 void CompoundFileWriter::append(std::span<const std::uint8_t> bytes) {
     if (bytes.empty()) return;
+    ContainerLog quiet;
     GsfOutput* stream = m_handles->stream.get();
     if (!gsf_output_write(stream, bytes.size(), bytes.data())) {
         fail(messageOf(gsf_output_error(stream), "the workbook stream could not be written"));
@@ -265,6 +305,7 @@ void CompoundFileWriter::append(std::span<const std::uint8_t> bytes) {
 }
 
 void CompoundFileWriter::commit() {
+    ContainerLog quiet;
     Handles& handles = *m_handles;
     bool streamClosed = gsf_output_close(handles.stream.get()) != FALSE;
     std::string why = streamClosed ? std::string()
