@@ -48,12 +48,17 @@ private:
     bool m_shown = false;
 };
 
-// The export's messages on standard output instead of boxes; nothing is asked.
+// The export's messages on standard output instead of boxes, its warnings on standard error;
+// nothing is asked.
 class PrintedPrompts : public platform::Prompts {
 public:
     platform::MessageResult messageBox(const std::string& text, platform::MessageButtons,
-                                       platform::MessageIcon, const std::string&) override {
-        std::cout << base::shownText(text) << std::endl;
+                                       platform::MessageIcon icon, const std::string&) override {
+        if (icon == platform::MessageIcon::Exclamation) {
+            printWarnings({text});
+        } else {
+            std::cout << base::shownText(text) << std::endl;
+        }
         return platform::MessageResult::Ok;
     }
     std::string inputBox(const std::string&, const std::string&) override { return {}; }

@@ -39,6 +39,21 @@ TEST(ExportCommandTest, WritesTheWorkbookAndPrintsTheSuccessMessage) {
               "\xc2\x8f\xc2\xa5\xc3\xa2\xc3\xa0");
 }
 
+TEST(ExportCommandTest, NumbersWrittenAsTextAreAWarningBesideTheSuccessMessage) {
+    testsupport::TempDir dir;
+    std::filesystem::path table = testsupport::DbfBuilder(0x03)
+                                      .field("BIG", 'N', 19)
+                                      .record({"1234567890123456789"})
+                                      .write(dir.path(), "t");
+    testsupport::CommandResult result =
+        testsupport::runCommand(QUILLON_CLI, {"export", table, (dir / "t.xls").string()});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "Success export to excel\n");
+    EXPECT_EQ(result.err,
+              "warning: Field BIG holds numbers of more than 15 significant digits, more than a "
+              "spreadsheet number keeps: they were exported as text, with all their digits.\n");
+}
+
 TEST(ExportCommandTest, CsvIsTheDumpByteForByteAndXlsxIsChosenByTheExtension) {
     testsupport::TempDir dir;
     std::filesystem::path table =
