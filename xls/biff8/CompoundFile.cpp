@@ -1,5 +1,6 @@
 #include "xls/biff8/CompoundFile.h"
 
+#include "platform/TemporaryFile.h"
 #include "xls/WorkbookData.h"
 
 #include <gsf/gsf-infile-msole.h>
@@ -12,12 +13,14 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace xls::biff8 {
 
@@ -245,25 +248,25 @@ CompoundContent readCompoundFile(const std::string& path) {
 }
 
 struct CompoundFileWriter::Handles {
+    std::unique_ptr<platform::TemporaryFile> file;
     GPtr<GsfOutput> sink;
     GPtr<GsfOutfile> container;
     GPtr<GsfOutput> stream;
     bool finished = false;
 
-    // Closes everything with an error set on the sink, which makes libgsf remove the temporary
-    // file instead of renaming it over the target.
+    // Closes what is open; the temporary file, never put in place, is discarded after.
     ~Handles() {
         if (finished || !sink) return;
         ContainerLog quiet;
-        if (gsf_output_error(sink.get()) == nullptr) {
-            gsf_output_set_error(sink.get(), 0, "%s", "the workbook was not completed");
-        }
         if (stream) gsf_output_close(stream.get());
         if (container) {
             gsf_output_close(GSF_OUTPUT(container.get()));
         } else {
             gsf_output_close(sink.get());
         }
+        stream.reset();
+        container.reset();
+        sink.reset();
     }
 };
 
@@ -284,10 +287,20 @@ CompoundFileWriter::CompoundFileWriter(const std::string& path)
     if (std::filesystem::is_directory(target, ignored)) fail("a folder of that name exists");
     initialiseGsf();
 
-    GError* rawError = nullptr;
-    m_handles->sink.reset(gsf_output_stdio_new(path.c_str(), &rawError));
-    GErrorPtr error(rawError);
-    if (!m_handles->sink) fail(messageOf(error.get(), "the file cannot be created"));
+    // Our own temporary file rather than libgsf's, which a killed save would leave behind.
+    std::FILE* out = nullptr;
+    try {
+        m_handles->file = std::make_unique<platform::TemporaryFile>(path, "new");
+        out = std::fopen(m_handles->file->path().c_str(), "wb");
+        if (out == nullptr) throw std::system_error(errno, std::generic_category(), path);
+    } catch (const std::system_error& failure) {
+        fail(failure.code().message());
+    }
+    m_handles->sink.reset(gsf_output_stdio_new_FILE(path.c_str(), out, FALSE));
+    if (!m_handles->sink) {
+        std::fclose(out);
+        fail("the file cannot be created");
+    }
     m_handles->container.reset(gsf_outfile_msole_new(m_handles->sink.get()));
     m_handles->stream.reset(gsf_outfile_new_child(m_handles->container.get(), "Workbook", FALSE));
     if (!m_handles->stream) fail("the workbook stream could not be created");
@@ -319,6 +332,11 @@ void CompoundFileWriter::commit() {
     if (!closed || sinkError != nullptr) {
         if (sinkError == nullptr) sinkError = gsf_output_error(GSF_OUTPUT(handles.container.get()));
         fail(messageOf(sinkError, "the file could not be completed"));
+    }
+    try {
+        handles.file->replace(m_path);
+    } catch (const std::system_error& failure) {
+        fail(failure.code().message());
     }
 }
 

@@ -29,9 +29,10 @@ struct CompoundContent {
 CompoundContent readCompoundFile(const std::string& path);
 
 // A new compound file at path holding the single stream "Workbook", whose bytes are appended
-// piece by piece. libgsf writes a temporary file in the same folder and renames it over path only
-// when commit() succeeds, so the file appears whole or not at all, and a file already at path
-// stays as it was on failure. Every failure throws XlsError naming the file.
+// piece by piece. libgsf writes into a temporary file of the same folder
+// (platform/TemporaryFile.h), put in place of path only when commit() succeeds, so the file
+// appears whole or not at all, a file already at path stays as it was on failure, and a save
+// that is killed leaves nothing to see. Every failure throws XlsError naming the file.
 class CompoundFileWriter {
 public:
     // Starts the temporary file. Throws when the folder is missing, path is a folder, or the
