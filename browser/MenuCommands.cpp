@@ -1,4 +1,5 @@
 // The command bar of the main window: New, Open, Close, Export, About and Exit.
+#include "base/ShownText.h"
 #include "browser/RecordCaption.h"
 #include "browser/frmPrincipal.h"
 #include "browser/frmSelArchivo.h"
@@ -67,8 +68,8 @@ void frmPrincipal::completeOpen() {
     dtcDbf.Refresh();
     ui->dbgDbf->Refresh();
     chkSoloLectura_Click();
-    ui->dbgDbf->setCaption(
-        QString::fromStdString(dtcDbf.DatabaseName() + "/" + dtcDbf.RecordSource()));
+    ui->dbgDbf->setCaption(QString::fromStdString(
+        base::shownText(dtcDbf.DatabaseName() + "/" + dtcDbf.RecordSource())));
     engine::Recordset& set = openRecordset();
     if (!set.IsBOF()) {
         set.MoveFirst();
@@ -85,7 +86,7 @@ void frmPrincipal::showOpenWarnings() {
     std::string text;
     for (const std::string& warning : warnings) {
         if (!text.empty()) text += "\n";
-        text += warning;
+        text += base::shownText(warning);
     }
     m_services.prompts.messageBox(text, platform::MessageButtons::Ok,
                                   platform::MessageIcon::Exclamation, modPrincipal::kAppTitle);

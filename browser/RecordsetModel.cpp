@@ -1,5 +1,6 @@
 #include "browser/RecordsetModel.h"
 
+#include "base/ShownText.h"
 #include "browser/ValueVariant.h"
 #include "engine/Recordset.h"
 
@@ -126,7 +127,9 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
         return text;
     } catch (const std::exception& failure) {
         // Views ask while painting: a record that cannot be read shows why instead of a value.
-        return role == Qt::ToolTipRole ? QVariant(QString::fromUtf8(failure.what())) : QVariant();
+        return role == Qt::ToolTipRole
+                   ? QVariant(QString::fromStdString(base::shownText(failure.what())))
+                   : QVariant();
     }
 }
 
@@ -139,7 +142,7 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
         const engine::FieldInfo& field = set->fieldInfos()[static_cast<std::size_t>(section)];
         switch (role) {
             case Qt::DisplayRole:
-                return QString::fromStdString(field.name);
+                return QString::fromStdString(base::shownText(field.name));
             case FieldTypeRole:
                 return static_cast<int>(field.type);
             case FieldLengthRole:

@@ -29,6 +29,8 @@ namespace engine {
 // - Empty cells, empty text and dates that name no real day (serial 60 of the 1900 system,
 //   1900-01-00, negative serials) are null; each such date adds a warning.
 // - Formula cells give their cached result.
+// Memory follows the cells present, not the sheet's extent: a column keeps only the records that
+// hold a value in it.
 class WorksheetTable {
 public:
     WorksheetTable(const xls::Sheet& sheet, bool date1904);
@@ -40,8 +42,9 @@ public:
     const std::vector<std::string>& warnings() const { return m_warnings; }
 
 private:
+    // The records holding a value, ascending, and their values, by the field's type.
     struct Column {
-        std::vector<std::uint8_t> present;   // per record
+        std::vector<std::uint32_t> records;
         std::vector<double> numbers;         // Numeric
         std::vector<DateTime> dates;         // Date
         std::vector<std::uint8_t> booleans;  // Logical

@@ -6,6 +6,8 @@
 #include "engine/Recordset.h"
 #include "shell/Twips.h"
 #include "tests/browser/OpenWindowSteps.h"
+#include "tests/support/DbfBuilder.h"
+#include "tests/support/MemoryFile.h"
 #include "tests/support/TableFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TextFit.h"
@@ -23,6 +25,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -576,6 +579,43 @@ private slots:
         QVERIFY(boxes[1].icon == platform::MessageIcon::Exclamation);
         QCOMPARE(testsupport::readTable(file)[0][0], std::string("abc"));
         QCOMPARE(recordButtons(), QString("ADR"));
+    }
+
+    void replaceStoppedByAFullDiskSaysHowFarItGot() {
+        // The open window lists the table on disk; the data control opens its copy in memory,
+        // whose memo file fills up at the third record replaced.
+        makePeople(kThreePeople);
+        testsupport::MemoryFileSystem files;
+        const std::string path = (m_temp->path() / "PEOPLE.dbf").string();
+        const std::string base = path.substr(0, path.size() - 4);
+        testsupport::DbfBuilder table(0x83);
+        table.field("NAME", 'C', 10).field("NOTE", 'M', 10);
+        for (int i = 0; i < 4; ++i) table.record({"abc", "note"});
+        testsupport::putTable(files, table, base);
+        window().dataControl().SetFileSystem(&files);
+        openThroughWindow("PEOPLE.dbf");
+        files.failAt(base + ".dbt", testsupport::FileCall::Write, 5, ENOSPC);
+        prompts().inputAnswers = {"NOTE", "note", "changed"};
+        replaceButton()->click();
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 2u);  // the confirmation, then the report
+        QCOMPARE(boxes[1].text, "Replaced 2 of the matching records, then: Cannot write to " +
+                                    base + ".dbt: No space left on device.");
+        QVERIFY(boxes[1].icon == platform::MessageIcon::Exclamation);
+        window().dataControl().SetRecordsetNothing();  // its files end with this test
+    }
+
+    void textFromTheFileIsShownWithItsControlCharactersWrittenOut() {
+        m_temp->copyIn(testsupport::dataPath("damaged/control_chars.dbf"), "CTRL.dbf");
+        openThroughWindow("CTRL.dbf");
+        const std::string shown = "\\x1b]0;PWN\\x07\\x1b[H";
+        QCOMPARE(grid()->model()->headerData(0, Qt::Horizontal).toString().toStdString(), shown);
+        prompts().inputAnswers = {"\x1b]0;PWN\a\x1b[H", "Alice", std::string(17, 'x')};
+        replaceButton()->click();
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 2u);  // the confirmation, then the report
+        QVERIFY(boxes[1].text.find("in field " + shown + ":") != std::string::npos);
+        QVERIFY(boxes[1].text.find('\x1b') == std::string::npos);
     }
 
     void exportWithACancelledDialogDoesNothing() {

@@ -140,6 +140,18 @@ TEST_F(XlsSheetSource, RecordsRunToTheLastRowAndColumnHoldingACell) {
     auto empty = open(std::vector<xls::Cell>{});
     EXPECT_EQ(names(*empty), std::vector<std::string>{"F1"});
     EXPECT_EQ(empty->physicalCount(), 0u);
+
+    // Ten rows of cells and one at the last column of row 65534: the gap between reads as nulls.
+    auto sparse = engine::openWorksheet(
+        testsupport::dataPath("damaged/sparse_far_cell.xls").string(), "Sheet1");
+    ASSERT_EQ(sparse->physicalCount(), 65533u);
+    ASSERT_EQ(sparse->fields().size(), 256u);
+    EXPECT_EQ(sparse->readField(0, 0), Value::text("10x10"));
+    EXPECT_EQ(sparse->readField(0, 1), Value());
+    EXPECT_EQ(sparse->readField(0, 9), Value::text("10x19"));
+    EXPECT_EQ(sparse->readField(65531, 255), Value());
+    EXPECT_EQ(sparse->readField(65532, 254), Value());
+    EXPECT_EQ(sparse->readField(65532, 255), Value::text("10x16"));
 }
 
 TEST_F(XlsSheetSource, DatesFollowTheWorkbooksDateSystemAndTheNonexistentLeapDayIsNull) {
