@@ -1,5 +1,6 @@
 #include "browser/NavigationBar.h"
 
+#include "browser/RowOrder.h"
 #include "engine/Recordset.h"
 #include "shell/Handlers.h"
 
@@ -7,6 +8,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace browser {
 
@@ -34,6 +37,8 @@ QIcon arrowIcon(Arrow arrow, const QColor& colour) {
     return QIcon(pixmap);
 }
 
+bool inOtherOrder(const RowOrder* order) { return order != nullptr && !order->isIdentity(); }
+
 }  // namespace
 
 NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts& prompts,
@@ -48,9 +53,12 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
     layout->setSpacing(0);
 
     const QColor arrowColour = palette().color(QPalette::ButtonText);
-    auto addButton = [&](const char* name, Arrow arrow, void (NavigationBar::*step)()) {
+    auto addButton = [&](const char* name, const char* text, Arrow arrow,
+                         void (NavigationBar::*step)()) {
         auto* button = new QToolButton(this);
         button->setObjectName(name);
+        button->setAccessibleName(text);
+        button->setToolTip(text);
         button->setIcon(arrowIcon(arrow, arrowColour));
         button->setFocusPolicy(Qt::NoFocus);
         button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
@@ -59,8 +67,8 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
         layout->addWidget(button);
         return button;
     };
-    addButton("first", Arrow::First, &NavigationBar::moveFirst);
-    addButton("previous", Arrow::Previous, &NavigationBar::movePrevious);
+    addButton("first", "First record", Arrow::First, &NavigationBar::moveFirst);
+    addButton("previous", "Previous record", Arrow::Previous, &NavigationBar::movePrevious);
 
     m_caption->setObjectName("caption");
     m_caption->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -71,8 +79,8 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
     m_caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(m_caption, 1);
 
-    addButton("next", Arrow::Next, &NavigationBar::moveNext);
-    addButton("last", Arrow::Last, &NavigationBar::moveLast);
+    addButton("next", "Next record", Arrow::Next, &NavigationBar::moveNext);
+    addButton("last", "Last record", Arrow::Last, &NavigationBar::moveLast);
 
     m_dataControl.addListener(this);
     captionChanged();
@@ -86,13 +94,26 @@ void NavigationBar::captionChanged() {
     m_caption->setText(QString::fromStdString(m_dataControl.Caption()));
 }
 
+void NavigationBar::moveInOrder(long row, long step) {
+    engine::Recordset* set = m_dataControl.GetRecordset();
+    if (set == nullptr || m_rowOrder->size() == 0) return;
+    if (step != 0) {
+        const long current = m_rowOrder->rowOf(set->AbsolutePosition());
+        row = current < 0 ? 0 : std::clamp(current + step, 0L, m_rowOrder->size() - 1);
+    }
+    const long position = m_rowOrder->positionAt(row);
+    if (position != set->AbsolutePosition()) set->SetAbsolutePosition(position);
+}
+
 void NavigationBar::moveFirst() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(0, 0);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0) return;
     set->MoveFirst();
 }
 
 void NavigationBar::movePrevious() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(0, -1);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0 || set->AbsolutePosition() == 0) return;
     if (set->IsBOF()) {
@@ -104,6 +125,7 @@ void NavigationBar::movePrevious() {
 }
 
 void NavigationBar::moveNext() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(0, 1);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0 ||
         set->AbsolutePosition() == set->RecordCount() - 1) {
@@ -118,6 +140,7 @@ void NavigationBar::moveNext() {
 }
 
 void NavigationBar::moveLast() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(m_rowOrder->size() - 1, 0);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0) return;
     set->MoveLast();

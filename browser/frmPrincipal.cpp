@@ -1,8 +1,10 @@
 #include "browser/frmPrincipal.h"
 
+#include "browser/GridCommands.h"
 #include "browser/NavigationBar.h"
 #include "browser/RecordCaption.h"
 #include "browser/RecordsetModel.h"
+#include "browser/ViewOrderModel.h"
 #include "engine/Recordset.h"
 #include "shell/AppServices.h"
 #include "shell/Handlers.h"
@@ -15,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include <stdexcept>
 
@@ -54,11 +57,15 @@ frmPrincipal::frmPrincipal(shell::AppServices& services, QWidget* parent)
       optDBFVersion(new QButtonGroup(this)),
       m_model(new RecordsetModel(dtcDbf, this)),
       m_navigationBar(nullptr),
+      m_gridCommands(nullptr),
       m_endApplication([] { QCoreApplication::exit(0); }) {
     ui->setupUi(this);
     m_navigationBar = new NavigationBar(dtcDbf, services.prompts, ui->centralwidget);
     applyDesign();
+    m_gridCommands = new GridCommands(*ui->dbgDbf, dtcDbf, services, this);
+    m_navigationBar->setRowOrder(&ui->dbgDbf->view().rowOrder());
     connectHandlers();
+    connectShortcuts();
     dtcDbf.addListener(this);
     Form_Load();
 }
@@ -66,6 +73,8 @@ frmPrincipal::frmPrincipal(shell::AppServices& services, QWidget* parent)
 frmPrincipal::~frmPrincipal() {
     // Everything that listens to dtcDbf goes before it does.
     dtcDbf.removeListener(this);
+    delete m_gridCommands;
+    m_navigationBar->setRowOrder(nullptr);
     ui->dbgDbf->setRecordsetModel(nullptr);
     delete m_model;
     delete m_navigationBar;
@@ -148,6 +157,26 @@ void frmPrincipal::connectHandlers() {
         m_model, &RecordsetModel::editFailed, this, prompts, [this](const QString& description) {
             modPrincipal::MostrarError(m_services.prompts, description.toStdString());
         });
+    // A filter changes the count the position caption shows.
+    connect(&ui->dbgDbf->view(), &ViewOrderModel::viewChanged, this,
+            &frmPrincipal::dtcDbf_Reposition);
+}
+
+// Keys for the command bar: each presses its button, as a click would.
+void frmPrincipal::connectShortcuts() {
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), kNew},   {QKeySequence(Qt::CTRL | Qt::Key_O), kOpen},
+        {QKeySequence(Qt::CTRL | Qt::Key_W), kClose}, {QKeySequence(Qt::CTRL | Qt::Key_E), kExport},
+        {QKeySequence(Qt::Key_F1), kAbout},           {QKeySequence(Qt::CTRL | Qt::Key_Q), kExit},
+    };
+    for (const auto& [key, index] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setObjectName(QString("shortcut%1").arg(index));
+        QAbstractButton* button = cmdMenu->button(index);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled()) button->click();
+        });
+    }
 }
 
 void frmPrincipal::Form_Load() {
@@ -238,13 +267,16 @@ void frmPrincipal::dtcDbf_Reposition() {
         const engine::Recordset* set = dtcDbf.GetRecordset();
         // With no table open there is no position to show: the caption stays as it is.
         if (set == nullptr) return;
+        // While the grid shows only some records, the count is theirs.
+        const ViewOrderModel& view = ui->dbgDbf->view();
+        const bool filtered = view.isFiltered();
+        const long count = filtered ? view.shownRecordCount() : set->RecordCount();
         switch (ui->chkSoloLectura->checkState()) {
             case Qt::Checked:
-                dtcDbf.SetCaption(recordCaption(set->AbsolutePosition(), set->RecordCount(), true));
+                dtcDbf.SetCaption(recordCaption(set->AbsolutePosition(), count, true, filtered));
                 break;
             case Qt::Unchecked:
-                dtcDbf.SetCaption(
-                    recordCaption(set->AbsolutePosition(), set->RecordCount(), false));
+                dtcDbf.SetCaption(recordCaption(set->AbsolutePosition(), count, false, filtered));
                 break;
             default:
                 break;

@@ -21,6 +21,7 @@ class frmPrincipal;
 
 namespace browser {
 
+class GridCommands;
 class NavigationBar;
 class RecordsetModel;
 
@@ -64,6 +65,7 @@ private:
 
     void applyDesign();
     void connectHandlers();
+    void connectShortcuts();
     void dockNavigationBar();
     void completeOpen();
     void closeTable();
@@ -81,6 +83,7 @@ private:
     QButtonGroup* optDBFVersion;
     RecordsetModel* m_model;
     NavigationBar* m_navigationBar;
+    GridCommands* m_gridCommands;
     // The grid's top, and the part of the client height not given to the grid (twips); set by
     // Form_Load, read by Form_Resize, under the names the layout rule uses.
     float sngGridTop = 0;     // NOLINT(readability-identifier-naming)
