@@ -96,9 +96,10 @@ void ViewOrderModel::replaceOrder(Positions rows, bool ascending) {
 void ViewOrderModel::sortByColumn(int column, Qt::SortOrder order) {
     const engine::Recordset& set = openSet();
     if (column < 0 || column >= columnCount()) return;
-    const Positions shown = m_order.ascendingPositions();
-    Positions sorted = sortedPositions(set, column, order == Qt::DescendingOrder,
-                                       m_filtered ? &shown : nullptr);
+    // A filter's records only; without one, every record (nothing to copy).
+    const Positions shown = m_filtered ? m_order.ascendingPositions() : Positions();
+    Positions sorted =
+        sortedPositions(set, column, order == Qt::DescendingOrder, m_filtered ? &shown : nullptr);
     m_sortColumn = column;
     m_sortOrder = order;
     replaceOrder(std::move(sorted), false);
@@ -120,8 +121,9 @@ void ViewOrderModel::showInRecordOrder() {
 void ViewOrderModel::showOnly(int column, const engine::Value& value) {
     const engine::Recordset& set = openSet();
     if (column < 0 || column >= columnCount()) return;
-    const Positions shown = m_order.ascendingPositions();
-    Positions matches = matchingPositions(set, column, value, m_order.isIdentity() ? nullptr : &shown);
+    const Positions shown = m_order.isIdentity() ? Positions() : m_order.ascendingPositions();
+    Positions matches =
+        matchingPositions(set, column, value, m_order.isIdentity() ? nullptr : &shown);
     m_filtered = true;
     if (m_sortColumn < 0) {
         replaceOrder(std::move(matches), true);
