@@ -109,10 +109,9 @@ GridCommands::GridCommands(DataGrid& grid, engine::DataControl& dataControl,
     shell::connectHandler(&grid, &DataGrid::headerClicked, this, services.prompts,
                           [this](int column) { sortBy(column); });
     if (RecordsetModel* model = grid.recordsetModel()) {
-        model->setEditObserver([this](long position, int column, const engine::Value& before,
-                                      const engine::Value& after) {
-            recordEdit(position, column, before, after);
-        });
+        model->setEditObserver(
+            [this](long position, int column, const engine::Value& before,
+                   const engine::Value& after) { recordEdit(position, column, before, after); });
     }
     m_dataControl.addListener(this);
 }
@@ -182,8 +181,8 @@ void GridCommands::findNext() {
     std::optional<long> row;
     {
         const WaitCursor waiting;
-        row = findRow(*set, view.rowOrder(), view.viewRow(static_cast<int>(set->AbsolutePosition())),
-                      column, matcher);
+        row = findRow(*set, view.rowOrder(),
+                      view.viewRow(static_cast<int>(set->AbsolutePosition())), column, matcher);
     }
     if (!row) {
         m_services.prompts.messageBox("No record holds " + quotedText(m_lastFind.text) + ".",
@@ -252,7 +251,8 @@ void GridCommands::paste() {
     if (set == nullptr || clipboard == nullptr || !clipboard->hasText()) return;
     const QList<QStringList> block = splitTabbedCells(clipboard->text());
     if (block.isEmpty()) return;
-    if (!m_grid.AllowUpdate()) throw engine::EngineError("Nothing was pasted: the grid is read-only.");
+    if (!m_grid.AllowUpdate())
+        throw engine::EngineError("Nothing was pasted: the grid is read-only.");
     m_grid.finishEditing();
 
     const ViewOrderModel& view = m_grid.view();
@@ -273,20 +273,21 @@ void GridCommands::paste() {
         engine::Value before;
     };
     std::vector<Cell> cells;
-    const std::string fieldName = view.headerData(anchor.column(), Qt::Horizontal).toString().toStdString();
+    const std::string fieldName =
+        view.headerData(anchor.column(), Qt::Horizontal).toString().toStdString();
     for (int r = 0; r < block.size(); ++r) {
         const int row = anchor.row() + r;
         const long position = m_grid.positionOfRow(row);
         if (position < 0 || anchor.column() + block[r].size() > view.columnCount()) {
-            throw engine::EngineError(
-                "Nothing was pasted: " + std::to_string(block.size()) +
-                " rows of cells do not fit from record " +
-                std::to_string(m_grid.positionOfRow(anchor.row())) + ", field " + fieldName +
-                ", on.");
+            throw engine::EngineError("Nothing was pasted: " + std::to_string(block.size()) +
+                                      " rows of cells do not fit from record " +
+                                      std::to_string(m_grid.positionOfRow(anchor.row())) +
+                                      ", field " + fieldName + ", on.");
         }
         for (int c = 0; c < block[r].size(); ++c) {
             const int column = anchor.column() + c;
-            const std::string where = "Nothing was pasted. Record " + std::to_string(position) + ": ";
+            const std::string where =
+                "Nothing was pasted. Record " + std::to_string(position) + ": ";
             if (!(view.flags(view.index(row, column)) & Qt::ItemIsEditable)) {
                 throw engine::EngineError(
                     where + "field " +
@@ -314,7 +315,10 @@ void GridCommands::paste() {
             ++stored;
         }
     } catch (const std::exception& failure) {
-        if (stored > 0) m_undo.push(paste); else delete paste;
+        if (stored > 0)
+            m_undo.push(paste);
+        else
+            delete paste;
         throw engine::EngineError(std::string(failure.what()) + " " + std::to_string(stored) +
                                   " of " + std::to_string(cells.size()) +
                                   " cells were pasted before it; they stay stored.");
@@ -326,9 +330,11 @@ void GridCommands::paste() {
 
 void GridCommands::recordEdit(long position, int column, const engine::Value& before,
                               const engine::Value& after) {
-    m_undo.push(new CellEdit([this](long p, int c, const engine::Value& v) {
-                    shell::trapped(m_services.prompts, [&] { storeCell(p, c, v); });
-                }, position, column, before, after));
+    m_undo.push(new CellEdit(
+        [this](long p, int c, const engine::Value& v) {
+            shell::trapped(m_services.prompts, [&] { storeCell(p, c, v); });
+        },
+        position, column, before, after));
 }
 
 void GridCommands::storeCell(long position, int column, const engine::Value& value) {
@@ -384,9 +390,8 @@ void GridCommands::sortBy(int column) {
     ViewOrderModel& view = m_grid.view();
     const bool reverse = view.sortColumn() == column && view.sortOrder() == Qt::AscendingOrder;
     const WaitCursor waiting;
-    m_grid.changeView([&] {
-        view.sortByColumn(column, reverse ? Qt::DescendingOrder : Qt::AscendingOrder);
-    });
+    m_grid.changeView(
+        [&] { view.sortByColumn(column, reverse ? Qt::DescendingOrder : Qt::AscendingOrder); });
 }
 
 void GridCommands::showInRecordOrder() {

@@ -72,9 +72,9 @@ Rank rankAndKey(const engine::Value& value, SortEntry& entry) {
         }
         case engine::Value::Kind::Date: {
             const engine::Date& date = value.asDate();
-            setKey(entry, signedKey(daysFromCivil(date.year, date.month, date.day) *
-                                        86'400'000'000 +
-                                    date.microsecondsOfDay));
+            setKey(entry,
+                   signedKey(daysFromCivil(date.year, date.month, date.day) * 86'400'000'000 +
+                             date.microsecondsOfDay));
             return kDate;
         }
         case engine::Value::Kind::Text:

@@ -43,6 +43,12 @@ public:
     // control's ReadOnly and the grid's permissions, then rebuilds the position caption.
     void chkSoloLectura_Click();
 
+    // Opens the table at path as the Open command's completion does, at start-up (the program's
+    // argument): a .xls file as the worksheet Sheet1 of a workbook under the Excel option, any
+    // other as a dBASE table; with "Read only" checked when the file is write-protected. A
+    // failure is reported through MostrarError and leaves the window as it was.
+    void openAtStart(const QString& path);
+
     engine::DataControl& dataControl() { return dtcDbf; }
     // What "Exit" does to end the application at once (by default, leave the event loop).
     void setEndApplication(std::function<void()> endApplication);

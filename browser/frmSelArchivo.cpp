@@ -18,6 +18,21 @@ constexpr int kWorkbookOption = 3;
 
 }  // namespace
 
+void writeOpenChoice(engine::DataControl& dtcDbf, bool readOnly, bool workbook,
+                     const QString& folder, const QString& fileName) {
+    dtcDbf.SetReadOnly(readOnly);
+    if (workbook) {
+        dtcDbf.SetRecordsetType(engine::DataControl::kSnapshot);
+        dtcDbf.SetConnect("Excel 8.0;");
+        dtcDbf.SetDatabaseName((folder + "/" + fileName).toStdString());
+        dtcDbf.SetRecordSource("Sheet1$");
+    } else {
+        dtcDbf.SetRecordsetType(engine::DataControl::kDynaset);
+        dtcDbf.SetDatabaseName(folder.toStdString());
+        dtcDbf.SetRecordSource(fileName.toStdString());
+    }
+}
+
 frmSelArchivo::frmSelArchivo(shell::AppServices& services, engine::DataControl& dataControl,
                              const QCheckBox& readOnlyBox, const QButtonGroup& formatOptions,
                              QWidget* parent)
@@ -71,18 +86,10 @@ void frmSelArchivo::File1_DblClick() { cmdAceptar_Click(); }
 
 void frmSelArchivo::cmdAceptar_Click() {
     shell::trapped(m_services.prompts, [this] {
-        dtcDbf.SetReadOnly(chkSoloLectura.checkState() == Qt::Checked);
         const QAbstractButton* workbook = optDBFVersion.button(kWorkbookOption);
-        if (workbook != nullptr && workbook->isChecked()) {
-            dtcDbf.SetRecordsetType(engine::DataControl::kSnapshot);
-            dtcDbf.SetConnect("Excel 8.0;");
-            dtcDbf.SetDatabaseName((ui->Dir1->Path() + "/" + ui->File1->FileName()).toStdString());
-            dtcDbf.SetRecordSource("Sheet1$");
-        } else {
-            dtcDbf.SetRecordsetType(engine::DataControl::kDynaset);
-            dtcDbf.SetDatabaseName(ui->Dir1->Path().toStdString());
-            dtcDbf.SetRecordSource(ui->File1->FileName().toStdString());
-        }
+        writeOpenChoice(dtcDbf, chkSoloLectura.checkState() == Qt::Checked,
+                        workbook != nullptr && workbook->isChecked(), ui->Dir1->Path(),
+                        ui->File1->FileName());
         accept();
     });
 }

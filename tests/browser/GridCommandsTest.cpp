@@ -78,8 +78,8 @@ class tst_GridCommands : public QObject {
     void findWithDialog(const QString& text, bool allColumns, bool matchCase) {
         m_services->workModal = [&](QDialog& dialog) {
             dialog.findChild<QLineEdit*>("findText")->setText(text);
-            dialog.findChild<QRadioButton*>(allColumns ? "findInAllColumns"
-                                                       : "findInCurrentColumn")
+            dialog
+                .findChild<QRadioButton*>(allColumns ? "findInAllColumns" : "findInCurrentColumn")
                 ->setChecked(true);
             dialog.findChild<QCheckBox*>("findMatchCase")->setChecked(matchCase);
             dialog.accept();
@@ -108,7 +108,9 @@ private slots:
         m_services->workModal = [&](QDialog& dialog) {
             browsertest::chooseInOpenWindow(dialog, folder, "GEN.dbf");
         };
-        m_window->findChild<QButtonGroup*>("cmdMenu")->button(browser::frmPrincipal::kOpen)->click();
+        m_window->findChild<QButtonGroup*>("cmdMenu")
+            ->button(browser::frmPrincipal::kOpen)
+            ->click();
         m_services->workModal = nullptr;
         refocus();
     }
@@ -138,9 +140,9 @@ private slots:
     void headerClicksSortWhileTheCaptionKeepsTheRecordSetsPosition() {
         goTo(3, 1);  // r3, age 7
         QHeaderView* header = grid()->horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(1) + 5,
-                                 header->viewport()->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(1) + 5, header->viewport()->height() / 2));
         QCoreApplication::processEvents();
         QCOMPARE(names(4), QStringList({"r0", "r3", "r6", "r9"}));  // the 7s in record order
         QCOMPARE(records().AbsolutePosition(), 3L);
@@ -170,8 +172,8 @@ private slots:
     }
 
     void copyGivesTabSeparatedTextAndCsv() {
-        grid()->selectionModel()->select(
-            QItemSelection(view()->index(0, 0), view()->index(1, 2)), QItemSelectionModel::Select);
+        grid()->selectionModel()->select(QItemSelection(view()->index(0, 0), view()->index(1, 2)),
+                                         QItemSelectionModel::Select);
         press(Qt::Key_C, Qt::ControlModifier);
         const QMimeData* copied = QApplication::clipboard()->mimeData();
         QCOMPARE(copied->text(), QString("r0\t7\t\nr1\t39\t\"say \"\"hi\"\"\tthere\"\n"));
@@ -184,12 +186,19 @@ private slots:
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("stored");   // the first two records' NAME and AGE afterwards
         QTest::addColumn<QString>("message");  // part of the one report, or "" for none
-        QTest::newRow("a block") << "a\t1\nb\t2\n" << 0 << "a 1 b 2" << "";
-        QTest::newRow("quoted cells") << "\"x\"\"y\"\t5" << 0 << "x\"y 5 r1 39" << "";
-        QTest::newRow("one bad value") << "a\t1\nb\tx\n" << 0 << "r0 7 r1 39" << "Record 1: ";
-        QTest::newRow("past the last record") << "a\nb\n" << 29 << "r0 7 r1 39" << "do not fit";
-        QTest::newRow("too long for the field")
-            << "a\t1\nthirteen char\t2" << 0 << "r0 7 r1 39" << "field NAME";
+        QTest::newRow("a block") << "a\t1\nb\t2\n"
+                                 << 0 << "a 1 b 2"
+                                 << "";
+        QTest::newRow("quoted cells") << "\"x\"\"y\"\t5" << 0 << "x\"y 5 r1 39"
+                                      << "";
+        QTest::newRow("one bad value") << "a\t1\nb\tx\n"
+                                       << 0 << "r0 7 r1 39"
+                                       << "Record 1: ";
+        QTest::newRow("past the last record") << "a\nb\n"
+                                              << 29 << "r0 7 r1 39"
+                                              << "do not fit";
+        QTest::newRow("too long for the field") << "a\t1\nthirteen char\t2" << 0 << "r0 7 r1 39"
+                                                << "field NAME";
     }
 
     void pasteStoresABlockWholeOrNotAtAll() {
@@ -205,7 +214,8 @@ private slots:
                                         disk[1][1]),
                  stored);
         QCOMPARE(messages().size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) QVERIFY2(messages()[0].contains(message), qPrintable(messages()[0]));
+        if (!message.isEmpty())
+            QVERIFY2(messages()[0].contains(message), qPrintable(messages()[0]));
     }
 
     void undoAndRedoStoreThroughTheRecordSet() {
@@ -254,7 +264,9 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(QString, window);
         QString happened;
-        m_services->workModal = [&](QDialog& dialog) { happened = dialog.metaObject()->className(); };
+        m_services->workModal = [&](QDialog& dialog) {
+            happened = dialog.metaObject()->className();
+        };
         m_window->setEndApplication([&] { happened = "ended"; });
         press(key, Qt::KeyboardModifiers(modifiers));
         m_services->workModal = nullptr;

@@ -48,7 +48,8 @@ class tst_ViewOrderModel : public QObject {
     QString ids() {
         QStringList shown;
         for (int row = 0; row < m_view->rowCount(); ++row) {
-            shown << (m_view->isNewRecordRow(row) ? "*" : m_view->index(row, kId).data().toString());
+            shown << (m_view->isNewRecordRow(row) ? "*"
+                                                  : m_view->index(row, kId).data().toString());
         }
         return shown.join(' ');
     }
@@ -56,10 +57,13 @@ class tst_ViewOrderModel : public QObject {
 private slots:
     void init() {
         m_temp = std::make_unique<testsupport::TempDir>();
-        const auto file = testsupport::makeTable(
-            m_temp->path(), "ORDER",
-            {{"ID", 'N', 2}, {"NAME", 'C', 30}, {"QTY", 'N', 6, 1}, {"DAY", 'D', 8}, {"OK", 'L', 1}},
-            kRows);
+        const auto file = testsupport::makeTable(m_temp->path(), "ORDER",
+                                                 {{"ID", 'N', 2},
+                                                  {"NAME", 'C', 30},
+                                                  {"QTY", 'N', 6, 1},
+                                                  {"DAY", 'D', 8},
+                                                  {"OK", 'L', 1}},
+                                                 kRows);
         m_control = testsupport::openTable(file);
         m_model = std::make_unique<browser::RecordsetModel>(*m_control);
         m_view = std::make_unique<ViewOrderModel>();

@@ -418,6 +418,49 @@ private slots:
         QCOMPARE(barCaption(), QString(browser::kStartCaption));
     }
 
+    void aFileGivenAtStartOpensAsTheOpenCommandWould_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("writeProtected");
+        QTest::addColumn<QString>("caption");  // the bar's caption afterwards
+        QTest::addColumn<int>("option");       // the format option selected afterwards
+        QTest::newRow("a table") << "PEOPLE.dbf" << false << "Record: 0/3" << 0;
+        QTest::newRow("a write-protected table")
+            << "PEOPLE.dbf" << true << "Record: 0/3 (read only)" << 0;
+        QTest::newRow("a workbook") << "book.xls" << false << "Record: 0/7" << 3;
+        // Nothing opens: the window stays as it was.
+        QTest::newRow("a missing file") << "none.dbf" << false << browser::kStartCaption << 0;
+        QTest::newRow("a missing workbook") << "none.xls" << true << browser::kStartCaption << 0;
+    }
+
+    void aFileGivenAtStartOpensAsTheOpenCommandWould() {
+        QFETCH(QString, file);
+        QFETCH(bool, writeProtected);
+        QFETCH(QString, caption);
+        QFETCH(int, option);
+        makePeople(kThreePeople);
+        m_temp->copyIn(testsupport::dataPath("xls/python-excel-xlrd/formula_test_names.xls"),
+                       "book.xls");
+        const std::filesystem::path path = m_temp->path() / file.toStdString();
+        if (writeProtected && std::filesystem::exists(path)) {
+            std::filesystem::permissions(
+                path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+        }
+        window().openAtStart(QString::fromStdString(path.string()));
+        QCOMPARE(barCaption(), caption);
+        QCOMPARE(child<QButtonGroup>("optDBFVersion")->checkedId(), option);
+        const bool opened = caption.startsWith("Record");
+        QCOMPARE(prompts().messages().size(), opened ? 0u : 1u);
+        QCOMPARE(recordButtons(), QString(opened ? "ADR" : "---"));
+        QCOMPARE(child<QCheckBox>("chkSoloLectura")->isChecked(), opened && writeProtected);
+        if (opened) {
+            QCOMPARE(grid()->Caption(),
+                     QString::fromStdString(path.string()) + (option == 3 ? "/Sheet1$" : ""));
+        } else {
+            QCOMPARE(window().dataControl().RecordSource(), std::string());
+            QCOMPARE(window().dataControl().Connect(), std::string("dBASE III;"));
+        }
+    }
+
     void engineWarningsAreShownOnceAfterTheOpen() {
         testsupport::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
                                {{"one", "first note"}});
