@@ -9,13 +9,12 @@
 #include "engine/DataControl.h"
 #include "engine/Recordset.h"
 
-#include <malloc.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -54,8 +53,8 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     const std::uint32_t records =
         argc > 1 ? static_cast<std::uint32_t>(std::stoul(argv[1])) : 1000000;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         ("quillon-sort-bench-" + std::to_string(records));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("quillon-sort-bench-" + std::to_string(records));
     std::filesystem::create_directories(folder);
     const std::filesystem::path table = folder / "BIG.dbf";
     if (!std::filesystem::exists(table)) bench::generateTable(table.string(), records);

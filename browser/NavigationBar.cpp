@@ -3,10 +3,10 @@
 #include "browser/RowOrder.h"
 #include "engine/Recordset.h"
 #include "shell/Handlers.h"
+#include "shell/Icons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QToolButton>
 
 #include <algorithm>
@@ -14,28 +14,6 @@
 namespace browser {
 
 namespace {
-
-enum class Arrow { First, Previous, Next, Last };
-
-// The classic record-navigation arrows: a triangle, with a bar on the outer side for first and
-// last.
-QIcon arrowIcon(Arrow arrow, const QColor& colour) {
-    constexpr int kSize = 16;
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    const bool left = arrow == Arrow::First || arrow == Arrow::Previous;
-    const bool bar = arrow == Arrow::First || arrow == Arrow::Last;
-    QPolygonF triangle =
-        left ? QPolygonF({{11, 3}, {11, 13}, {5, 8}}) : QPolygonF({{5, 3}, {5, 13}, {11, 8}});
-    if (bar) triangle.translate(left ? 1 : -1, 0);
-    painter.drawPolygon(triangle);
-    if (bar) painter.drawRect(left ? QRectF(3, 3, 2, 10) : QRectF(11, 3, 2, 10));
-    return QIcon(pixmap);
-}
 
 bool inOtherOrder(const RowOrder* order) { return order != nullptr && !order->isIdentity(); }
 
@@ -53,13 +31,13 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
     layout->setSpacing(0);
 
     const QColor arrowColour = palette().color(QPalette::ButtonText);
-    auto addButton = [&](const char* name, const char* text, Arrow arrow,
+    auto addButton = [&](const char* name, const char* text, shell::Picture arrow,
                          void (NavigationBar::*step)()) {
         auto* button = new QToolButton(this);
         button->setObjectName(name);
         button->setAccessibleName(text);
         button->setToolTip(text);
-        button->setIcon(arrowIcon(arrow, arrowColour));
+        button->setIcon(shell::tintedPicture(arrow, arrowColour));
         button->setFocusPolicy(Qt::NoFocus);
         button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
         shell::connectHandler(button, &QToolButton::clicked, this, prompts,
@@ -67,8 +45,9 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
         layout->addWidget(button);
         return button;
     };
-    addButton("first", "First record", Arrow::First, &NavigationBar::moveFirst);
-    addButton("previous", "Previous record", Arrow::Previous, &NavigationBar::movePrevious);
+    addButton("first", "First record", shell::Picture::FirstRecord, &NavigationBar::moveFirst);
+    addButton("previous", "Previous record", shell::Picture::PreviousRecord,
+              &NavigationBar::movePrevious);
 
     m_caption->setObjectName("caption");
     m_caption->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -79,8 +58,8 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
     m_caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(m_caption, 1);
 
-    addButton("next", "Next record", Arrow::Next, &NavigationBar::moveNext);
-    addButton("last", "Last record", Arrow::Last, &NavigationBar::moveLast);
+    addButton("next", "Next record", shell::Picture::NextRecord, &NavigationBar::moveNext);
+    addButton("last", "Last record", shell::Picture::LastRecord, &NavigationBar::moveLast);
 
     m_dataControl.addListener(this);
     captionChanged();
