@@ -13,6 +13,8 @@ packages=(
     qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core
     # Independent readers used by the tests
     libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd
+    # The desktop's own checks of the install tree (its entry and file type)
+    desktop-file-utils shared-mime-info
 )
 
 missing=()
