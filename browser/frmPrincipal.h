@@ -14,7 +14,8 @@ class QButtonGroup;
 
 namespace shell {
 struct AppServices;
-}
+struct WindowLayout;
+}  // namespace shell
 namespace Ui {
 class frmPrincipal;
 }
@@ -38,6 +39,9 @@ public:
 
     explicit frmPrincipal(shell::AppServices& services, QWidget* parent = nullptr);
     ~frmPrincipal() override;
+
+    // The design: the client size and every control's place (twips).
+    static const shell::WindowLayout& designLayout();
 
     // The read-only toggle, as if the check box had been clicked: applies the box to the data
     // control's ReadOnly and the grid's permissions, then rebuilds the position caption.

@@ -16,6 +16,13 @@ namespace {
 
 constexpr int kWorkbookOption = 3;
 
+constexpr shell::ControlPlace kPlaces[] = {
+    {"Dir1", 120, 600, 2500, 4140},        {"Drive1", 120, 120, 5115, 315},
+    {"File1", 2760, 600, 2500, 4185},      {"cmdAceptar", 5400, 3930, 975, 855},
+    {"cmdCancelar", 5400, 3000, 975, 855},
+};
+constexpr shell::WindowLayout kLayout{6480, 4860, kPlaces};
+
 }  // namespace
 
 void writeOpenChoice(engine::DataControl& dtcDbf, bool readOnly, bool workbook,
@@ -62,14 +69,12 @@ frmSelArchivo::frmSelArchivo(shell::AppServices& services, engine::DataControl& 
 
 frmSelArchivo::~frmSelArchivo() = default;
 
+const shell::WindowLayout& frmSelArchivo::designLayout() { return kLayout; }
+
 void frmSelArchivo::applyDesign() {
     const shell::TwipsScale twips(*this);
-    setFixedSize(twips.size(6480, 4860));
-    ui->Dir1->setGeometry(twips.rect(120, 600, 2500, 4140));
-    ui->Drive1->setGeometry(twips.rect(120, 120, 5115, 315));
-    ui->File1->setGeometry(twips.rect(2760, 600, 2500, 4185));
-    ui->cmdAceptar->setGeometry(twips.rect(5400, 3930, 975, 855));
-    ui->cmdCancelar->setGeometry(twips.rect(5400, 3000, 975, 855));
+    setFixedSize(twips.size(kLayout.width, kLayout.height));
+    shell::placeControls(*this, kLayout);
     shell::setPicture(*ui->cmdAceptar, shell::Picture::Select, twips.size(480, 480));
     shell::setPicture(*ui->cmdCancelar, shell::Picture::Cancel, twips.size(480, 480));
 }

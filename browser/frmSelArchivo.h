@@ -16,7 +16,8 @@ class DataControl;
 }
 namespace shell {
 struct AppServices;
-}
+struct WindowLayout;
+}  // namespace shell
 namespace Ui {
 class frmSelArchivo;
 }
@@ -43,6 +44,9 @@ public:
                   const QCheckBox& chkSoloLectura, const QButtonGroup& optDBFVersion,
                   QWidget* parent = nullptr);
     ~frmSelArchivo() override;
+
+    // The design: the client size and every control's place (twips).
+    static const shell::WindowLayout& designLayout();
 
 private slots:
     void Drive1_Change();
