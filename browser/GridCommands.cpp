@@ -84,6 +84,8 @@ GridCommands::GridCommands(DataGrid& grid, engine::DataControl& dataControl,
       m_services(services),
       m_menu(new QMenu(&grid)) {
     m_menu->setObjectName("gridMenu");
+    // A popup takes no font from the window it belongs to.
+    m_menu->setFont(grid.font());
     add("Find...", "gridFind", {QKeySequence::Find}, &GridCommands::find);
     add("Find Next", "gridFindNext", {Qt::Key_F3}, &GridCommands::findNext);
     m_menu->addSeparator();
@@ -163,6 +165,9 @@ void GridCommands::find() {
     if (m_dataControl.GetRecordset() == nullptr) return;
     FindDialog dialog(m_lastFind, &m_grid);
     m_services.showModal(dialog);
+    // The keys go back to the grid (F3 next), whatever the desktop activates after the dialog.
+    m_grid.window()->activateWindow();
+    m_grid.setFocus(Qt::OtherFocusReason);
     if (dialog.result() != QDialog::Accepted || dialog.request().text.isEmpty()) return;
     m_lastFind = dialog.request();
     m_findAsked = true;
