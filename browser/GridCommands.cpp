@@ -261,11 +261,12 @@ void GridCommands::paste() {
     m_grid.finishEditing();
 
     const ViewOrderModel& view = m_grid.view();
+    // The selection's top-left cell (from its ranges: a whole column holds a million cells).
     QModelIndex anchor = m_grid.currentIndex();
-    for (const QModelIndex& selected : m_grid.selectionModel()->selectedIndexes()) {
-        if (!anchor.isValid() || selected.row() < anchor.row() ||
-            (selected.row() == anchor.row() && selected.column() < anchor.column())) {
-            anchor = selected;
+    for (const QItemSelectionRange& range : m_grid.selectionModel()->selection()) {
+        if (!anchor.isValid() || range.top() < anchor.row() ||
+            (range.top() == anchor.row() && range.left() < anchor.column())) {
+            anchor = view.index(range.top(), range.left());
         }
     }
     if (!anchor.isValid() || m_grid.positionOfRow(anchor.row()) < 0) {
