@@ -14,6 +14,7 @@
 #include "ui_frmPrincipal.h"
 
 #include <QButtonGroup>
+#include <QFileInfo>
 
 namespace browser {
 
@@ -78,6 +79,38 @@ void frmPrincipal::completeOpen() {
     }
     ui->cmdRegistroAgregar->setEnabled(true);
     showOpenWarnings();
+}
+
+void frmPrincipal::openAtStart(const QString& path) {
+    const QFileInfo file(path);
+    const bool workbook = file.suffix().compare("xls", Qt::CaseInsensitive) == 0;
+    // Write-protected as the file manager shows it, or as this process finds it.
+    const bool writeProtected =
+        file.exists() &&
+        (!file.isWritable() ||
+         !(file.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)));
+    const int option = optDBFVersion->checkedId();
+    const std::string connect = dtcDbf.Connect();
+    const Qt::CheckState readOnly = ui->chkSoloLectura->checkState();
+    if (workbook) optDBFVersion->button(kExcel)->setChecked(true);
+    if (writeProtected) ui->chkSoloLectura->setChecked(true);
+    shell::trapped(m_services.prompts, [&] {
+        writeOpenChoice(dtcDbf, ui->chkSoloLectura->isChecked(), workbook, file.absolutePath(),
+                        file.fileName());
+        try {
+            completeOpen();
+        } catch (...) {
+            // Nothing was opened: the window goes back to the state it had.
+            if (dtcDbf.GetRecordset() == nullptr) {
+                dtcDbf.SetDatabaseName("");
+                dtcDbf.SetRecordSource("");
+                dtcDbf.SetConnect(connect);
+                optDBFVersion->button(option)->setChecked(true);
+                ui->chkSoloLectura->setCheckState(readOnly);
+            }
+            throw;
+        }
+    });
 }
 
 void frmPrincipal::showOpenWarnings() {

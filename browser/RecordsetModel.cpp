@@ -175,16 +175,34 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
         return false;
     }
     if (index.row() < m_recordCount && data(index, Qt::EditRole) == value) return true;
-    if (storeValue(index.row(), index.column(), value)) return true;
-    // The engine kept the stored value: have the views show it again.
-    if (index.row() < rowCount()) emit dataChanged(index, index);
-    return false;
+    // A cell that cannot be read has no value to go back to: its store goes unheard.
+    engine::Value before;
+    const bool heard = index.row() < m_recordCount && m_editObserver &&
+                       readCell(index.row(), index.column(), before);
+    if (!storeValue(index.row(), index.column(), toValue(value))) {
+        // The engine kept the stored value: have the views show it again.
+        if (index.row() < rowCount()) emit dataChanged(index, index);
+        return false;
+    }
+    engine::Value after;
+    if (heard && readCell(index.row(), index.column(), after)) {
+        m_editObserver(index.row(), index.column(), before, after);
+    }
+    return true;
 }
 
-bool RecordsetModel::storeValue(int row, int column, const QVariant& value) {
+bool RecordsetModel::readCell(int row, int column, engine::Value& value) const {
+    try {
+        value = recordset()->readValue(row, column);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool RecordsetModel::storeValue(int row, int column, const engine::Value& typed) {
     engine::Recordset* set = recordset();
     try {
-        const engine::Value typed = toValue(value);
         if (isNewRecordRow(row)) {
             set->AddNew();
             set->Fields().Item(column).SetValue(typed);
