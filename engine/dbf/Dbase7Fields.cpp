@@ -54,7 +54,8 @@ bool loadDbase7Double(const std::uint8_t* bytes, double& value) {
 }
 
 double dbase7TimestampOf(const DateTime& moment) {
-    const std::int64_t days = base::daysSince1970(moment.year, moment.month, moment.day) + kEpochDay;
+    const std::int64_t days =
+        base::daysSince1970(moment.year, moment.month, moment.day) + kEpochDay;
     return static_cast<double>((days + 1) * kMillisecondsPerDay + moment.microsecondsOfDay / 1000);
 }
 
@@ -167,8 +168,8 @@ CellProblem decodeDbase7Timestamp(const std::uint8_t* bytes, std::size_t width, 
     return CellProblem::None;
 }
 
-bool prepareDbase7Timestamp(const FieldDescriptor&, const CellContext&, const Value& in,
-                            Value& out, std::string& reason) {
+bool prepareDbase7Timestamp(const FieldDescriptor&, const CellContext&, const Value& in, Value& out,
+                            std::string& reason) {
     return toDateTimeValue(in, out, reason);
 }
 

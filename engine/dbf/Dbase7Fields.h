@@ -30,13 +30,13 @@ bool prepareDbase7Long(const FieldDescriptor& field, const CellContext& context,
                        Value& out, std::string& reason);
 bool encodeDbase7Long(const FieldDescriptor& field, const CellContext& context,
                       const Value& prepared, std::string& out, std::string& reason);
-bool prepareAutoincrement(const FieldDescriptor& field, const CellContext& context,
-                          const Value& in, Value& out, std::string& reason);
+bool prepareAutoincrement(const FieldDescriptor& field, const CellContext& context, const Value& in,
+                          Value& out, std::string& reason);
 
 CellProblem decodeDbase7Double(const std::uint8_t* bytes, std::size_t width,
                                const CellContext& context, Value& out);
-bool prepareDbase7Double(const FieldDescriptor& field, const CellContext& context,
-                         const Value& in, Value& out, std::string& reason);
+bool prepareDbase7Double(const FieldDescriptor& field, const CellContext& context, const Value& in,
+                         Value& out, std::string& reason);
 bool encodeDbase7Double(const FieldDescriptor& field, const CellContext& context,
                         const Value& prepared, std::string& out, std::string& reason);
 

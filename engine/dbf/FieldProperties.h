@@ -12,8 +12,8 @@ namespace engine::dbf {
 struct FieldProperties {
     bool present = false;               // the header holds such an area
     std::vector<std::size_t> required;  // fields (counted from 0) that may not be blank
-    int constraints = 0;  // minimum, maximum, default and validity entries (not enforced here)
-    int rules = 0;        // referential-integrity entries (not enforced here)
+    int constraints = 0;      // minimum, maximum, default and validity entries (not enforced here)
+    int rules = 0;            // referential-integrity entries (not enforced here)
     bool unreadable = false;  // its own header points outside the area
 };
 

@@ -218,9 +218,9 @@ TEST(Dbase7Test, AppendsNumberTheRecordAndKeepTheRestOfTheHeader) {
     EXPECT_EQ(row[1].asText(), "Sailboat");
     EXPECT_TRUE(row[2].isNull() && row[3].isNull() && row[4].isNull() && row[5].isNull());
     EXPECT_EQ(row[6].asText(), "a new memo");
-    EXPECT_EQ(hexOf(after, reread->header().headerLength + slot * reread->header().recordLength + 1,
-                    4),
-              "80000003");
+    EXPECT_EQ(
+        hexOf(after, reread->header().headerLength + slot * reread->header().recordLength + 1, 4),
+        "80000003");
     table->appendRecord({});
     EXPECT_EQ(openTable(files, path, false)->readField(3, 0).toString(), "4");
 }
@@ -274,7 +274,7 @@ TEST(Dbase7Test, TheDriverNameGivesTheCodePage) {
         bool warns;
     };
     const Case cases[] = {
-        {"DB437US0", "437 ", false}, {"DB866RU0", "866 ", false}, {"DB850DE0", "850 ", false},
+        {"DB437US0", "437 ", false}, {"DB866RU0", "866 ", false},  {"DB850DE0", "850 ", false},
         {"DB865NO0", "865 ", false}, {"DBWINUS0", "1252 ", false}, {"DBWINWE0", "1252 ", false},
         {"DB0", "1252 ", true},      {"DBWINRU0", "1252 ", true},  {"", "1252 ", false},
     };
@@ -321,9 +321,8 @@ TEST(Dbase7Test, DbaseIITablesAreReadOnlyAndMustHaveTheirLayout) {
     EXPECT_EQ(row[2], Value::boolean(false));
 
     // No end mark after the descriptors (it is something else), or a type dBASE II lacks.
-    for (const auto& [damage, fragment] :
-         std::vector<std::pair<std::size_t, const char*>>{{8 + 16 * 3, "layout of a dBASE II"},
-                                                          {8 + 16 + 11, "dBASE II tables do not"}}) {
+    for (const auto& [damage, fragment] : std::vector<std::pair<std::size_t, const char*>>{
+             {8 + 16 * 3, "layout of a dBASE II"}, {8 + 16 + 11, "dBASE II tables do not"}}) {
         MemoryFileSystem damaged;
         DbfBuilder builder = build();
         builder.headerByte(damage, 'D');
