@@ -2,6 +2,7 @@
 // its autoincrement counters, field properties and language driver names, dBASE II's layout
 // checks.
 #include "engine/EngineError.h"
+#include "tests/engine/DamageSweep.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/MemoryFile.h"
@@ -338,4 +339,14 @@ TEST(Dbase7Test, DbaseIITablesAreReadOnlyAndMustHaveTheirLayout) {
     DbfBuilder builder = build();
     builder.declaredCount(9);
     EXPECT_EQ(openTable(cut, putTable(cut, builder, "/t/t"), false)->physicalCount(), 2u);
+}
+
+TEST(Dbase7Test, AnyDamagedOrCutFileOpensOrIsRefusedWithoutHarm) {
+    DbfBuilder dbase7 = inventory();
+    dbase7.fieldProperties(propertiesArea({{2, 1}}));
+    enginetest::expectDamageHandled(dbase7, 68 + 48 * 7 + 1 + 64);
+    DbfBuilder dbaseII(0x02);
+    dbaseII.field("EMP:NMBR", 'N', 4).field("NAME", 'C', 8).field("OK", 'L', 1);
+    dbaseII.record({"2", "Stegman", "T"}).record({"3", "Bo", "?"});
+    enginetest::expectDamageHandled(dbaseII, 521);
 }
