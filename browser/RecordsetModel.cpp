@@ -16,7 +16,8 @@ namespace {
 int clampedCount(long count) { return static_cast<int>(std::clamp(count, 0L, long(INT_MAX - 1))); }
 
 bool isNumeric(engine::FieldType type) {
-    return type == engine::FieldType::Numeric || type == engine::FieldType::Float;
+    return type == engine::FieldType::Numeric || type == engine::FieldType::Float ||
+           type == engine::FieldType::Integer || type == engine::FieldType::Double;
 }
 
 QString singleLine(QString text) {

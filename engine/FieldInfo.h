@@ -12,8 +12,11 @@ enum class FieldType {
     Logical,    // dBASE L; worksheet boolean column
     Date,       // dBASE D; worksheet date column
     Memo,       // dBASE M
-    Binary,     // dBASE 5 B (recognised, read as unavailable)
-    General,    // dBASE 5 G (recognised, read as unavailable)
+    Binary,     // dBASE 5 B (recognised, read as unavailable); dBASE 7 B (binary data)
+    General,    // dBASE 5 G (recognised, read as unavailable); dBASE 7 G (binary data)
+    Integer,    // dBASE 7 I and + (autoincrement)
+    Double,     // dBASE 7 O
+    DateTime,   // dBASE 7 @
 };
 
 struct FieldInfo {

@@ -13,7 +13,7 @@ packages=(
     # ask for
     qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core
     # Independent readers used by the tests
-    libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd python3-openpyxl
+    libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd python3-openpyxl pgdbf
     # The desktop's own checks of the install tree (its entry and file type)
     desktop-file-utils shared-mime-info
 )

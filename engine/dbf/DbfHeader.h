@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/dbf/DbfFormat.h"
+#include "engine/dbf/FieldProperties.h"
 
 #include <cstdint>
 #include <string>
@@ -18,6 +19,12 @@ struct FieldDescriptor {
     int decimals = 0;        // 0 for long character fields
     std::size_t offset = 0;  // from the start of the record (the deletion flag is byte 0)
     const FieldKind* kind = nullptr;  // never null in a parsed header
+    std::size_t descriptorAt = 0;     // where its descriptor starts in the file
+    // An autoincrement field: the table numbers its records itself, and (in dBASE 7) its
+    // descriptor holds the next number.
+    bool autoincrement = false;
+    std::uint32_t nextAutoincrement = 0;
+    bool required = false;  // dBASE 7: a field property forbids blank values
 };
 
 struct TableHeader {
@@ -32,11 +39,22 @@ struct TableHeader {
     bool incompleteTransaction = false;
     bool indexFlag = false;  // the header says a production index exists
     std::uint8_t languageDriver = 0;
+    std::string languageDriverName;  // dBASE 7: "DB437US0", "DBWINUS0", ... ("" when none)
     std::vector<FieldDescriptor> fields;
+    FieldProperties properties;  // dBASE 7
+    // Tolerated oddities that make writing unsafe: a record length one byte short of the fields
+    // (read with the fields' length), an autoincrement field in a table that cannot keep its
+    // counter.
+    bool mendedRecordLength = false;
+    bool foreignAutoincrement = false;
 
     // Some field points into a memo file.
     bool hasMemoFields() const;
 };
+
+// How many bytes from the start of a table file its header takes, judged from its first
+// kHeaderSize bytes (fewer when the file is shorter).
+std::size_t headerSpan(const std::uint8_t* first, std::size_t size);
 
 // Parses the first `size` bytes of a table file of fileSize bytes. Throws EngineError
 // ("Cannot open PATH: why.") for a table the engine refuses: an unknown or unsupported version,

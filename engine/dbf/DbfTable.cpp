@@ -112,6 +112,19 @@ std::vector<std::pair<std::string, std::string>> DbfTable::properties() const {
     out.emplace_back("Last update", updated);
     out.emplace_back("Record length", std::to_string(header.recordLength) + " bytes");
     out.emplace_back("Header length", std::to_string(header.headerLength) + " bytes");
+    out.emplace_back("Index flag", header.indexFlag ? "set" : "not set");
+    std::string counters, required;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const FieldDescriptor& field = header.fields[i];
+        const std::string& name = m_table.fields[i].name;
+        if (field.autoincrement && header.versionInfo.layout.counterAt != 0) {
+            counters += (counters.empty() ? "" : ", ") + name + " (next " +
+                        std::to_string(field.nextAutoincrement) + ")";
+        }
+        if (field.required) required += (required.empty() ? "" : ", ") + name;
+    }
+    if (!counters.empty()) out.emplace_back("Autoincrement", counters);
+    if (!required.empty()) out.emplace_back("Required", required);
     if (m_table.memo) {
         out.emplace_back("Memo file",
                          m_table.memo->path() + " (" + m_table.memo->description() + ")");

@@ -2,6 +2,7 @@
 
 #include "engine/TableDefinition.h"
 #include "engine/dbf/CodePage.h"
+#include "engine/dbf/Dbase7Fields.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/DbfHeader.h"
 #include "engine/dbf/FieldCodec.h"
@@ -42,34 +43,53 @@ CellProblem decodeDateCell(const std::uint8_t* bytes, std::size_t width, const C
     return decodeDate(bytes, width, out) ? CellProblem::None : CellProblem::NotDate;
 }
 
+// The bytes of the memo a cell points at, in *context.memoBytes (empty when there is none).
+CellProblem readMemo(MemoPointer pointer, const std::uint8_t* bytes, std::size_t width,
+                     const CellContext& context) {
+    std::string& memo = *context.memoBytes;
+    memo.clear();
+    if (context.memo == nullptr) return CellProblem::None;
+    std::uint32_t block = 0;
+    if (!decodePointer(pointer, bytes, width, block)) return CellProblem::BadMemoPointer;
+    if (block == 0) return CellProblem::None;
+    switch (context.memo->read(block, memo)) {
+        case MemoStore::ReadStatus::PastEnd:
+            memo.clear();
+            return CellProblem::MemoPastEnd;
+        case MemoStore::ReadStatus::InHeader:
+            memo.clear();
+            return CellProblem::MemoInHeader;
+        case MemoStore::ReadStatus::Cut:
+            return CellProblem::MemoCut;
+        case MemoStore::ReadStatus::NotIvStyle:
+            return CellProblem::MemoNotIvStyle;
+        case MemoStore::ReadStatus::LengthWithoutHeader:
+            return CellProblem::MemoLengthWithoutHeader;
+        case MemoStore::ReadStatus::Ok:
+            break;
+    }
+    return CellProblem::None;
+}
+
 template <MemoPointer kPointer>
 CellProblem decodeMemoText(const std::uint8_t* bytes, std::size_t width, const CellContext& context,
                            Value& out) {
     out.setNull();
-    if (context.memo == nullptr) return CellProblem::None;
-    std::uint32_t block = 0;
-    if (!decodePointer(kPointer, bytes, width, block)) return CellProblem::BadMemoPointer;
-    if (block == 0) return CellProblem::None;
-    std::string& memo = *context.memoBytes;
-    CellProblem problem = CellProblem::None;
-    switch (context.memo->read(block, memo)) {
-        case MemoStore::ReadStatus::PastEnd:
-            return CellProblem::MemoPastEnd;
-        case MemoStore::ReadStatus::InHeader:
-            return CellProblem::MemoInHeader;
-        case MemoStore::ReadStatus::Cut:
-            problem = CellProblem::MemoCut;
-            break;
-        case MemoStore::ReadStatus::NotIvStyle:
-            problem = CellProblem::MemoNotIvStyle;
-            break;
-        case MemoStore::ReadStatus::Ok:
-            break;
-    }
+    CellProblem problem = readMemo(kPointer, bytes, width, context);
+    const std::string& memo = *context.memoBytes;
     if (!memo.empty()) {
         context.codec->decode(reinterpret_cast<const std::uint8_t*>(memo.data()), memo.size(),
                               out.assignText());
     }
+    return problem;
+}
+
+template <MemoPointer kPointer>
+CellProblem decodeMemoBinary(const std::uint8_t* bytes, std::size_t width,
+                             const CellContext& context, Value& out) {
+    out.setNull();
+    CellProblem problem = readMemo(kPointer, bytes, width, context);
+    if (!context.memoBytes->empty()) out.assignBinary() = *context.memoBytes;
     return problem;
 }
 
@@ -202,7 +222,7 @@ bool encodeRefused(const FieldDescriptor&, const CellContext&, const Value&, std
 constexpr int kAnyWidth = 0xFFFF;
 
 // clang-format off
-constexpr std::array<FieldKind, 8> kKinds{{
+constexpr FieldKind kKinds[] = {
     // letter, dialects, shown as, widths, long length, new width, widest new (III),
     // shown, memo pointer, readable, decode, prepare, encode
     {'C', kDbaseIIIto5, FieldType::Character, 0, kAnyWidth, true, 0, kMaxCharacterWidth,
@@ -229,7 +249,22 @@ constexpr std::array<FieldKind, 8> kKinds{{
     {'G', kDbase5, FieldType::General, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
      kMemoWidth, Shown::Letter, MemoPointer::Digits, false,
      decodeUnread, refuseBinary, encodeRefused},
-}};
+    // dBASE 7 (which also has dBASE IV's kinds above).
+    {'I', kDbase7, FieldType::Integer, 4, 4, false, 4, 4, 4, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Long, prepareDbase7Long, encodeDbase7Long},
+    {'+', kDbase7, FieldType::Integer, 4, 4, false, 4, 4, 4, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Long, prepareAutoincrement, encodeDbase7Long, true},
+    {'O', kDbase7, FieldType::Double, 8, 8, false, 8, 8, 8, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Double, prepareDbase7Double, encodeDbase7Double},
+    {'@', kDbase7, FieldType::DateTime, 8, 8, false, 8, 8, 8, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Timestamp, prepareDbase7Timestamp, encodeDbase7Timestamp},
+    {'B', kDbase7, FieldType::Binary, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
+     kMemoWidth, Shown::Letter, MemoPointer::Digits, true,
+     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused},
+    {'G', kDbase7, FieldType::General, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
+     kMemoWidth, Shown::Letter, MemoPointer::Digits, true,
+     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused},
+};
 
 constexpr std::array<NewFieldType, 6> kNewFieldTypes{{
     {kTypeBoolean, "Boolean", 'L', NewFieldType::Width::OfTheKind, 0, 0},

@@ -30,11 +30,13 @@ enum class CellProblem {
     NotNumber,
     NotLogical,
     NotDate,
+    NotDateTime,
     BadMemoPointer,
     MemoPastEnd,
     MemoInHeader,
     MemoCut,
     MemoNotIvStyle,
+    MemoLengthWithoutHeader,
 };
 
 // What the functions of a kind need of the table.
@@ -78,6 +80,8 @@ struct FieldKind {
     // Null for memo fields, which the table writes by storing the memo and then its pointer.
     bool (*encode)(const FieldDescriptor& field, const CellContext& context, const Value& prepared,
                    std::string& out, std::string& reason);
+    // The table numbers such fields itself (dBASE 7 '+'): callers never assign them.
+    bool autoincrement = false;
 };
 
 // The kind of a field of a table of those dialects with that letter and width; null when there

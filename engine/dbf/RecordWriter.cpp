@@ -11,6 +11,8 @@ namespace engine::dbf {
 namespace {
 
 constexpr const char* kLockedMessage = "Record is locked by another user.";
+// The numbers an autoincrement field can take: those of a dBASE 7 long integer.
+constexpr std::uint32_t kAutoincrementLimit = 2'147'483'647;
 
 std::string quoted(const Value& value) {
     std::string text = value.toString();
@@ -37,7 +39,28 @@ Value RecordWriter::prepare(int field, const Value& value) const {
     if (!descriptor.kind->prepare(descriptor, m_context, value, prepared, reason)) {
         refuse(field, value, reason);
     }
+    const bool blank =
+        prepared.isNull() || (prepared.kind() == Value::Kind::Text &&
+                              prepared.asText().find_first_not_of(' ') == std::string::npos);
+    if (descriptor.required && blank) refuse(field, value, "the field is required");
     return prepared;
+}
+
+void RecordWriter::requireAssignable(const Assignments& assigned) const {
+    for (const auto& [field, value] : assigned) {
+        if (field < 0 || static_cast<std::size_t>(field) >= m_table.fields.size()) {
+            throw EngineError("Field number " + std::to_string(field) + " does not exist in " +
+                              m_table.path + ".");
+        }
+        if (!m_table.fields[static_cast<std::size_t>(field)].editable) {
+            const FieldDescriptor& descriptor =
+                m_table.header.fields[static_cast<std::size_t>(field)];
+            refuse(field, value,
+                   descriptor.autoincrement ? "the table numbers this field itself"
+                                            : "the field holds binary data, which this program "
+                                              "cannot change");
+        }
+    }
 }
 
 bool RecordWriter::isMemo(int field) const {
@@ -95,6 +118,7 @@ std::uint64_t RecordWriter::recordOffset(std::uint32_t physical) const {
 void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
     requireWritable();
     requireRecord(physical);
+    requireAssignable(assigned);
     // Encode everything that can fail before the first byte is written.
     std::vector<std::pair<int, std::string>> writes;
     std::vector<std::pair<int, const Value*>> memos;
@@ -128,18 +152,37 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
 
 std::uint32_t RecordWriter::append(const Assignments& assigned) {
     requireWritable();
+    requireAssignable(assigned);
     const std::size_t recordLength = m_table.header.recordLength;
     std::vector<std::uint8_t> record(recordLength + 1, ' ');
     record[recordLength] = kEndOfFile;
+    auto put = [&](int field, const std::string& bytes) {
+        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
+        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
+    };
+    // Blank binary fields are all zero bytes, not spaces.
+    for (std::size_t i = 0; i < m_table.fields.size(); ++i) {
+        const auto field = static_cast<int>(i);
+        if (m_table.header.fields[i].kind->readable && !isMemo(field))
+            put(field, encode(field, {}));
+    }
     std::vector<std::pair<int, const Value*>> memos;
     for (const auto& [field, value] : assigned) {
         if (isMemo(field)) {
             memos.emplace_back(field, &value);
-            continue;
+        } else {
+            put(field, encode(field, value));
         }
-        std::string bytes = encode(field, value);
-        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
-        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
+    for (std::size_t i = 0; i < m_table.header.fields.size(); ++i) {
+        const FieldDescriptor& descriptor = m_table.header.fields[i];
+        bool given = std::any_of(assigned.begin(), assigned.end(), [&](const auto& a) {
+            return static_cast<std::size_t>(a.first) == i && !a.second.isNull();
+        });
+        if (descriptor.required && !descriptor.autoincrement && !given) {
+            throw EngineError("Cannot add a record to " + m_table.path + ": field " +
+                              m_table.fields[i].name + " is required.");
+        }
     }
 
     File& file = *m_table.file;
@@ -157,15 +200,20 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
         throw EngineError("Cannot add a record to " + m_table.path +
                           ": the table would grow past 2 GB.");
     }
-    for (const auto& [field, value] : memos) {
-        std::string pointer = storeMemo(field, *value);
-        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
-        std::copy(pointer.begin(), pointer.end(),
-                  record.begin() + static_cast<std::ptrdiff_t>(offset));
-    }
-    // The record and the end mark first, the count after: a process killed in between leaves a
-    // table whose header still describes whole records.
+    std::vector<std::pair<std::size_t, std::uint32_t>> counters = numberRecord(put);
+    for (const auto& [field, value] : memos) put(field, storeMemo(field, *value));
+    // The record and the end mark first, the counters and the count after: a process killed in
+    // between leaves a table whose header still describes whole records, and whose counters
+    // give the next append the numbers this one would have taken.
     file.writeAt(recordOffset(slot), record.data(), record.size());
+    for (const auto& [field, next] : counters) {
+        FieldDescriptor& descriptor = m_table.header.fields[field];
+        std::uint8_t bytes[4];
+        base::storeLittle(bytes, next);
+        file.writeAt(descriptor.descriptorAt + m_table.header.versionInfo.layout.counterAt, bytes,
+                     sizeof bytes);
+        descriptor.nextAutoincrement = next;
+    }
 
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -181,6 +229,27 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
     m_cache.setCount(m_table.count);
     m_cache.drop();
     return slot;
+}
+
+template <typename Put>
+std::vector<std::pair<std::size_t, std::uint32_t>> RecordWriter::numberRecord(const Put& put) {
+    std::vector<std::pair<std::size_t, std::uint32_t>> counters;
+    const std::size_t counterAt = m_table.header.versionInfo.layout.counterAt;
+    for (std::size_t i = 0; i < m_table.header.fields.size(); ++i) {
+        const FieldDescriptor& descriptor = m_table.header.fields[i];
+        if (!descriptor.autoincrement || counterAt == 0) continue;
+        // Read under the header's lock: another program may have appended meanwhile.
+        std::uint8_t bytes[4];
+        m_table.file->readExactly(descriptor.descriptorAt + counterAt, bytes, sizeof bytes);
+        const auto next = base::loadLittle<std::uint32_t>(bytes);
+        if (next >= kAutoincrementLimit) {
+            throw EngineError("Cannot add a record to " + m_table.path + ": the counter of field " +
+                              m_table.fields[i].name + " has reached its limit.");
+        }
+        put(static_cast<int>(i), encode(static_cast<int>(i), Value::number(next)));
+        counters.emplace_back(i, next + 1);
+    }
+    return counters;
 }
 
 void RecordWriter::remove(std::uint32_t physical) {

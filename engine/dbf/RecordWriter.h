@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace engine::dbf {
 
@@ -30,6 +32,13 @@ public:
 
 private:
     void requireWritable() const;
+    // Refuses assignments to fields the table keeps itself or that hold binary data.
+    void requireAssignable(const Assignments& assigned) const;
+    // Puts the next number of each autoincrement field into the record being appended (through
+    // put(field, bytes)), read from its descriptor under the header's lock; returns the
+    // counters to store once the record is written.
+    template <typename Put>
+    std::vector<std::pair<std::size_t, std::uint32_t>> numberRecord(const Put& put);
     void requireRecord(std::uint32_t physical) const;
     std::uint64_t recordOffset(std::uint32_t physical) const;
     bool isMemo(int field) const;

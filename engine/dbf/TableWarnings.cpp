@@ -12,6 +12,8 @@ const char* whatTheCellsHold(CellProblem problem) {
             return "values that are not logical values";
         case CellProblem::NotDate:
             return "values that are not valid dates";
+        case CellProblem::NotDateTime:
+            return "values that are not valid dates and times";
         case CellProblem::BadMemoPointer:
             return "memo pointers that are not block numbers";
         case CellProblem::MemoPastEnd:
@@ -22,10 +24,26 @@ const char* whatTheCellsHold(CellProblem problem) {
             return "memos cut short by the end of the memo file";
         case CellProblem::MemoNotIvStyle:
             return "memos without their dBASE IV block header";
+        case CellProblem::MemoLengthWithoutHeader:
+            return "memos whose stated length leaves out their block header";
         case CellProblem::None:
             break;
     }
     return "values it cannot read";
+}
+
+// What the table shows for such values.
+const char* howTheyAreShown(CellProblem problem) {
+    switch (problem) {
+        case CellProblem::MemoCut:
+            return "such memos are shown as far as the file holds them";
+        case CellProblem::MemoNotIvStyle:
+            return "such memos are read as dBASE III text";
+        case CellProblem::MemoLengthWithoutHeader:
+            return "their whole text is shown";
+        default:
+            return "such values are shown empty";
+    }
 }
 
 }  // namespace
@@ -36,7 +54,8 @@ void TableWarnings::badCell(std::size_t field, const std::string& fieldName, std
     if (m_fieldWarned[field]) return;
     m_fieldWarned[field] = true;
     add("Field " + fieldName + " of " + m_tableName + " holds " + whatTheCellsHold(problem) +
-        " (first in record " + std::to_string(physical + 1) + "); such values are shown empty.");
+        " (first in record " + std::to_string(physical + 1) + "); " + howTheyAreShown(problem) +
+        ".");
 }
 
 void TableWarnings::oddDeletionMarks() {

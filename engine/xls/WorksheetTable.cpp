@@ -21,7 +21,7 @@ struct Interpreted {
     DateTime date;
     bool boolean = false;
     std::string text;
-    std::string problem;  // why a date cell reads as null
+    std::string problem;  // why a date cell reads as a number
 };
 
 Interpreted interpret(const xls::Cell& cell, bool date1904) {
@@ -31,12 +31,14 @@ Interpreted interpret(const xls::Cell& cell, bool date1904) {
             switch (cell.format) {
                 case xls::NumberFormat::Date:
                 case xls::NumberFormat::DateTime:
+                    value.number = cell.number;
                     if (auto date =
                             xlsdates::dateFromSerial(cell.number, date1904, &value.problem)) {
                         value.kind = Kind::Date;
                         value.date = *date;
+                    } else {
+                        value.kind = Kind::Number;  // a number that names no day stays one
                     }
-                    value.number = cell.number;
                     break;
                 case xls::NumberFormat::Time:
                     value.kind = Kind::Text;
@@ -162,22 +164,21 @@ WorksheetTable::WorksheetTable(const xls::Sheet& sheet, bool date1904) {
     for (const xls::Cell& cell : sheet.cells) {
         Interpreted value = interpret(cell, date1904);
         if (cell.row == 0) {
-            names[cell.column] = value.kind == Kind::Null && !value.problem.empty()
-                                     ? Value::number(value.number).toString()
-                                     : plainText(value);
+            names[cell.column] = plainText(value);
             continue;
         }
         if (value.kind != Kind::Null) kinds[cell.column].insert(value.kind);
         if (!value.problem.empty() && ++badDates <= kDetailedWarnings) {
             m_warnings.push_back("Cell " + columnLetters(cell.column) +
                                  std::to_string(cell.row + 1) + " of worksheet \"" + sheet.name +
-                                 "\" holds " + value.problem + "; it reads as empty.");
+                                 "\" holds " + value.problem + "; it reads as the number " +
+                                 Value::number(value.number).toString() + ".");
         }
     }
     if (badDates > kDetailedWarnings) {
         m_warnings.push_back(std::to_string(badDates - kDetailedWarnings) +
                              " more cells of worksheet \"" + sheet.name +
-                             "\" hold dates that name no real day; they read as empty.");
+                             "\" hold dates that name no real day; they read as numbers.");
     }
 
     for (std::size_t column = 0; column < columnCount; ++column) {

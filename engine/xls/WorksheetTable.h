@@ -26,8 +26,9 @@ namespace engine {
 //   (#DIV/0!, ...); both count as text. A column whose values are of more than one kind is
 //   Character, its other values given as plain text: numbers in plain decimal, dates ISO,
 //   booleans TRUE/FALSE. A column without values is Character.
-// - Empty cells, empty text and dates that name no real day (serial 60 of the 1900 system,
-//   1900-01-00, negative serials) are null; each such date adds a warning.
+// - Empty cells and empty text are null. Numbers under a date format that name no real day
+//   (serial 60 of the 1900 system, 1900-01-00, negative serials) stay numbers; each such cell
+//   adds a warning.
 // - Formula cells give their cached result.
 // Memory follows the cells present, not the sheet's extent: a column keeps only the records that
 // hold a value in it.
