@@ -24,7 +24,9 @@ public:
     void run(const std::string& path);
 
 private:
-    void makeReadOnly(const std::string& reason, const std::string& warning);
+    // own: the reason is the table's own (its version, an index this program does not keep, ...),
+    // not damage or the file's access, so the tools refuse it too.
+    void makeReadOnly(const std::string& reason, const std::string& warning, bool own = false);
     void openFile(const std::string& path);
     void readHeader();
     void checkVersionAndFlags();
@@ -55,8 +57,9 @@ void Opener::run(const std::string& path) {
     if (m_table.header.hasMemoFields()) openMemoFile();
 }
 
-void Opener::makeReadOnly(const std::string& reason, const std::string& warning) {
+void Opener::makeReadOnly(const std::string& reason, const std::string& warning, bool own) {
     if (m_table.readOnlyReason.empty()) m_table.readOnlyReason = reason;
+    if (own && m_table.ownReadOnlyReason.empty()) m_table.ownReadOnlyReason = reason;
     m_table.writable = false;
     m_table.warnings.add(warning);
 }
@@ -93,7 +96,8 @@ void Opener::checkVersionAndFlags() {
     if (header.versionInfo.support == VersionSupport::ReadOnly) {
         makeReadOnly("it is a " + header.versionInfo.description,
                      name + " is a " + header.versionInfo.description +
-                         ", which this program opens read-only.");
+                         ", which this program opens read-only.",
+                     true);
     } else if (header.version == 0x7B) {
         m_table.warnings.add(name +
                              " has the unusual version byte 0x7B; it was read as a dBASE IV "
@@ -102,13 +106,15 @@ void Opener::checkVersionAndFlags() {
     if (header.incompleteTransaction) {
         makeReadOnly("an unfinished transaction is marked in its header",
                      "The header of " + name +
-                         " marks an unfinished transaction; the table is open read-only.");
+                         " marks an unfinished transaction; the table is open read-only.",
+                     true);
     }
     const FieldProperties& properties = header.properties;
     if (properties.unreadable) {
         makeReadOnly("its field properties cannot be read",
                      "The field properties in the header of " + name +
-                         " cannot be read; the table is open read-only.");
+                         " cannot be read; the table is open read-only.",
+                     true);
     } else if (properties.rules > 0 || properties.constraints > 0) {
         makeReadOnly("it has field properties (" +
                          std::string(properties.rules > 0 ? "referential-integrity rules"
@@ -117,7 +123,8 @@ void Opener::checkVersionAndFlags() {
                      name +
                          " has field properties (referential-integrity rules, value "
                          "constraints or defaults) that this program does not keep; the "
-                         "table is open read-only.");
+                         "table is open read-only.",
+                     true);
     }
     if (header.mendedRecordLength) {
         makeReadOnly("its header's record length is one byte short of its fields",
@@ -129,13 +136,15 @@ void Opener::checkVersionAndFlags() {
         makeReadOnly("it has an autoincrement field whose counter its version cannot keep",
                      "The table " + name +
                          " is open read-only, since it has an autoincrement "
-                         "field whose counter its version cannot keep.");
+                         "field whose counter its version cannot keep.",
+                     true);
     }
     if (header.indexFlag && m_files.findCompanion(m_table.path, ".mdx")) {
         makeReadOnly("it has a production index (.mdx) that writing would make stale",
                      name +
                          " has a production index (.mdx) that this program does not maintain; "
-                         "the table is open read-only so that the index stays valid.");
+                         "the table is open read-only so that the index stays valid.",
+                     true);
     }
 }
 
