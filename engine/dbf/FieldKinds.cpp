@@ -1,12 +1,15 @@
 #include "engine/dbf/FieldKinds.h"
 
+#include "base/Endian.h"
 #include "engine/TableDefinition.h"
 #include "engine/dbf/CodePage.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/DbfHeader.h"
 #include "engine/dbf/FieldCodec.h"
+#include "engine/dbf/FoxKinds.h"
 #include "engine/dbf/MemoStore.h"
 
+#include <algorithm>
 #include <array>
 
 namespace engine::dbf {
@@ -42,7 +45,8 @@ CellProblem decodeDateCell(const std::uint8_t* bytes, std::size_t width, const C
     return decodeDate(bytes, width, out) ? CellProblem::None : CellProblem::NotDate;
 }
 
-template <MemoPointer kPointer>
+// A memo's text in the table's code page, or (kBytes) its bytes as binary data.
+template <MemoPointer kPointer, bool kBytes = false>
 CellProblem decodeMemoText(const std::uint8_t* bytes, std::size_t width, const CellContext& context,
                            Value& out) {
     out.setNull();
@@ -66,7 +70,10 @@ CellProblem decodeMemoText(const std::uint8_t* bytes, std::size_t width, const C
         case MemoStore::ReadStatus::Ok:
             break;
     }
-    if (!memo.empty()) {
+    if (memo.empty()) return problem;
+    if (kBytes) {
+        out.assignBinary().assign(memo);
+    } else {
         context.codec->decode(reinterpret_cast<const std::uint8_t*>(memo.data()), memo.size(),
                               out.assignText());
     }
@@ -200,24 +207,31 @@ bool encodeRefused(const FieldDescriptor&, const CellContext&, const Value&, std
 // ---- The table ----
 
 constexpr int kAnyWidth = 0xFFFF;
+constexpr Dialects kText = kDbaseIIIto5 | kFoxFamily;  // C N F L D
+constexpr int kPointerWidth = 4;                       // Visual FoxPro's binary memo pointers
+constexpr int kMaxVarWidth = 255;
+constexpr KindTraits kBytes = kBinaryValue;
+constexpr KindTraits kBinaryForm = kBinaryVariant | kBinaryValue;
+
+namespace fox = foxkinds;
 
 // clang-format off
-constexpr std::array<FieldKind, 8> kKinds{{
+constexpr std::array<FieldKind, 24> kKinds{{
     // letter, dialects, shown as, widths, long length, new width, widest new (III),
     // shown, memo pointer, readable, decode, prepare, encode
-    {'C', kDbaseIIIto5, FieldType::Character, 0, kAnyWidth, true, 0, kMaxCharacterWidth,
+    {'C', kText, FieldType::Character, 0, kAnyWidth, true, 0, kMaxCharacterWidth,
      kMaxCharacterWidth, Shown::Width, MemoPointer::None, true,
      decodeText, prepareText, encodeText},
-    {'N', kDbaseIIIto5, FieldType::Numeric, 0, kAnyWidth, false, 0, kMaxNumericWidth,
+    {'N', kText, FieldType::Numeric, 0, kAnyWidth, false, 0, kMaxNumericWidth,
      kMaxNumericWidthIII, Shown::WidthAndDecimals, MemoPointer::None, true,
      decodeNumberCell, prepareNumber, encodeNumberCell},
-    {'F', kDbaseIIIto5, FieldType::Float, 0, kAnyWidth, false, 0, kMaxNumericWidth,
+    {'F', kText, FieldType::Float, 0, kAnyWidth, false, 0, kMaxNumericWidth,
      kMaxNumericWidthIII, Shown::WidthAndDecimals, MemoPointer::None, true,
      decodeNumberCell, prepareNumber, encodeNumberCell},
-    {'L', kDbaseIIIto5, FieldType::Logical, 0, kAnyWidth, false, kLogicalWidth, kLogicalWidth,
+    {'L', kText, FieldType::Logical, 0, kAnyWidth, false, kLogicalWidth, kLogicalWidth,
      kLogicalWidth, Shown::Letter, MemoPointer::None, true,
      decodeLogicalCell, prepareLogical, encodeLogicalCell},
-    {'D', kDbaseIIIto5, FieldType::Date, 0, kAnyWidth, false, kDateWidth, kDateWidth, kDateWidth,
+    {'D', kText, FieldType::Date, 0, kAnyWidth, false, kDateWidth, kDateWidth, kDateWidth,
      Shown::Letter, MemoPointer::None, true,
      decodeDateCell, prepareDate, encodeDateCell},
     {'M', kDbaseIIIto5, FieldType::Memo, 0, kAnyWidth, false, kMemoWidth, kMemoWidth, kMemoWidth,
@@ -229,7 +243,59 @@ constexpr std::array<FieldKind, 8> kKinds{{
     {'G', kDbase5, FieldType::General, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
      kMemoWidth, Shown::Letter, MemoPointer::Digits, false,
      decodeUnread, refuseBinary, encodeRefused},
+    // FoxPro and Visual FoxPro. Memo pointers are ten digits or (in Visual FoxPro) four bytes,
+    // decided by the width; C and M with the binary flag hold bytes. (V fields with the flag
+    // hold text in every file seen: the flag only says it is not translated.)
+    {'C', kVisualFoxPro, FieldType::Character, 0, kAnyWidth, true, 0, 0, 0, Shown::Width,
+     MemoPointer::None, true, fox::decodeBytes, refuseBinary, fox::encodeBlankCharacters,
+     kBinaryForm},
+    {'M', kFoxFamily, FieldType::Memo, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true,
+     decodeMemoText<MemoPointer::Binary>, prepareMemoText, nullptr},
+    {'M', kFoxFamily, FieldType::Memo, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::Digits, true, decodeMemoText<MemoPointer::Digits>, prepareMemoText, nullptr},
+    {'M', kVisualFoxPro, FieldType::Memo, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     refuseBinary, nullptr, kBinaryForm},
+    {'G', kFoxFamily, FieldType::General, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     refuseBinary, nullptr, kBytes},
+    {'G', kFoxFamily, FieldType::General, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::Digits, true, decodeMemoText<MemoPointer::Digits, true>, refuseBinary, nullptr,
+     kBytes},
+    {'P', kFoxFamily, FieldType::Picture, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     refuseBinary, nullptr, kBytes},
+    {'P', kFoxFamily, FieldType::Picture, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::Digits, true, decodeMemoText<MemoPointer::Digits, true>, refuseBinary, nullptr,
+     kBytes},
+    {'W', kVisualFoxPro, FieldType::Blob, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     refuseBinary, nullptr, kBytes},
+    {'V', kVisualFoxPro, FieldType::Varchar, 1, kMaxVarWidth, false, 0, 0, 0, Shown::Width,
+     MemoPointer::None, true, fox::decodeVarText, prepareText, fox::encodeVarText,
+     kVariableLength},
+    {'Q', kVisualFoxPro, FieldType::Varbinary, 1, kMaxVarWidth, false, 0, 0, 0, Shown::Width,
+     MemoPointer::None, true, fox::decodeBytes, refuseBinary, fox::encodeBlankVarBytes,
+     kBytes | kVariableLength},
+    {'B', kVisualFoxPro, FieldType::Double, 8, 8, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeDouble, fox::prepareDouble, fox::encodeDouble},
+    {'I', kVisualFoxPro, FieldType::Integer, 4, 4, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeInteger, fox::prepareInteger, fox::encodeInteger,
+     kAutoIncrementable},
+    {'Y', kVisualFoxPro, FieldType::Currency, 8, 8, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeCurrency, fox::prepareCurrency, fox::encodeCurrency},
+    {'T', kVisualFoxPro, FieldType::DateTime, 8, 8, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeDateTime, fox::prepareDateTime, fox::encodeDateTime,
+     kRoundedOnRead},
+    // Visual FoxPro's null flags, a system field: shown (as bytes) only when not marked as one.
+    {'0', kVisualFoxPro, FieldType::Binary, 1, kAnyWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeBytes, refuseBinary, encodeRefused, kBytes},
 }};
+
+constexpr FieldKind kUnknownKind{
+    '?', kFoxFamily, FieldType::Binary, 0, kAnyWidth, false, 0, 0, 0, Shown::Width,
+    MemoPointer::None, true, fox::decodeBytes, refuseBinary, encodeRefused, kBytes};
 
 constexpr std::array<NewFieldType, 6> kNewFieldTypes{{
     {kTypeBoolean, "Boolean", 'L', NewFieldType::Width::OfTheKind, 0, 0},
@@ -243,15 +309,22 @@ constexpr std::array<NewFieldType, 6> kNewFieldTypes{{
 
 }  // namespace
 
-const FieldKind* findFieldKind(char letter, Dialects dialects, int width) {
-    for (const FieldKind& kind : kKinds) {
-        if (kind.letter == letter && (kind.dialects & dialects) != 0 && width >= kind.minWidth &&
-            width <= kind.maxWidth) {
-            return &kind;
+const FieldKind* findFieldKind(char letter, Dialects dialects, int width, bool binaryFlag) {
+    // A binary variant when the flag asks for one and the letter has one, else the plain kind.
+    for (bool variant : {true, false}) {
+        if (variant && !binaryFlag) continue;
+        for (const FieldKind& kind : kKinds) {
+            if (kind.letter == letter && (kind.dialects & dialects) != 0 &&
+                width >= kind.minWidth && width <= kind.maxWidth &&
+                ((kind.traits & kBinaryVariant) != 0) == variant) {
+                return &kind;
+            }
         }
     }
     return nullptr;
 }
+
+const FieldKind& unknownFieldKind() { return kUnknownKind; }
 
 const FieldKind* findFieldKind(char letter) {
     for (const FieldKind& kind : kKinds) {
@@ -279,6 +352,13 @@ bool decodePointer(MemoPointer pointer, const std::uint8_t* bytes, std::size_t w
     switch (pointer) {
         case MemoPointer::Digits:
             return decodeMemoPointer(bytes, width, block);
+        case MemoPointer::Binary:
+            if (width != kPointerWidth) return false;
+            // Four spaces, as some writers blank every field, mean no memo too.
+            block = std::all_of(bytes, bytes + width, [](std::uint8_t b) { return b == ' '; })
+                        ? 0
+                        : base::loadLittle<std::uint32_t>(bytes);
+            return true;
         case MemoPointer::None:
             break;
     }
@@ -294,6 +374,11 @@ bool encodePointer(MemoPointer pointer, std::uint32_t block, std::size_t width, 
             out += digits;
             return true;
         }
+        case MemoPointer::Binary:
+            if (width != kPointerWidth) return false;
+            out.assign(width, '\0');
+            base::storeLittle(reinterpret_cast<std::uint8_t*>(out.data()), block);
+            return true;
         case MemoPointer::None:
             break;
     }

@@ -2,6 +2,8 @@
 
 #include "base/Endian.h"
 #include "engine/EngineError.h"
+#include "engine/dbf/BinaryCodec.h"
+#include "engine/dbf/RecordCells.h"
 
 #include <algorithm>
 #include <ctime>
@@ -34,6 +36,7 @@ Value RecordWriter::prepare(int field, const Value& value) const {
     const FieldDescriptor& descriptor = m_table.header.fields[static_cast<std::size_t>(field)];
     Value prepared;
     std::string reason;
+    if (descriptor.autoIncrement) refuse(field, value, "the table numbers this field itself");
     if (!descriptor.kind->prepare(descriptor, m_context, value, prepared, reason)) {
         refuse(field, value, reason);
     }
@@ -95,14 +98,15 @@ std::uint64_t RecordWriter::recordOffset(std::uint32_t physical) const {
 void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
     requireWritable();
     requireRecord(physical);
+    const TableHeader& header = m_table.header;
     // Encode everything that can fail before the first byte is written.
-    std::vector<std::pair<int, std::string>> writes;
+    std::vector<Cell> writes;
     std::vector<std::pair<int, const Value*>> memos;
     for (const auto& [field, value] : assigned) {
         if (isMemo(field)) {
             memos.emplace_back(field, &value);
         } else {
-            writes.emplace_back(field, encode(field, value));
+            writes.push_back({field, encode(field, value), value.isNull()});
         }
     }
     File& file = *m_table.file;
@@ -110,37 +114,82 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
     // The record as it is now, under the lock, with the new fields put in: the bytes from the
     // first changed field to the end of the last go out in one write, so that a failing write
     // leaves the record whole, old or new.
-    std::vector<std::uint8_t> record(m_table.header.recordLength);
+    std::vector<std::uint8_t> record(header.recordLength);
     file.readExactly(recordOffset(physical), record.data(), record.size());
     if (record[0] == kDeletedFlag) throw EngineError("Record is deleted.");
-    for (const auto& [field, value] : memos) writes.emplace_back(field, storeMemo(field, *value));
+    keepRoundedCells(record, assigned, writes);
+    for (const auto& [field, value] : memos) {
+        writes.push_back({field, storeMemo(field, *value), value->isNull()});
+    }
     if (writes.empty()) return;
     std::size_t first = record.size(), end = 0;
-    for (const auto& [field, bytes] : writes) {
-        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
-        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
-        first = std::min(first, offset);
-        end = std::max(end, offset + bytes.size());
+    for (const Cell& cell : writes) {
+        const FieldDescriptor& descriptor = header.fields[static_cast<std::size_t>(cell.field)];
+        placeCell(header, descriptor, cell.bytes, cell.null, record.data());
+        first = std::min(first, descriptor.offset);
+        end = std::max(end, descriptor.offset + static_cast<std::size_t>(descriptor.length));
+        if (usesNullFlags(descriptor)) {
+            first = std::min(first, header.nullFlagsOffset);
+            end = std::max(end, header.nullFlagsOffset + header.nullFlagsSize);
+        }
     }
     file.writeAt(recordOffset(physical) + first, record.data() + first, end - first);
     m_cache.patch(physical, first, record.data() + first, end - first);
 }
 
-std::uint32_t RecordWriter::append(const Assignments& assigned) {
-    requireWritable();
-    const std::size_t recordLength = m_table.header.recordLength;
+void RecordWriter::keepRoundedCells(const std::vector<std::uint8_t>& record,
+                                    const Assignments& assigned, std::vector<Cell>& writes) const {
+    // A date-time reads rounded to the second: assigning the value read changes nothing.
+    for (const auto& [field, value] : assigned) {
+        const FieldDescriptor& descriptor = m_table.header.fields[static_cast<std::size_t>(field)];
+        if ((descriptor.kind->traits & kRoundedOnRead) == 0 || value.isNull()) continue;
+        Value stored;
+        decodeCell(m_table.header, descriptor, record.data(), m_context, stored);
+        if (stored != value) continue;
+        std::erase_if(writes, [field = field](const Cell& cell) { return cell.field == field; });
+    }
+}
+
+std::vector<std::uint8_t> RecordWriter::blankRecord(
+    const Assignments& assigned, std::vector<std::pair<int, const Value*>>& memos) const {
+    const TableHeader& header = m_table.header;
+    const std::size_t recordLength = header.recordLength;
     std::vector<std::uint8_t> record(recordLength + 1, ' ');
     record[recordLength] = kEndOfFile;
-    std::vector<std::pair<int, const Value*>> memos;
-    for (const auto& [field, value] : assigned) {
-        if (isMemo(field)) {
-            memos.emplace_back(field, &value);
-            continue;
-        }
-        std::string bytes = encode(field, value);
-        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
-        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
+    for (const FieldDescriptor& hidden : header.hiddenFields) {
+        std::fill_n(record.begin() + static_cast<std::ptrdiff_t>(hidden.offset), hidden.length, 0);
     }
+    std::vector<const Value*> values(header.fields.size(), nullptr);
+    for (const auto& [field, value] : assigned) values[static_cast<std::size_t>(field)] = &value;
+    const Value none;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const int field = static_cast<int>(i);
+        const FieldDescriptor& descriptor = header.fields[i];
+        std::string bytes, reason;
+        if (values[i] != nullptr && isMemo(field)) {
+            memos.emplace_back(field, values[i]);
+            continue;  // its pointer is placed when the memo is stored
+        }
+        if (values[i] != nullptr) {
+            bytes = encode(field, *values[i]);
+        } else if (descriptor.kind->pointer != MemoPointer::None) {
+            encodePointer(descriptor.kind->pointer, 0, static_cast<std::size_t>(descriptor.length),
+                          bytes);
+        } else if (!descriptor.kind->encode(descriptor, m_context, none, bytes, reason)) {
+            bytes.assign(static_cast<std::size_t>(descriptor.length), ' ');
+        }
+        placeCell(header, descriptor, bytes, values[i] == nullptr || values[i]->isNull(),
+                  record.data());
+    }
+    return record;
+}
+
+std::uint32_t RecordWriter::append(const Assignments& assigned) {
+    requireWritable();
+    const TableHeader& header = m_table.header;
+    const std::size_t recordLength = header.recordLength;
+    std::vector<std::pair<int, const Value*>> memos;
+    std::vector<std::uint8_t> record = blankRecord(assigned, memos);
 
     File& file = *m_table.file;
     ByteLock lock(file, kHeaderLockOffset, kLockedMessage);
@@ -157,21 +206,32 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
         throw EngineError("Cannot add a record to " + m_table.path +
                           ": the table would grow past 2 GB.");
     }
+    std::vector<Counter> counters = takeCounters(record);
     for (const auto& [field, value] : memos) {
-        std::string pointer = storeMemo(field, *value);
-        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
-        std::copy(pointer.begin(), pointer.end(),
-                  record.begin() + static_cast<std::ptrdiff_t>(offset));
+        const FieldDescriptor& descriptor = header.fields[static_cast<std::size_t>(field)];
+        placeCell(header, descriptor, storeMemo(field, *value), value->isNull(), record.data());
     }
-    // The record and the end mark first, the count after: a process killed in between leaves a
-    // table whose header still describes whole records.
+    // The counters first (a process killed after them leaves a gap in the numbers, never a
+    // number twice), then the record and the end mark, then the count: a process killed in
+    // between leaves a table whose header still describes whole records.
+    for (const Counter& counter : counters) {
+        std::uint8_t next[4];
+        base::storeLittle(next, counter.next);
+        file.writeAt(header.fields[counter.field].descriptorAt + kDescriptorAutoNext, next,
+                     sizeof next);
+        m_table.header.fields[counter.field].autoNext = counter.next;
+        m_table.fields[counter.field].autoIncrementNext = counter.next;
+    }
     file.writeAt(recordOffset(slot), record.data(), record.size());
 
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     std::uint8_t update[7];
-    update[0] = static_cast<std::uint8_t>(std::clamp(local.tm_year, 0, 255));
+    // FoxPro writes the year modulo 100, dBASE the years since 1900.
+    const bool foxPro = (header.versionInfo.dialects & kFoxFamily) != 0;
+    update[0] = static_cast<std::uint8_t>(foxPro ? (local.tm_year + 1900) % 100
+                                                 : std::clamp(local.tm_year, 0, 255));
     update[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
     update[2] = static_cast<std::uint8_t>(local.tm_mday);
     base::storeLittle<std::uint32_t>(update + 3, slot + 1);
@@ -181,6 +241,35 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
     m_cache.setCount(m_table.count);
     m_cache.drop();
     return slot;
+}
+
+std::vector<RecordWriter::Counter> RecordWriter::takeCounters(std::vector<std::uint8_t>& record) {
+    // Another program may have appended since the table was opened: each counter is read again
+    // from the file, under the header lock the caller holds.
+    std::vector<Counter> counters;
+    const TableHeader& header = m_table.header;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const FieldDescriptor& descriptor = header.fields[i];
+        if (!descriptor.autoIncrement) continue;
+        std::uint8_t stored[5];
+        m_table.file->readExactly(descriptor.descriptorAt + kDescriptorAutoNext, stored,
+                                  sizeof stored);
+        const std::uint32_t value = base::loadLittle<std::uint32_t>(stored);
+        const std::uint8_t step = stored[4];
+        const std::string field = m_table.fields[i].name;
+        if (step == 0) {
+            throw EngineError("Cannot add a record to " + m_table.path +
+                              ": the autoincrement field " + field + " has a step of 0.");
+        }
+        if (value > kMaxInteger - step) {
+            throw EngineError("Cannot add a record to " + m_table.path +
+                              ": the autoincrement field " + field + " has run out of numbers.");
+        }
+        const Value number = Value::number(value, std::to_string(value));
+        placeCell(header, descriptor, encode(static_cast<int>(i), number), false, record.data());
+        counters.push_back({i, value + step});
+    }
+    return counters;
 }
 
 void RecordWriter::remove(std::uint32_t physical) {

@@ -12,6 +12,8 @@ const char* whatTheCellsHold(CellProblem problem) {
             return "values that are not logical values";
         case CellProblem::NotDate:
             return "values that are not valid dates";
+        case CellProblem::NotDateTime:
+            return "values that are not valid dates and times";
         case CellProblem::BadMemoPointer:
             return "memo pointers that are not block numbers";
         case CellProblem::MemoPastEnd:

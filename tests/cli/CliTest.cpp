@@ -85,13 +85,16 @@ TEST(CliTest, InfoDescribesFormatFieldsCountsAndWarnings) {
 TEST(CliTest, FailuresGoToStandardErrorWithStatusOne) {
     TempDir dir;
     auto path = awkward(dir);
+    testsupport::Bytes encrypted(64, 0);
+    encrypted[0] = 0x06;
+    testsupport::writeFileBytes(dir / "locked.dbf", encrypted);
     struct Case {
         std::vector<std::string> arguments;
         const char* fragment;
     };
     const Case cases[] = {
         {{"dump", (dir / "missing.dbf").string()}, "no such table file"},
-        {{"info", testsupport::dataPath("dbf/infused-dbf/dbase_30.dbf").string()}, "Visual FoxPro"},
+        {{"info", (dir / "locked.dbf").string()}, "encrypted"},
         {{"dump", path.string(), "--connect", "Paradox;"}, "Unknown database driver"},
         {{"dump", path.string(), "--connect", "Excel 8.0;"}, "is a dBASE table"},
         {{"info", testsupport::dataPath("xls/python-excel-xlrd/formula_test_names.xls").string(),

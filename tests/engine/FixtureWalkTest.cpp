@@ -37,6 +37,14 @@ const std::map<std::string, std::string> kOverrides = {
     {"INNAKLKVT20180904.dbf", "1251"},
 };
 
+// FoxPro tables dbfread does not read as they are, and what the comparison then says: a type it
+// does not know, records whose deletion mark is a NUL (which it skips). FoxProTablesTest checks
+// their values.
+const std::map<std::string, std::string> kDbfreadDiffers = {
+    {"FolderRoot.dbf", "dbfread cannot read it: "},
+    {"mazovia.dbf", "records: ours 2, dbfread 0"},
+};
+
 }  // namespace
 
 TEST(FixtureWalkTest, EveryFixtureOpensWithTheIndependentReadersValuesOrIsRefused) {
@@ -68,11 +76,16 @@ TEST(FixtureWalkTest, EveryFixtureOpensWithTheIndependentReadersValuesOrIsRefuse
                 {path.string(), rows.string(), enginetest::pythonCodec(table->codePage())});
             fs::remove(rows);
             EXPECT_EQ(result.exitStatus, 0) << result.err;
+            if (auto differs = kDbfreadDiffers.find(path.filename().string());
+                differs != kDbfreadDiffers.end()) {
+                EXPECT_EQ(result.out.rfind(differs->second, 0), 0u) << result.out;
+                continue;
+            }
             EXPECT_EQ(result.out, "") << result.out;
         }
     }
-    EXPECT_EQ(refused, 11);
-    EXPECT_GE(opened, 27);
+    EXPECT_EQ(refused, 4);
+    EXPECT_GE(opened, 34);
 }
 
 TEST(FixtureWalkTest, TheSampleTablesOpenAsTheirReadmeDescribes) {
