@@ -36,8 +36,8 @@ bool integerOfNumber(const Value& number, std::int32_t& out, std::string& reason
 Value currencyValue(std::int64_t scaled) {
     // The magnitude as unsigned, so that the most negative value has one too.
     const bool negative = scaled < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(scaled)
-                                             : static_cast<std::uint64_t>(scaled);
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
     std::string digits = std::to_string(magnitude);
     if (digits.size() <= kCurrencyDecimals) {
         digits.insert(0, kCurrencyDecimals + 1 - digits.size(), '0');
@@ -55,8 +55,7 @@ void decodeCurrency(const std::uint8_t* bytes, Value& out) {
 
 bool currencyOfNumber(const Value& number, std::int64_t& scaled, std::string& reason) {
     std::string canonical;
-    if (!decimalTextOf(number, canonical) ||
-        !fitsDecimals(canonical, kCurrencyDecimals, reason) ||
+    if (!decimalTextOf(number, canonical) || !fitsDecimals(canonical, kCurrencyDecimals, reason) ||
         !scaleDecimal(canonical, kCurrencyDecimals, kMaxCurrencyScaled, scaled)) {
         if (reason.empty()) {
             reason =

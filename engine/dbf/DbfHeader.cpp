@@ -112,12 +112,15 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     if (header.versionInfo.support == VersionSupport::Refused) {
         refuse(path, header.versionInfo.description);
     }
-    if (data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
+    // Bytes 12-27 are reserved in FoxPro tables (other writers leave data there); only dBASE
+    // marks transactions and encryption at 14 and 15.
+    const bool dbaseFlags = (header.versionInfo.dialects & kFoxFamily) == 0;
+    if (dbaseFlags && data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
 
     header.declaredCount = base::loadLittle<std::uint32_t>(data + kOffsetRecordCount);
     header.headerLength = base::loadLittle<std::uint16_t>(data + kOffsetHeaderLength);
     header.recordLength = base::loadLittle<std::uint16_t>(data + kOffsetRecordLength);
-    header.incompleteTransaction = data[kOffsetTransaction] == 1;
+    header.incompleteTransaction = dbaseFlags && data[kOffsetTransaction] == 1;
     header.tableFlags = data[kOffsetIndexFlag];
     header.indexFlag = (header.tableFlags & kTableFlagIndex) != 0;
     header.languageDriver = data[kOffsetLanguageDriver];

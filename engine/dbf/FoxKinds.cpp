@@ -50,8 +50,7 @@ bool encodeInteger(const FieldDescriptor&, const CellContext&, const Value& prep
     return true;
 }
 
-CellProblem decodeCurrency(const std::uint8_t* bytes, std::size_t, const CellContext&,
-                           Value& out) {
+CellProblem decodeCurrency(const std::uint8_t* bytes, std::size_t, const CellContext&, Value& out) {
     dbf::decodeCurrency(bytes, out);
     return CellProblem::None;
 }
@@ -98,8 +97,7 @@ bool encodeDouble(const FieldDescriptor&, const CellContext&, const Value& prepa
     return true;
 }
 
-CellProblem decodeDateTime(const std::uint8_t* bytes, std::size_t, const CellContext&,
-                           Value& out) {
+CellProblem decodeDateTime(const std::uint8_t* bytes, std::size_t, const CellContext&, Value& out) {
     return dbf::decodeDateTime(bytes, out) ? CellProblem::None : CellProblem::NotDateTime;
 }
 
@@ -126,8 +124,8 @@ CellProblem decodeVarText(const std::uint8_t* bytes, std::size_t width, const Ce
     return CellProblem::None;
 }
 
-bool encodeVarText(const FieldDescriptor& field, const CellContext& context,
-                   const Value& prepared, std::string& out, std::string& reason) {
+bool encodeVarText(const FieldDescriptor& field, const CellContext& context, const Value& prepared,
+                   std::string& out, std::string& reason) {
     out.clear();
     if (prepared.isNull()) return true;
     char32_t bad = 0;
@@ -149,8 +147,8 @@ CellProblem decodeBytes(const std::uint8_t* bytes, std::size_t width, const Cell
     return CellProblem::None;
 }
 
-bool encodeBlankCharacters(const FieldDescriptor& field, const CellContext&,
-                           const Value& prepared, std::string& out, std::string& reason) {
+bool encodeBlankCharacters(const FieldDescriptor& field, const CellContext&, const Value& prepared,
+                           std::string& out, std::string& reason) {
     if (!prepared.isNull()) {
         reason = kBinaryRefusal;
         return false;
