@@ -1,0 +1,196 @@
+// Reading FoxPro 2 and Visual FoxPro tables: the values of real files that python3-dbfread reads
+// wrongly or not at all (varchar lengths, null flags, date-times one millisecond short, currency,
+// doubles, blobs), what a table says about its fields, and null and length bits built by hand.
+#include "engine/EngineError.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/FoxBuilder.h"
+#include "tests/support/MemoryFile.h"
+#include "tests/support/TestPaths.h"
+
+#include <gtest/gtest.h>
+
+using engine::Value;
+using enginetest::anyContains;
+using enginetest::openTable;
+using testsupport::FoxBuilder;
+
+namespace {
+
+// The value of a field (by name) of a record, as the dump writes it; "<null>" for null.
+std::string cell(const engine::dbf::DbfTable& table, std::uint32_t record, const std::string& name) {
+    const auto& fields = table.fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i].name != name) continue;
+        Value value = table.readField(record, static_cast<int>(i));
+        return value.isNull() ? "<null>" : value.toString();
+    }
+    return "<no field " + name + ">";
+}
+
+std::string hexOf(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out = "\\x";
+    for (unsigned char b : bytes) {
+        out.push_back(digits[b >> 4]);
+        out.push_back(digits[b & 15]);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(FoxProTablesTest, RealTablesReadAsTheirBytesSay) {
+    struct Case {
+        const char* file;
+        std::uint32_t record;
+        const char* field;
+        std::string expected;  // the start of it when prefix
+        bool prefix = false;
+    };
+    const Case cases[] = {
+        // Varchar values end at their length byte when their length bit is set.
+        {"infused-dbf/dbase_32.dbf", 0, "NAME", "Bad Meets Evil"},
+        {"albfernandez-javadbf/56-testdata.dbf", 0, "KMMC", "TEST"},
+        {"albfernandez-javadbf/56-testdata.dbf", 0, "ZWH", "12"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 0, "VAR_NIL", "Test value with variable length"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 0, "VAR", "<null>"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 1, "VAR_NIL", "Lorem ipsum dolor sit amet", true},
+        // Varbinary: full when the length bit is clear, else up to the length byte.
+        {"valentin-kaiser-go-dbase/TEST.DBF", 0, "VARBIN_NIL", "\\x112233445566778899aa"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 1, "VARBIN_NIL", "\\xaabbcc"},
+        {"luads-php-xbase/vfp.dbf", 0, "VARBINARY", "\\xabcdef"},
+        // Null flags: the data bytes of a null cell hold blanks.
+        {"albfernandez-javadbf/payments.dbf", 0, "CREDITCARD", "<null>"},
+        {"albfernandez-javadbf/payments.dbf", 0, "CREDITCAR2", "<null>"},
+        {"albfernandez-javadbf/payments.dbf", 0, "PAYMENTMET", "1"},
+        // Date-times round to the second (.999 and .332 stored).
+        {"albfernandez-javadbf/testfile.dbf", 0, "D_START", "2020-03-27 09:30:10"},
+        {"yortus-dbffile/vfp9_30.dbf", 0, "FIELD3", "2013-12-12 08:30:00"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 1, "DATETIME", "2022-10-10 21:04:25"},
+        {"luads-php-xbase/vfp.dbf", 0, "DATETIME", "1800-01-01 01:01:01"},
+        // Currency: exact, four decimals whatever the decimal byte says; doubles; integers.
+        {"luads-php-xbase/currency.dbf", 0, "amount", "10412.1241"},
+        {"albfernandez-javadbf/payments.dbf", 1, "PAYMENTAMO", "497.0000"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 0, "PRICE", "12.3456"},
+        {"yortus-dbffile/vfp9_30.dbf", 0, "FIELD5", "2500.55"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 0, "DOUBLE", "78.9"},
+        {"luads-php-xbase/vfp.dbf", 2, "AI", "3"},
+        // Memos by 4-byte pointers; binary memos, blobs and OLE objects as bytes; a pointer into
+        // the memo file's header is no memo.
+        {"valentin-kaiser-go-dbase/TEST.DBF", 1, "DESC", "PRODUCT_DESCRIPTION"},
+        {"valentin-kaiser-go-dbase/TEST.DBF", 0, "BLOB", "<null>"},
+        {"luads-php-xbase/vfp.dbf", 0, "BLOB", "\\x89504e470d0a1a0a", true},
+        {"luads-php-xbase/vfp.dbf", 0, "BIO_BIN", hexOf("Groot (/"), true},
+        {"luads-php-xbase/vfp.dbf", 1, "NAME_BIN", hexOf("Rocket Raccoon      ")},
+        {"luads-php-xbase/vfp.dbf", 0, "GENERAL", "<null>"},
+        // FoxPro 2: ten-digit pointers into the .fpt file, OLE objects as bytes.
+        {"luads-php-xbase/Foxpro2.dbf", 2, "GENERAL", "\\x33"},
+        {"luads-php-xbase/Foxpro2.dbf", 1, "MONEY", "325.3200"},
+        // A type this program does not know: its bytes.
+        {"yellowfeather-dbfdatareader/FolderRoot.dbf", 0, "TS", "\\x", true},
+    };
+    for (const Case& c : cases) {
+        auto table = openTable(testsupport::dataPath(std::string("dbf/") + c.file), false);
+        std::string value = cell(*table, c.record, c.field);
+        if (c.prefix) value = value.substr(0, c.expected.size());
+        EXPECT_EQ(value, c.expected) << c.file << " " << c.record << " " << c.field;
+    }
+}
+
+TEST(FoxProTablesTest, TablesSayWhatTheirFieldsAreAndWhyTheyCannotBeWritten) {
+    auto products = openTable(testsupport::dataPath("dbf/infused-dbf/dbase_31.dbf"));
+    const auto& fields = products->fields();
+    ASSERT_EQ(fields.size(), 10u);  // _NullFlags is not shown
+    EXPECT_TRUE(fields[0].autoIncrement);
+    EXPECT_EQ(fields[0].autoIncrementNext, 78u);
+    EXPECT_EQ(fields[0].autoIncrementStep, 1);
+    EXPECT_FALSE(fields[0].editable);
+    EXPECT_TRUE(fields[2].nullable);
+    EXPECT_FALSE(fields[1].nullable);
+    EXPECT_EQ(fields[5].type, engine::FieldType::Currency);
+    EXPECT_FALSE(products->isWritable());
+    EXPECT_NE(products->readOnlyReason().find(".cdx"), std::string::npos);
+    EXPECT_TRUE(anyContains(products->warnings(), "northwind.dbc"));
+
+    auto free = openTable(testsupport::dataPath("dbf/luads-php-xbase/vfp.dbf"));
+    EXPECT_TRUE(free->isWritable());
+    for (const auto& field : free->fields()) {
+        const bool bytes = field.name == "GENERAL" || field.name == "BLOB" ||
+                           field.name == "NAME_BIN" || field.name == "BIO_BIN" ||
+                           field.name == "VARBINARY";
+        EXPECT_EQ(field.binary, bytes) << field.name;
+        EXPECT_EQ(field.editable, !bytes && field.name != "AI") << field.name;
+    }
+
+    auto unknown = openTable(testsupport::dataPath("dbf/yellowfeather-dbfdatareader/FolderRoot.dbf"));
+    EXPECT_FALSE(unknown->isWritable());
+    EXPECT_TRUE(anyContains(unknown->warnings(), "type '7'"));
+}
+
+TEST(FoxProTablesTest, TheDatabaseContainerAndTheStructuralIndexKeepATableReadOnly) {
+    struct Case {
+        const char* backlink;
+        std::uint8_t tableFlags;
+        bool cdxFile;
+        const char* reason;  // null: writable
+    };
+    const Case cases[] = {
+        {"", 0x00, false, nullptr},
+        {"", 0x02, false, nullptr},  // the memo bit alone
+        {"sales.dbc", 0x00, false, "belongs to the database sales.dbc"},
+        {"", 0x01, false, "structural index (.cdx)"},
+        {"", 0x00, true, "structural index (.cdx)"},
+    };
+    for (const Case& c : cases) {
+        testsupport::MemoryFileSystem files;
+        FoxBuilder builder(0x30);
+        builder.field("NAME", 'C', 8).backlink(c.backlink).headerByte(28, c.tableFlags);
+        builder.record({"Ann"});
+        const std::string path = builder.put(files, "/t/t");
+        if (c.cdxFile) files.put("/t/T.CDX", {0});
+        auto table = openTable(files, path);
+        EXPECT_EQ(table->isWritable(), c.reason == nullptr) << c.backlink;
+        if (c.reason != nullptr) {
+            EXPECT_NE(table->readOnlyReason().find(c.reason), std::string::npos)
+                << table->readOnlyReason();
+        }
+        EXPECT_EQ(cell(*table, 0, "NAME"), "Ann");
+    }
+}
+
+TEST(FoxProTablesTest, NullAndLengthBitsAreHandedOutInFieldOrder) {
+    // Bits: NAME null 0; CODE length 1; NOTE length 2, null 3; QTY null 4.
+    FoxBuilder builder(0x32);
+    builder.field("NAME", 'C', 5, 0, 0x02)
+        .field("CODE", 'V', 4)
+        .field("NOTE", 'V', 4, 0, 0x02)
+        .field("QTY", 'I', 4, 0, 0x06);
+    builder.record({"", std::string("\0\0\0\0", 4), "", FoxBuilder::le32(0)}, 0b11111);
+    builder.record({"abc", std::string("ab \x02", 4), "wxyz", FoxBuilder::le32(-7)}, 0b00010);
+    builder.record({"abc", "abcd", "wx \x09", FoxBuilder::le32(0)}, 0b00100);  // length past data
+    testsupport::MemoryFileSystem files;
+    auto table = openTable(files, builder.put(files, "/t/bits"));
+    const std::vector<std::vector<std::string>> expected = {
+        {"<null>", "<null>", "<null>", "<null>"},
+        {"abc", "ab", "wxyz", "-7"},
+        {"abc", "abcd", "wx ", "0"},
+    };
+    for (std::uint32_t r = 0; r < expected.size(); ++r) {
+        for (std::size_t f = 0; f < 4; ++f) {
+            EXPECT_EQ(cell(*table, r, table->fields()[f].name), expected[r][f]) << r << " " << f;
+        }
+    }
+    EXPECT_TRUE(table->warnings().empty());
+}
+
+TEST(FoxProTablesTest, MissingNullFlagsAreToldAndTheTableIsOnlyRead) {
+    // A field marked nullable, and no _NullFlags field to hold its bit.
+    testsupport::MemoryFileSystem files;
+    FoxBuilder builder(0x30);
+    builder.field("NAME", 'C', 5).headerByte(32 + 18, 0x02).record({"Ann"});
+    auto table = openTable(files, builder.put(files, "/t/t"));
+    EXPECT_FALSE(table->isWritable());
+    EXPECT_NE(table->readOnlyReason().find("null flags"), std::string::npos);
+    EXPECT_TRUE(anyContains(table->warnings(), "no _NullFlags field"));
+    EXPECT_EQ(cell(*table, 0, "NAME"), "Ann");
+}
