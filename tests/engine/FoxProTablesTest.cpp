@@ -17,7 +17,8 @@ using testsupport::FoxBuilder;
 namespace {
 
 // The value of a field (by name) of a record, as the dump writes it; "<null>" for null.
-std::string cell(const engine::dbf::DbfTable& table, std::uint32_t record, const std::string& name) {
+std::string cell(const engine::dbf::DbfTable& table, std::uint32_t record,
+                 const std::string& name) {
     const auto& fields = table.fields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].name != name) continue;
@@ -122,7 +123,8 @@ TEST(FoxProTablesTest, TablesSayWhatTheirFieldsAreAndWhyTheyCannotBeWritten) {
         EXPECT_EQ(field.editable, !bytes && field.name != "AI") << field.name;
     }
 
-    auto unknown = openTable(testsupport::dataPath("dbf/yellowfeather-dbfdatareader/FolderRoot.dbf"));
+    auto unknown =
+        openTable(testsupport::dataPath("dbf/yellowfeather-dbfdatareader/FolderRoot.dbf"));
     EXPECT_FALSE(unknown->isWritable());
     EXPECT_TRUE(anyContains(unknown->warnings(), "type '7'"));
 }

@@ -113,7 +113,8 @@ Bytes FoxBuilder::dbf() const {
         offset += static_cast<std::uint32_t>(f.length);
     }
     out[terminator] = 0x0D;
-    std::copy(m_backlink.begin(), m_backlink.end(), out.begin() + static_cast<long>(terminator + 1));
+    std::copy(m_backlink.begin(), m_backlink.end(),
+              out.begin() + static_cast<long>(terminator + 1));
     for (const auto& [at, value] : m_headerBytes) out[at] = value;
     for (const auto& record : m_records) {
         out.insert(out.end(), record.first.begin(), record.first.end());
@@ -125,7 +126,8 @@ Bytes FoxBuilder::dbf() const {
 Bytes FoxBuilder::fpt() const {
     if (!hasMemo()) return {};
     Bytes out(kFptHeader, 0);
-    base::storeBig(out.data(), static_cast<std::uint32_t>((kFptHeader + m_memo.size()) / kBlockSize));
+    base::storeBig(out.data(),
+                   static_cast<std::uint32_t>((kFptHeader + m_memo.size()) / kBlockSize));
     base::storeBig(out.data() + 6, static_cast<std::uint16_t>(kBlockSize));
     out.insert(out.end(), m_memo.begin(), m_memo.end());
     return out;
