@@ -82,8 +82,8 @@ TEST(FoxProWriteTest, AnUpdateChangesTheFieldAndItsBitsOnlyOrNothing) {
     struct Case {
         int field;
         Value value;
-        std::string bytes;        // the cell afterwards ("" when refused)
-        std::uint8_t nullFlags;   // record 1's null flags afterwards (0b0010 before)
+        std::string bytes;       // the cell afterwards ("" when refused)
+        std::uint8_t nullFlags;  // record 1's null flags afterwards (0b0010 before)
         const char* refusal = nullptr;
     };
     const Case cases[] = {
@@ -118,8 +118,7 @@ TEST(FoxProWriteTest, AnUpdateChangesTheFieldAndItsBitsOnlyOrNothing) {
             EXPECT_EQ(c.refusal, nullptr) << "stored";
         } catch (const EngineError& error) {
             ASSERT_NE(c.refusal, nullptr) << error.what();
-            EXPECT_NE(std::string(error.what()).find(c.refusal), std::string::npos)
-                << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.refusal), std::string::npos) << error.what();
             EXPECT_EQ(files.bytes(kTable), before);
             continue;
         }
@@ -128,9 +127,8 @@ TEST(FoxProWriteTest, AnUpdateChangesTheFieldAndItsBitsOnlyOrNothing) {
         const auto field = static_cast<std::size_t>(c.field);
         EXPECT_EQ(slice(after, start + kOffsets[field], kWidths[field]), c.bytes);
         EXPECT_EQ(after[start + kNullFlagsAt], c.nullFlags);
-        EXPECT_TRUE(sameOutside(before, after,
-                                {{start + kOffsets[field], kWidths[field]},
-                                 {start + kNullFlagsAt, 1}}));
+        EXPECT_TRUE(sameOutside(
+            before, after, {{start + kOffsets[field], kWidths[field]}, {start + kNullFlagsAt, 1}}));
         // What the table now reads is what was prepared.
         EXPECT_EQ(openTable(files, kTable, false)->readField(0, c.field),
                   table->prepareValue(c.field, c.value));
@@ -184,8 +182,8 @@ TEST(FoxProWriteTest, AnAppendWhoseCounterCannotAdvanceWritesNothing) {
         std::uint32_t next;
         const char* refusal;
     };
-    for (const Case& c : {Case{0, 5, "has a step of 0"},
-                          Case{1, 2147483647, "has run out of numbers"}}) {
+    for (const Case& c :
+         {Case{0, 5, "has a step of 0"}, Case{1, 2147483647, "has run out of numbers"}}) {
         MemoryFileSystem files;
         putStock(files, c.step, c.next);
         const Bytes before = files.bytes(kTable);
@@ -194,8 +192,7 @@ TEST(FoxProWriteTest, AnAppendWhoseCounterCannotAdvanceWritesNothing) {
             table->appendRecord({});
             ADD_FAILURE() << "appended";
         } catch (const EngineError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.refusal), std::string::npos)
-                << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.refusal), std::string::npos) << error.what();
         }
         EXPECT_EQ(files.bytes(kTable), before);
     }
@@ -209,7 +206,8 @@ TEST(FoxProWriteTest, AChangedMemoGoesToAFreshBlockOfTheMemoFile) {
     table->updateRecord(0, {{kMemoField, table->prepareValue(kMemoField, Value::text("second"))}});
     const Bytes& memo = files.bytes(kMemo);
     // The old memo stays where it was; the new one follows it, padded to a whole block.
-    EXPECT_EQ(slice(memo, 0, memoBefore.size()).substr(4), slice(memoBefore, 4, memoBefore.size() - 4));
+    EXPECT_EQ(slice(memo, 0, memoBefore.size()).substr(4),
+              slice(memoBefore, 4, memoBefore.size() - 4));
     EXPECT_EQ(memo.size(), memoBefore.size() + 64);
     const std::uint32_t block = static_cast<std::uint32_t>(memoBefore.size() / 64);
     EXPECT_EQ(base::loadBig<std::uint32_t>(memo.data()), block + 1);

@@ -1,5 +1,6 @@
-// Comparing what the engine reads with what python3-dbfread reads: the engine's rows go to a
-// JSON file, and a Python script compares them with dbfread's, cell by cell.
+// Comparing what the engine reads with what python3-dbfread (or python3-dbf) reads: the engine's
+// rows go to a JSON file, and a Python script compares them with the other reader's, cell by
+// cell.
 #pragma once
 
 #include "engine/TableSource.h"
@@ -195,6 +196,46 @@ for r, (mine, other) in enumerate(zip(ours['rows'], theirs)):
     for f, (a, b) in enumerate(zip(mine, other)):
         if not same(a, b, ours['types'][f], ours['nullable'][f] == 'n'):
             problems.append('record %d field %d: ours %r, dbfread %r' % (r + 1, f + 1, a, b))
+print('\n'.join(problems[:20]), end='')
+)PY";
+
+// argv: table path, JSON rows. python3-dbf pads text with spaces, reads blank text as "" and a
+// null as its Null; it reads currency as a Decimal.
+inline const char* kCompareWithPythonDbf = R"PY(
+import datetime, decimal, json, sys
+import dbf
+
+path, rows_path = sys.argv[1:3]
+with open(rows_path, encoding='utf-8') as f:
+    ours = json.load(f)
+table = dbf.Table(path)
+table.open(dbf.READ_ONLY)
+theirs = [list(record) for record in table if not dbf.is_deleted(record)]
+table.close()
+problems = []
+if len(theirs) != len(ours['rows']):
+    problems.append('records: ours %d, dbf %d' % (len(ours['rows']), len(theirs)))
+for r, (mine, other) in enumerate(zip(ours['rows'], theirs)):
+    for f, (a, b) in enumerate(zip(mine, other)):
+        if isinstance(b, str) and ours['types'][f] == 'C':
+            b = b.rstrip(' ')
+        if a is None:
+            ok = b is None or b == '' or b is dbf.Null
+        elif isinstance(a, bool):
+            ok = b is a
+        elif isinstance(a, dict) and 'n' in a:
+            if isinstance(b, decimal.Decimal):
+                ok = decimal.Decimal(a['n']) == b
+            else:
+                ok = b is not None and b is not dbf.Null and float(a['n']) == b
+        elif isinstance(a, dict) and 'd' in a:
+            ok = isinstance(b, datetime.date) and b.isoformat() == a['d']
+        elif isinstance(a, dict) and 't' in a:
+            ok = isinstance(b, datetime.datetime) and datetime.datetime.fromisoformat(a['t']) == b
+        else:
+            ok = a == b
+        if not ok:
+            problems.append('record %d field %d: ours %r, dbf %r' % (r + 1, f + 1, a, b))
 print('\n'.join(problems[:20]), end='')
 )PY";
 
