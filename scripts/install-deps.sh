@@ -11,7 +11,7 @@ packages=(
     # Runtime: the Qt platform plugins and the fonts the windows ask for
     qt6-qpa-plugins fonts-liberation fonts-dejavu-core
     # Independent readers used by the tests
-    libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd python3-openpyxl
+    libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd python3-openpyxl pgdbf
 )
 
 missing=()
