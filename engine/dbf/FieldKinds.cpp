@@ -1,7 +1,6 @@
 #include "engine/dbf/FieldKinds.h"
 
 #include "base/Endian.h"
-#include "engine/TableDefinition.h"
 #include "engine/dbf/CodePage.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/DbfHeader.h"
@@ -297,14 +296,6 @@ constexpr FieldKind kUnknownKind{
     '?', kFoxFamily, FieldType::Binary, 0, kAnyWidth, false, 0, 0, 0, Shown::Width,
     MemoPointer::None, true, fox::decodeBytes, refuseBinary, encodeRefused, kBytes};
 
-constexpr std::array<NewFieldType, 6> kNewFieldTypes{{
-    {kTypeBoolean, "Boolean", 'L', NewFieldType::Width::OfTheKind, 0, 0},
-    {kTypeInteger, "Integer", 'N', NewFieldType::Width::Fixed, 6, 0},  // holds -32768
-    {kTypeDouble, "Double", 'N', NewFieldType::Width::Widest, 0, 5},
-    {kTypeDate, "Date", 'D', NewFieldType::Width::OfTheKind, 0, 0},
-    {kTypeText, "Text", 'C', NewFieldType::Width::Caller, 0, 0},
-    {kTypeMemo, "Memo", 'M', NewFieldType::Width::OfTheKind, 0, 0},
-}};
 // clang-format on
 
 }  // namespace
@@ -383,37 +374,6 @@ bool encodePointer(MemoPointer pointer, std::uint32_t block, std::size_t width, 
             break;
     }
     return false;
-}
-
-const NewFieldType* findNewFieldType(std::int32_t code) {
-    for (const NewFieldType& type : kNewFieldTypes) {
-        if (type.code == code) return &type;
-    }
-    return nullptr;
-}
-
-std::string newFieldTypeList() {
-    std::string text;
-    for (std::size_t i = 0; i < kNewFieldTypes.size(); ++i) {
-        if (i > 0) text += i + 1 == kNewFieldTypes.size() ? " or " : ", ";
-        text += std::to_string(kNewFieldTypes[i].code) + " " + kNewFieldTypes[i].name;
-    }
-    return text;
-}
-
-NewFieldShape newFieldShape(const NewFieldType& type, int size, bool dbaseIII) {
-    const FieldKind& kind = *findFieldKind(type.letter);
-    switch (type.width) {
-        case NewFieldType::Width::OfTheKind:
-            return {type.letter, kind.newWidth, type.decimals};
-        case NewFieldType::Width::Caller:
-            return {type.letter, size, type.decimals};
-        case NewFieldType::Width::Widest:
-            return {type.letter, dbaseIII ? kind.maxNewWidthIII : kind.maxNewWidth, type.decimals};
-        case NewFieldType::Width::Fixed:
-            break;
-    }
-    return {type.letter, type.fixedWidth, type.decimals};
 }
 
 }  // namespace engine::dbf

@@ -119,8 +119,8 @@ bool decodePointer(MemoPointer pointer, const std::uint8_t* bytes, std::size_t w
 // does not fit.
 bool encodePointer(MemoPointer pointer, std::uint32_t block, std::size_t width, std::string& out);
 
-// The field types a new table offers, by the creation codes callers pass (engine::DataTypeCode),
-// in the order of their codes.
+// The field types a new table offers (NewFieldTypes.cpp), by the creation codes callers pass
+// (engine::DataTypeCode), in the order of their codes.
 struct NewFieldType {
     std::int32_t code;
     const char* name;  // "Boolean", as refusals name it

@@ -174,15 +174,13 @@ TEST(FoxProReaderTest, TablesPythonDbfWritesReadTheSameAndTakeTheEnginesChanges)
         recordset->MoveNext();
         recordset->Delete();
         // Bob in the record left alone and in the appended one becomes Rob.
-        EXPECT_EQ(engine::ReplaceValues(*recordset, "NAME", "Bob", Value::text("Rob")).replaced,
-                  2);
+        EXPECT_EQ(engine::ReplaceValues(*recordset, "NAME", "Bob", Value::text("Rob")).replaced, 2);
         recordset.reset();
 
         EXPECT_EQ(compareWith(enginetest::kCompareWithPythonDbf, path), "");
         EXPECT_EQ(compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
         if (kind == "vfp") {
-            EXPECT_EQ(compareWith(kCompareWithPgdbf, path,
-                                  {"cp1252", (dir / "made.fpt").string()}),
+            EXPECT_EQ(compareWith(kCompareWithPgdbf, path, {"cp1252", (dir / "made.fpt").string()}),
                       "");
         }
         // Replace rewrote the name alone in the record left alone.
