@@ -53,5 +53,4 @@ NewFieldShape newFieldShape(const NewFieldType& type, int size, bool dbaseIII) {
     return {type.letter, type.fixedWidth, type.decimals};
 }
 
-
 }  // namespace engine::dbf
