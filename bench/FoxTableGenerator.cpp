@@ -25,9 +25,9 @@ struct Field {
 // Null flag bits, in field order: NAME null 0, CITY length 1, STAMP null 2, CODE length 3 and
 // null 4.
 constexpr Field kFields[] = {
-    {"ID", 'I', 4, 0, 0x0C},     {"NAME", 'C', 20, 0, 0x02}, {"CITY", 'V', 30, 0, 0},
-    {"AMOUNT", 'Y', 8, 4, 0x04}, {"RATIO", 'B', 8, 3, 0x04}, {"STAMP", 'T', 8, 0, 0x06},
-    {"BORN", 'D', 8, 0, 0},      {"ACTIVE", 'L', 1, 0, 0},   {"CODE", 'V', 10, 0, 0x02},
+    {"ID", 'I', 4, 0, 0x0C},     {"NAME", 'C', 20, 0, 0x02},      {"CITY", 'V', 30, 0, 0},
+    {"AMOUNT", 'Y', 8, 4, 0x04}, {"RATIO", 'B', 8, 3, 0x04},      {"STAMP", 'T', 8, 0, 0x06},
+    {"BORN", 'D', 8, 0, 0},      {"ACTIVE", 'L', 1, 0, 0},        {"CODE", 'V', 10, 0, 0x02},
     {"NOTE", 'C', 40, 0, 0},     {"_NullFlags", '0', 1, 0, 0x05},
 };
 
