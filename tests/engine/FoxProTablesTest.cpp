@@ -196,3 +196,43 @@ TEST(FoxProTablesTest, MissingNullFlagsAreToldAndTheTableIsOnlyRead) {
     EXPECT_TRUE(anyContains(table->warnings(), "no _NullFlags field"));
     EXPECT_EQ(cell(*table, 0, "NAME"), "Ann");
 }
+
+TEST(FoxProTablesTest, MemoFilesAreFoundAndTheirBlockSizeChecked) {
+    struct Case {
+        std::uint8_t version;
+        int blockSizeByte;       // the .fpt header's block size (-1: as built, 64)
+        std::uint32_t nextFree;  // with block size 0: the next free block stated
+        const char* memo;        // what the memo field reads; null: the memo file is refused
+        bool writable;
+    };
+    const Case cases[] = {
+        {0xF5, -1, 0, "text", true},
+        {0x03, -1, 0, "text", true},    // no version byte for it, and no .dbt: the .fpt
+        {0xF5, 0, 576, "text", false},  // 0 read as 1 when the next free block is the size
+        {0xF5, 0, 9, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.version) + " " + std::to_string(c.blockSizeByte));
+        testsupport::MemoryFileSystem files;
+        FoxBuilder builder(0xF5);
+        builder.field("NOTE", 'M', 10);
+        // With blocks of one byte the memo is at byte 512.
+        const std::string pointer = c.blockSizeByte == 0 ? "       512" : builder.memo("text", 10);
+        if (c.blockSizeByte == 0) builder.memo("text", 10);
+        builder.record({pointer}).headerByte(0, c.version);
+        const std::string path = builder.put(files, "/t/t");
+        testsupport::Bytes memo = files.bytes("/t/t.fpt");
+        if (c.blockSizeByte >= 0) {
+            memo[6] = 0;
+            memo[7] = static_cast<std::uint8_t>(c.blockSizeByte);
+            memo[0] = memo[1] = 0;
+            memo[2] = static_cast<std::uint8_t>(c.nextFree >> 8);
+            memo[3] = static_cast<std::uint8_t>(c.nextFree);
+            files.put("/t/t.fpt", memo);
+        }
+        auto table = openTable(files, path);
+        EXPECT_EQ(table->isWritable(), c.writable) << table->readOnlyReason();
+        EXPECT_EQ(cell(*table, 0, "NOTE"), c.memo != nullptr ? c.memo : "<null>");
+        EXPECT_EQ(table->fields()[0].available, c.memo != nullptr);
+    }
+}
