@@ -1,13 +1,17 @@
 #include "browser/DataGrid.h"
 
 #include "browser/RecordsetModel.h"
+#include "browser/ViewOrderModel.h"
 #include "engine/FieldInfo.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -123,8 +127,15 @@ private:
 
 }  // namespace
 
-DataGrid::DataGrid(QWidget* parent) : QTableView(parent), m_captionLabel(new QLabel(this)) {
+DataGrid::DataGrid(QWidget* parent)
+    : QTableView(parent), m_view(new ViewOrderModel(this)), m_captionLabel(new QLabel(this)) {
     setHorizontalHeader(new CaptionedHeader(this));
+    // A click on a header sorts (through headerClicked) instead of selecting the column, which
+    // would also make the first row current.
+    disconnect(horizontalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
+    disconnect(horizontalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
+    horizontalHeader()->setSectionsClickable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::headerClicked);
     setItemDelegate(new MemoAwareDelegate(this, [this](bool forward) { leaveGrid(forward); }));
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
@@ -151,26 +162,90 @@ DataGrid::~DataGrid() = default;
 
 void DataGrid::setRecordsetModel(RecordsetModel* model) {
     if (m_model != nullptr) disconnect(m_model, nullptr, this, nullptr);
+    disconnect(m_view, nullptr, this, nullptr);
+    setModel(nullptr);
     m_model = model;
+    m_view->setRecordsetModel(model);
     if (model != nullptr) {
         // Connected before the view's own selection model, so that a row removed under the
-        // current index is not taken for a move the user made.
-        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+        // current index is not taken for a move the user made. A record the view leaves out
+        // goes without a removal here, as it has no row.
+        connect(m_view, &QAbstractItemModel::rowsAboutToBeRemoved, this,
                 [this] { m_removingRows = true; });
-        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
+        connect(m_view, &QAbstractItemModel::rowsRemoved, this, [this] {
             m_removingRows = false;
             syncCurrentRow();
         });
-        connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        connect(m_view, &QAbstractItemModel::modelReset, this, [this] {
             sizeColumnsToFields();
             scheduleSync();
+        });
+        connect(m_view, &ViewOrderModel::viewChanged, this, [this] {
+            QHeaderView* header = horizontalHeader();
+            header->setSortIndicatorShown(m_view->sortColumn() >= 0);
+            if (m_view->sortColumn() >= 0) {
+                header->setSortIndicator(m_view->sortColumn(), m_view->sortOrder());
+            }
         });
         connect(model, &RecordsetModel::currentRecordChanged, this, &DataGrid::scheduleSync);
         model->setAllowAddNew(m_allowAddNew);
         model->setAllowUpdate(m_allowUpdate);
+        setModel(m_view);
     }
-    setModel(model);
     sizeColumnsToFields();
+}
+
+void DataGrid::finishEditing() {
+    if (state() != QAbstractItemView::EditingState) return;
+    // The editor is the child of the viewport that holds the focus.
+    QWidget* editor = QApplication::focusWidget();
+    while (editor != nullptr && editor->parentWidget() != viewport()) {
+        editor = editor->parentWidget();
+    }
+    if (editor == nullptr) return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void DataGrid::changeView(const std::function<void()>& change) {
+    finishEditing();
+    QList<int> widths;
+    for (int column = 0; column < m_view->columnCount(); ++column) widths << columnWidth(column);
+    const int scrolledTo = horizontalScrollBar()->value();
+    const int currentColumn = currentIndex().column();
+    {
+        const QScopedValueRollback<bool> syncing(m_syncing, true);
+        change();
+    }
+    if (widths.size() == m_view->columnCount()) {
+        for (int column = 0; column < widths.size(); ++column) {
+            setColumnWidth(column, widths[column]);
+        }
+    }
+    horizontalScrollBar()->setValue(scrolledTo);
+    syncCurrentRow();
+    // The current record is found again on its new row, in the column it was in.
+    if (currentColumn > 0 && currentIndex().isValid() && currentIndex().column() != currentColumn) {
+        const QScopedValueRollback<bool> syncing(m_syncing, true);
+        selectionModel()->setCurrentIndex(m_view->index(currentIndex().row(), currentColumn),
+                                          QItemSelectionModel::ClearAndSelect);
+        scrollTo(currentIndex());
+    }
+}
+
+long DataGrid::positionOfRow(int viewRow) const {
+    if (m_model == nullptr || m_view->isNewRecordRow(viewRow)) return -1;
+    return m_view->sourceRow(viewRow);
+}
+
+void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QRect cell = visualRect(currentIndex());
+        at = viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(0, 0));
+    }
+    event->accept();
+    emit contextMenuWanted(at);
 }
 
 void DataGrid::setCaption(const QString& caption) {
@@ -200,7 +275,7 @@ void DataGrid::takeFocusOnCurrentRecord() {
     syncCurrentRow();
     if (m_model != nullptr && m_model->columnCount() > 0 && currentIndex().isValid()) {
         const QScopedValueRollback<bool> syncing(m_syncing, true);
-        selectionModel()->setCurrentIndex(m_model->index(currentIndex().row(), 0),
+        selectionModel()->setCurrentIndex(m_view->index(currentIndex().row(), 0),
                                           QItemSelectionModel::ClearAndSelect);
         scrollTo(currentIndex());
     }
@@ -223,7 +298,9 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
         m_model != nullptr) {
         if (m_allowDelete) {
             QList<int> rows;
-            for (const QModelIndex& row : selectionModel()->selectedRows()) rows << row.row();
+            for (const QModelIndex& row : selectionModel()->selectedRows()) {
+                rows << m_view->sourceRow(row.row());
+            }
             if (!rows.isEmpty()) m_model->deleteRows(rows);
         }
         event->accept();
@@ -238,9 +315,9 @@ QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modi
     // is one step further (Down, a click).
     const bool jump =
         action == MovePageDown || (action == MoveEnd && modifiers & Qt::ControlModifier);
-    if (jump && m_model != nullptr && target.isValid() && m_model->isNewRecordRow(target.row()) &&
-        !m_model->isNewRecordRow(currentIndex().row()) && m_model->recordCount() > 0) {
-        target = m_model->index(m_model->recordCount() - 1, target.column());
+    if (jump && m_model != nullptr && target.isValid() && m_view->isNewRecordRow(target.row()) &&
+        !m_view->isNewRecordRow(currentIndex().row()) && m_view->shownRecordCount() > 0) {
+        target = m_view->index(m_view->shownRecordCount() - 1, target.column());
     }
     return target;
 }
@@ -249,7 +326,7 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
     QTableView::currentChanged(current, previous);
     if (m_syncing || m_removingRows || m_model == nullptr || !current.isValid()) return;
     if (previous.isValid() && current.row() == previous.row()) return;
-    m_model->moveTo(current.row());
+    m_model->moveTo(m_view->sourceRow(current.row()));
 }
 
 void DataGrid::scheduleSync() {
@@ -262,20 +339,22 @@ void DataGrid::syncCurrentRow() {
     m_syncScheduled = false;
     if (m_model == nullptr) return;
     const QScopedValueRollback<bool> syncing(m_syncing, true);
-    const int row = m_model->currentRecord();
-    m_model->markCurrentRow(row);
+    const int position = m_model->currentRecord();
+    m_model->markCurrentRow(position);
     // Past the last record is where the new-record row stands: a grid on that row stays there.
-    if (row < 0 && m_model->isNewRecordRow(currentIndex().row()) &&
+    if (position < 0 && m_view->isNewRecordRow(currentIndex().row()) &&
         m_model->recordsetIsPastItsEnd()) {
         return;
     }
+    // A record the view leaves out (filtered away) has no row to stand on.
+    const int row = m_view->viewRow(position);
     if (row < 0 || m_model->columnCount() == 0) {
         selectionModel()->clearCurrentIndex();
         selectionModel()->clearSelection();
         return;
     }
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    const QModelIndex target = m_model->index(row, column);
+    const QModelIndex target = m_view->index(row, column);
     if (currentIndex() != target) {
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
     }

@@ -5,11 +5,14 @@
 #include <QString>
 #include <QTableView>
 
+#include <functional>
+
 class QLabel;
 
 namespace browser {
 
 class RecordsetModel;
+class ViewOrderModel;
 
 // The grid's current row follows the record set both ways: moving in the grid makes that record
 // current; when code moves the record set, the grid catches up once the event loop runs again, so
@@ -23,6 +26,10 @@ class RecordsetModel;
 // Every change of the current row moves the record set (so its record-position event follows
 // the keys and clicks); on the new-record row the set stands past its last record. Tab and
 // Shift+Tab move between cells; Ctrl+Tab and Shift+Ctrl+Tab move the focus out of the grid.
+//
+// The rows are those of its view (ViewOrderModel) over the record set model: in record order,
+// sorted or filtered. A click on a column header asks for a sort instead of selecting the
+// column; the context menu (right click, the Menu key) is asked for through contextMenuWanted.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -30,6 +37,9 @@ public:
     ~DataGrid() override;
 
     void setRecordsetModel(RecordsetModel* model);
+    RecordsetModel* recordsetModel() const { return m_model; }
+    // The rows as shown; never null.
+    ViewOrderModel& view() const { return *m_view; }
 
     // The title line above the rows; hidden while empty.
     QString Caption() const { return m_caption; }
@@ -51,8 +61,22 @@ public:
     // Moves to the first cell of the current record and takes the keyboard focus, so that what
     // the user types next goes into that record.
     void takeFocusOnCurrentRecord();
+    // Ends an edit in progress, keeping what was typed.
+    void finishEditing();
+    // Runs a change of the view (a sort, a filter), keeping the columns' widths and the current
+    // record, which the grid then scrolls to.
+    void changeView(const std::function<void()>& change);
+    // The record position of a view row (-1: none, or the new-record row).
+    long positionOfRow(int viewRow) const;
+
+signals:
+    // The user clicked the header of column.
+    void headerClicked(int column);
+    // The user asked for the context menu, to be shown at globalPosition.
+    void contextMenuWanted(const QPoint& globalPosition);
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -65,6 +89,7 @@ private:
     void sizeColumnsToFields();
 
     RecordsetModel* m_model = nullptr;
+    ViewOrderModel* m_view;
     QLabel* m_captionLabel;
     QString m_caption;
     bool m_allowAddNew = true;

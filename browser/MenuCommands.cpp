@@ -1,4 +1,5 @@
 // The command bar of the main window: New, Open, Close, Export, About and Exit.
+#include "base/ShownText.h"
 #include "browser/RecordCaption.h"
 #include "browser/frmPrincipal.h"
 #include "browser/frmSelArchivo.h"
@@ -13,6 +14,7 @@
 #include "ui_frmPrincipal.h"
 
 #include <QButtonGroup>
+#include <QFileInfo>
 
 namespace browser {
 
@@ -67,8 +69,8 @@ void frmPrincipal::completeOpen() {
     dtcDbf.Refresh();
     ui->dbgDbf->Refresh();
     chkSoloLectura_Click();
-    ui->dbgDbf->setCaption(
-        QString::fromStdString(dtcDbf.DatabaseName() + "/" + dtcDbf.RecordSource()));
+    ui->dbgDbf->setCaption(QString::fromStdString(
+        base::shownText(dtcDbf.DatabaseName() + "/" + dtcDbf.RecordSource())));
     engine::Recordset& set = openRecordset();
     if (!set.IsBOF()) {
         set.MoveFirst();
@@ -79,13 +81,45 @@ void frmPrincipal::completeOpen() {
     showOpenWarnings();
 }
 
+void frmPrincipal::openAtStart(const QString& path) {
+    const QFileInfo file(path);
+    const bool workbook = file.suffix().compare("xls", Qt::CaseInsensitive) == 0;
+    // Write-protected as the file manager shows it, or as this process finds it.
+    const bool writeProtected =
+        file.exists() &&
+        (!file.isWritable() ||
+         !(file.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)));
+    const int option = optDBFVersion->checkedId();
+    const std::string connect = dtcDbf.Connect();
+    const Qt::CheckState readOnly = ui->chkSoloLectura->checkState();
+    if (workbook) optDBFVersion->button(kExcel)->setChecked(true);
+    if (writeProtected) ui->chkSoloLectura->setChecked(true);
+    shell::trapped(m_services.prompts, [&] {
+        writeOpenChoice(dtcDbf, ui->chkSoloLectura->isChecked(), workbook, file.absolutePath(),
+                        file.fileName());
+        try {
+            completeOpen();
+        } catch (...) {
+            // Nothing was opened: the window goes back to the state it had.
+            if (dtcDbf.GetRecordset() == nullptr) {
+                dtcDbf.SetDatabaseName("");
+                dtcDbf.SetRecordSource("");
+                dtcDbf.SetConnect(connect);
+                optDBFVersion->button(option)->setChecked(true);
+                ui->chkSoloLectura->setCheckState(readOnly);
+            }
+            throw;
+        }
+    });
+}
+
 void frmPrincipal::showOpenWarnings() {
     const std::vector<std::string>& warnings = dtcDbf.OpenWarnings();
     if (warnings.empty()) return;
     std::string text;
     for (const std::string& warning : warnings) {
         if (!text.empty()) text += "\n";
-        text += warning;
+        text += base::shownText(warning);
     }
     m_services.prompts.messageBox(text, platform::MessageButtons::Ok,
                                   platform::MessageIcon::Exclamation, modPrincipal::kAppTitle);

@@ -1,38 +1,21 @@
 #include "browser/NavigationBar.h"
 
+#include "browser/RowOrder.h"
 #include "engine/Recordset.h"
 #include "shell/Handlers.h"
+#include "shell/Icons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace browser {
 
 namespace {
 
-enum class Arrow { First, Previous, Next, Last };
-
-// The classic record-navigation arrows: a triangle, with a bar on the outer side for first and
-// last.
-QIcon arrowIcon(Arrow arrow, const QColor& colour) {
-    constexpr int kSize = 16;
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    const bool left = arrow == Arrow::First || arrow == Arrow::Previous;
-    const bool bar = arrow == Arrow::First || arrow == Arrow::Last;
-    QPolygonF triangle =
-        left ? QPolygonF({{11, 3}, {11, 13}, {5, 8}}) : QPolygonF({{5, 3}, {5, 13}, {11, 8}});
-    if (bar) triangle.translate(left ? 1 : -1, 0);
-    painter.drawPolygon(triangle);
-    if (bar) painter.drawRect(left ? QRectF(3, 3, 2, 10) : QRectF(11, 3, 2, 10));
-    return QIcon(pixmap);
-}
+bool inOtherOrder(const RowOrder* order) { return order != nullptr && !order->isIdentity(); }
 
 }  // namespace
 
@@ -48,10 +31,13 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
     layout->setSpacing(0);
 
     const QColor arrowColour = palette().color(QPalette::ButtonText);
-    auto addButton = [&](const char* name, Arrow arrow, void (NavigationBar::*step)()) {
+    auto addButton = [&](const char* name, const char* text, shell::Picture arrow,
+                         void (NavigationBar::*step)()) {
         auto* button = new QToolButton(this);
         button->setObjectName(name);
-        button->setIcon(arrowIcon(arrow, arrowColour));
+        button->setAccessibleName(text);
+        button->setToolTip(text);
+        button->setIcon(shell::tintedPicture(arrow, arrowColour));
         button->setFocusPolicy(Qt::NoFocus);
         button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
         shell::connectHandler(button, &QToolButton::clicked, this, prompts,
@@ -59,8 +45,9 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
         layout->addWidget(button);
         return button;
     };
-    addButton("first", Arrow::First, &NavigationBar::moveFirst);
-    addButton("previous", Arrow::Previous, &NavigationBar::movePrevious);
+    addButton("first", "First record", shell::Picture::FirstRecord, &NavigationBar::moveFirst);
+    addButton("previous", "Previous record", shell::Picture::PreviousRecord,
+              &NavigationBar::movePrevious);
 
     m_caption->setObjectName("caption");
     m_caption->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -71,8 +58,8 @@ NavigationBar::NavigationBar(engine::DataControl& dataControl, platform::Prompts
     m_caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(m_caption, 1);
 
-    addButton("next", Arrow::Next, &NavigationBar::moveNext);
-    addButton("last", Arrow::Last, &NavigationBar::moveLast);
+    addButton("next", "Next record", shell::Picture::NextRecord, &NavigationBar::moveNext);
+    addButton("last", "Last record", shell::Picture::LastRecord, &NavigationBar::moveLast);
 
     m_dataControl.addListener(this);
     captionChanged();
@@ -86,13 +73,26 @@ void NavigationBar::captionChanged() {
     m_caption->setText(QString::fromStdString(m_dataControl.Caption()));
 }
 
+void NavigationBar::moveInOrder(long row, long step) {
+    engine::Recordset* set = m_dataControl.GetRecordset();
+    if (set == nullptr || m_rowOrder->size() == 0) return;
+    if (step != 0) {
+        const long current = m_rowOrder->rowOf(set->AbsolutePosition());
+        row = current < 0 ? 0 : std::clamp(current + step, 0L, m_rowOrder->size() - 1);
+    }
+    const long position = m_rowOrder->positionAt(row);
+    if (position != set->AbsolutePosition()) set->SetAbsolutePosition(position);
+}
+
 void NavigationBar::moveFirst() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(0, 0);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0) return;
     set->MoveFirst();
 }
 
 void NavigationBar::movePrevious() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(0, -1);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0 || set->AbsolutePosition() == 0) return;
     if (set->IsBOF()) {
@@ -104,6 +104,7 @@ void NavigationBar::movePrevious() {
 }
 
 void NavigationBar::moveNext() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(0, 1);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0 ||
         set->AbsolutePosition() == set->RecordCount() - 1) {
@@ -118,6 +119,7 @@ void NavigationBar::moveNext() {
 }
 
 void NavigationBar::moveLast() {
+    if (inOtherOrder(m_rowOrder)) return moveInOrder(m_rowOrder->size() - 1, 0);
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr || set->RecordCount() == 0) return;
     set->MoveLast();

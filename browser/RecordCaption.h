@@ -9,9 +9,9 @@ namespace browser {
 inline constexpr const char* kStartCaption = "Clic the Open button to open a dbf or xls file";
 inline constexpr const char* kClosedCaption = "Clic the Open button to open a dbf or xls file.";
 
-// "Record: p/n", followed by " (read only)" when readOnly. p is the zero-based position as the
-// record set reports it (-1 with no current record) and n the record count, both in plain
-// decimal.
-std::string recordCaption(long position, long count, bool readOnly);
+// "Record: p/n", followed by " (read only)" when readOnly and " (filtered)" when filtered. p is
+// the zero-based position as the record set reports it (-1 with no current record) and n the
+// record count (while the grid shows only some records, their count), both in plain decimal.
+std::string recordCaption(long position, long count, bool readOnly, bool filtered = false);
 
 }  // namespace browser

@@ -1,5 +1,6 @@
 #include "browser/RecordsetModel.h"
 
+#include "base/ShownText.h"
 #include "browser/ValueVariant.h"
 #include "engine/Recordset.h"
 
@@ -128,7 +129,9 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
         return text;
     } catch (const std::exception& failure) {
         // Views ask while painting: a record that cannot be read shows why instead of a value.
-        return role == Qt::ToolTipRole ? QVariant(QString::fromUtf8(failure.what())) : QVariant();
+        return role == Qt::ToolTipRole
+                   ? QVariant(QString::fromStdString(base::shownText(failure.what())))
+                   : QVariant();
     }
 }
 
@@ -141,7 +144,7 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
         const engine::FieldInfo& field = set->fieldInfos()[static_cast<std::size_t>(section)];
         switch (role) {
             case Qt::DisplayRole:
-                return QString::fromStdString(field.name);
+                return QString::fromStdString(base::shownText(field.name));
             case FieldTypeRole:
                 return static_cast<int>(field.type);
             case FieldLengthRole:
@@ -174,16 +177,34 @@ bool RecordsetModel::setData(const QModelIndex& index, const QVariant& value, in
         return false;
     }
     if (index.row() < m_recordCount && data(index, Qt::EditRole) == value) return true;
-    if (storeValue(index.row(), index.column(), value)) return true;
-    // The engine kept the stored value: have the views show it again.
-    if (index.row() < rowCount()) emit dataChanged(index, index);
-    return false;
+    // A cell that cannot be read has no value to go back to: its store goes unheard.
+    engine::Value before;
+    const bool heard = index.row() < m_recordCount && m_editObserver &&
+                       readCell(index.row(), index.column(), before);
+    if (!storeValue(index.row(), index.column(), toValue(value))) {
+        // The engine kept the stored value: have the views show it again.
+        if (index.row() < rowCount()) emit dataChanged(index, index);
+        return false;
+    }
+    engine::Value after;
+    if (heard && readCell(index.row(), index.column(), after)) {
+        m_editObserver(index.row(), index.column(), before, after);
+    }
+    return true;
 }
 
-bool RecordsetModel::storeValue(int row, int column, const QVariant& value) {
+bool RecordsetModel::readCell(int row, int column, engine::Value& value) const {
+    try {
+        value = recordset()->readValue(row, column);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool RecordsetModel::storeValue(int row, int column, const engine::Value& typed) {
     engine::Recordset* set = recordset();
     try {
-        const engine::Value typed = toValue(value);
         if (isNewRecordRow(row)) {
             set->AddNew();
             set->Fields().Item(column).SetValue(typed);

@@ -7,9 +7,12 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include <functional>
+
 namespace engine {
 class Recordset;
-}
+class Value;
+}  // namespace engine
 
 namespace browser {
 
@@ -36,6 +39,8 @@ public:
     // The grid's permissions that shape the model: the empty row for a new record, and editing.
     void setAllowAddNew(bool allow);
     void setAllowUpdate(bool allow);
+
+    engine::DataControl& dataControl() const { return m_dataControl; }
 
     // Reads the columns and the row count of the open record set again.
     void reload();
@@ -65,6 +70,12 @@ public:
     // Marks row as the current record in the vertical header (-1: none).
     void markCurrentRow(int row);
 
+    // Hears every store an edit in the grid makes into an existing record: the cell's value
+    // before and after (as read back from the table).
+    using EditObserver = std::function<void(long position, int column, const engine::Value& before,
+                                            const engine::Value& after)>;
+    void setEditObserver(EditObserver observer) { m_editObserver = std::move(observer); }
+
 signals:
     // A change the user asked for was refused; description says why.
     void editFailed(const QString& description);
@@ -80,7 +91,8 @@ private:
 
     engine::Recordset* recordset() const;
     bool showsNewRecordRow() const;
-    bool storeValue(int row, int column, const QVariant& value);
+    bool storeValue(int row, int column, const engine::Value& value);
+    bool readCell(int row, int column, engine::Value& value) const;
 
     engine::DataControl& m_dataControl;
     int m_recordCount = 0;
@@ -92,6 +104,7 @@ private:
     int m_arrivingRow = -1;
     bool m_allowAddNew = true;
     bool m_allowUpdate = true;
+    EditObserver m_editObserver;
 };
 
 }  // namespace browser

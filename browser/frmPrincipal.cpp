@@ -1,8 +1,10 @@
 #include "browser/frmPrincipal.h"
 
+#include "browser/GridCommands.h"
 #include "browser/NavigationBar.h"
 #include "browser/RecordCaption.h"
 #include "browser/RecordsetModel.h"
+#include "browser/ViewOrderModel.h"
 #include "engine/Recordset.h"
 #include "shell/AppServices.h"
 #include "shell/Handlers.h"
@@ -15,6 +17,7 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QShortcut>
 
 #include <stdexcept>
 
@@ -24,6 +27,30 @@ namespace {
 
 // The data control's bar, docked along the bottom edge at full width (twips).
 constexpr double kNavigationBarHeight = 375;
+
+constexpr shell::ControlPlace kPlaces[] = {
+    {"cmdMenu0", 120, 120, 735, 735},
+    {"cmdMenu1", 960, 120, 735, 735},
+    {"cmdMenu2", 1800, 120, 735, 735},
+    {"cmdMenu3", 2640, 120, 735, 735},
+    {"cmdMenu4", 3480, 120, 735, 735},
+    {"cmdMenu5", 4320, 120, 735, 735},
+    {"fraOpcioines", 5400, 120, 2655, 1095},
+    // In the frame.
+    {"optDBFVersion0", 120, 240, 1095, 255},
+    {"optDBFVersion1", 120, 480, 1095, 255},
+    {"optDBFVersion2", 120, 720, 1095, 255},
+    {"optDBFVersion3", 1320, 240, 1095, 255},
+    {"chkSoloLectura", 1320, 720, 1215, 255},
+    {"cmdRegistroAgregar", 120, 1080, 850, 275},
+    {"cmdRegistroEliminar", 960, 1080, 850, 275},
+    {"cmdRegistroReemplazar", 1800, 1080, 850, 275},
+    // A line one pixel high (at 96 DPI) from (0, 1440) to (8160, 1440).
+    {"Line1", 0, 1440, 8160, 15},
+    // Until the first layout (Form_Resize) moves it.
+    {"dbgDbf", 0, 1560, 8175, 4095},
+};
+constexpr shell::WindowLayout kLayout{8190, 6105, kPlaces};
 
 // Moves a control to a position in twips; refuses a negative width or height, as a move to such
 // a size cannot be made.
@@ -54,11 +81,15 @@ frmPrincipal::frmPrincipal(shell::AppServices& services, QWidget* parent)
       optDBFVersion(new QButtonGroup(this)),
       m_model(new RecordsetModel(dtcDbf, this)),
       m_navigationBar(nullptr),
+      m_gridCommands(nullptr),
       m_endApplication([] { QCoreApplication::exit(0); }) {
     ui->setupUi(this);
     m_navigationBar = new NavigationBar(dtcDbf, services.prompts, ui->centralwidget);
     applyDesign();
+    m_gridCommands = new GridCommands(*ui->dbgDbf, dtcDbf, services, this);
+    m_navigationBar->setRowOrder(&ui->dbgDbf->view().rowOrder());
     connectHandlers();
+    connectShortcuts();
     dtcDbf.addListener(this);
     Form_Load();
 }
@@ -66,6 +97,8 @@ frmPrincipal::frmPrincipal(shell::AppServices& services, QWidget* parent)
 frmPrincipal::~frmPrincipal() {
     // Everything that listens to dtcDbf goes before it does.
     dtcDbf.removeListener(this);
+    delete m_gridCommands;
+    m_navigationBar->setRowOrder(nullptr);
     ui->dbgDbf->setRecordsetModel(nullptr);
     delete m_model;
     delete m_navigationBar;
@@ -75,11 +108,14 @@ void frmPrincipal::setEndApplication(std::function<void()> endApplication) {
     m_endApplication = std::move(endApplication);
 }
 
+const shell::WindowLayout& frmPrincipal::designLayout() { return kLayout; }
+
 void frmPrincipal::applyDesign() {
     setWindowIcon(shell::applicationIcon());
     shell::applyDesignFont(*this);
     const shell::TwipsScale twips(*this);
-    resize(twips.size(8190, 6105));
+    resize(twips.size(kLayout.width, kLayout.height));
+    shell::placeControls(*this, kLayout);
 
     static const shell::Picture kPictures[] = {shell::Picture::New,   shell::Picture::Open,
                                                shell::Picture::Close, shell::Picture::Export,
@@ -89,33 +125,19 @@ void frmPrincipal::applyDesign() {
     cmdMenu->setObjectName("cmdMenu");
     for (int index = 0; index < 6; ++index) {
         QToolButton* button = menuButtons[index];
-        button->setGeometry(twips.rect(120 + 840 * index, 120, 735, 735));
         shell::setPicture(*button, kPictures[index], twips.size(360, 360));
         cmdMenu->addButton(button, index);
     }
 
-    ui->fraOpcioines->setGeometry(twips.rect(5400, 120, 2655, 1095));
     QRadioButton* const options[] = {ui->optDBFVersion0, ui->optDBFVersion1, ui->optDBFVersion2,
                                      ui->optDBFVersion3};
-    static const double kOptionPlaces[][2] = {{120, 240}, {120, 480}, {120, 720}, {1320, 240}};
     optDBFVersion->setObjectName("optDBFVersion");
-    for (int index = 0; index < 4; ++index) {
-        options[index]->setGeometry(
-            twips.rect(kOptionPlaces[index][0], kOptionPlaces[index][1], 1095, 255));
-        optDBFVersion->addButton(options[index], index);
-    }
-    ui->chkSoloLectura->setGeometry(twips.rect(1320, 720, 1215, 255));
-
-    ui->cmdRegistroAgregar->setGeometry(twips.rect(120, 1080, 850, 275));
-    ui->cmdRegistroEliminar->setGeometry(twips.rect(960, 1080, 850, 275));
-    ui->cmdRegistroReemplazar->setGeometry(twips.rect(1800, 1080, 850, 275));
+    for (int index = 0; index < 4; ++index) optDBFVersion->addButton(options[index], index);
 
     // A line in the window-background colour between the upper area and the grid.
-    ui->Line1->setGeometry(twips.x(0), twips.y(1440), twips.x(8160), 1);
     ui->Line1->setAutoFillBackground(true);
     ui->Line1->setBackgroundRole(QPalette::Base);
 
-    ui->dbgDbf->setGeometry(twips.rect(0, 1560, 8175, 4095));
     ui->dbgDbf->setAllowAddNew(false);
     ui->dbgDbf->setAllowDelete(false);
     ui->dbgDbf->setAllowUpdate(true);
@@ -148,6 +170,26 @@ void frmPrincipal::connectHandlers() {
         m_model, &RecordsetModel::editFailed, this, prompts, [this](const QString& description) {
             modPrincipal::MostrarError(m_services.prompts, description.toStdString());
         });
+    // A filter changes the count the position caption shows.
+    connect(&ui->dbgDbf->view(), &ViewOrderModel::viewChanged, this,
+            &frmPrincipal::dtcDbf_Reposition);
+}
+
+// Keys for the command bar: each presses its button, as a click would.
+void frmPrincipal::connectShortcuts() {
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), kNew},   {QKeySequence(Qt::CTRL | Qt::Key_O), kOpen},
+        {QKeySequence(Qt::CTRL | Qt::Key_W), kClose}, {QKeySequence(Qt::CTRL | Qt::Key_E), kExport},
+        {QKeySequence(Qt::Key_F1), kAbout},           {QKeySequence(Qt::CTRL | Qt::Key_Q), kExit},
+    };
+    for (const auto& [key, index] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setObjectName(QString("shortcut%1").arg(index));
+        QAbstractButton* button = cmdMenu->button(index);
+        connect(shortcut, &QShortcut::activated, button, [button] {
+            if (button->isEnabled()) button->click();
+        });
+    }
 }
 
 void frmPrincipal::Form_Load() {
@@ -238,13 +280,16 @@ void frmPrincipal::dtcDbf_Reposition() {
         const engine::Recordset* set = dtcDbf.GetRecordset();
         // With no table open there is no position to show: the caption stays as it is.
         if (set == nullptr) return;
+        // While the grid shows only some records, the count is theirs.
+        const ViewOrderModel& view = ui->dbgDbf->view();
+        const bool filtered = view.isFiltered();
+        const long count = filtered ? view.shownRecordCount() : set->RecordCount();
         switch (ui->chkSoloLectura->checkState()) {
             case Qt::Checked:
-                dtcDbf.SetCaption(recordCaption(set->AbsolutePosition(), set->RecordCount(), true));
+                dtcDbf.SetCaption(recordCaption(set->AbsolutePosition(), count, true, filtered));
                 break;
             case Qt::Unchecked:
-                dtcDbf.SetCaption(
-                    recordCaption(set->AbsolutePosition(), set->RecordCount(), false));
+                dtcDbf.SetCaption(recordCaption(set->AbsolutePosition(), count, false, filtered));
                 break;
             default:
                 break;

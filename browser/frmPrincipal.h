@@ -14,13 +14,15 @@ class QButtonGroup;
 
 namespace shell {
 struct AppServices;
-}
+struct WindowLayout;
+}  // namespace shell
 namespace Ui {
 class frmPrincipal;
 }
 
 namespace browser {
 
+class GridCommands;
 class NavigationBar;
 class RecordsetModel;
 
@@ -38,9 +40,18 @@ public:
     explicit frmPrincipal(shell::AppServices& services, QWidget* parent = nullptr);
     ~frmPrincipal() override;
 
+    // The design: the client size and every control's place (twips).
+    static const shell::WindowLayout& designLayout();
+
     // The read-only toggle, as if the check box had been clicked: applies the box to the data
     // control's ReadOnly and the grid's permissions, then rebuilds the position caption.
     void chkSoloLectura_Click();
+
+    // Opens the table at path as the Open command's completion does, at start-up (the program's
+    // argument): a .xls file as the worksheet Sheet1 of a workbook under the Excel option, any
+    // other as a dBASE table; with "Read only" checked when the file is write-protected. A
+    // failure is reported through MostrarError and leaves the window as it was.
+    void openAtStart(const QString& path);
 
     engine::DataControl& dataControl() { return dtcDbf; }
     // What "Exit" does to end the application at once (by default, leave the event loop).
@@ -64,6 +75,7 @@ private:
 
     void applyDesign();
     void connectHandlers();
+    void connectShortcuts();
     void dockNavigationBar();
     void completeOpen();
     void closeTable();
@@ -81,6 +93,7 @@ private:
     QButtonGroup* optDBFVersion;
     RecordsetModel* m_model;
     NavigationBar* m_navigationBar;
+    GridCommands* m_gridCommands;
     // The grid's top, and the part of the client height not given to the grid (twips); set by
     // Form_Load, read by Form_Resize, under the names the layout rule uses.
     float sngGridTop = 0;     // NOLINT(readability-identifier-naming)

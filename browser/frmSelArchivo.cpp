@@ -16,7 +16,29 @@ namespace {
 
 constexpr int kWorkbookOption = 3;
 
+constexpr shell::ControlPlace kPlaces[] = {
+    {"Dir1", 120, 600, 2500, 4140},        {"Drive1", 120, 120, 5115, 315},
+    {"File1", 2760, 600, 2500, 4185},      {"cmdAceptar", 5400, 3930, 975, 855},
+    {"cmdCancelar", 5400, 3000, 975, 855},
+};
+constexpr shell::WindowLayout kLayout{6480, 4860, kPlaces};
+
 }  // namespace
+
+void writeOpenChoice(engine::DataControl& dtcDbf, bool readOnly, bool workbook,
+                     const QString& folder, const QString& fileName) {
+    dtcDbf.SetReadOnly(readOnly);
+    if (workbook) {
+        dtcDbf.SetRecordsetType(engine::DataControl::kSnapshot);
+        dtcDbf.SetConnect("Excel 8.0;");
+        dtcDbf.SetDatabaseName((folder + "/" + fileName).toStdString());
+        dtcDbf.SetRecordSource("Sheet1$");
+    } else {
+        dtcDbf.SetRecordsetType(engine::DataControl::kDynaset);
+        dtcDbf.SetDatabaseName(folder.toStdString());
+        dtcDbf.SetRecordSource(fileName.toStdString());
+    }
+}
 
 frmSelArchivo::frmSelArchivo(shell::AppServices& services, engine::DataControl& dataControl,
                              const QCheckBox& readOnlyBox, const QButtonGroup& formatOptions,
@@ -47,14 +69,12 @@ frmSelArchivo::frmSelArchivo(shell::AppServices& services, engine::DataControl& 
 
 frmSelArchivo::~frmSelArchivo() = default;
 
+const shell::WindowLayout& frmSelArchivo::designLayout() { return kLayout; }
+
 void frmSelArchivo::applyDesign() {
     const shell::TwipsScale twips(*this);
-    setFixedSize(twips.size(6480, 4860));
-    ui->Dir1->setGeometry(twips.rect(120, 600, 2500, 4140));
-    ui->Drive1->setGeometry(twips.rect(120, 120, 5115, 315));
-    ui->File1->setGeometry(twips.rect(2760, 600, 2500, 4185));
-    ui->cmdAceptar->setGeometry(twips.rect(5400, 3930, 975, 855));
-    ui->cmdCancelar->setGeometry(twips.rect(5400, 3000, 975, 855));
+    setFixedSize(twips.size(kLayout.width, kLayout.height));
+    shell::placeControls(*this, kLayout);
     shell::setPicture(*ui->cmdAceptar, shell::Picture::Select, twips.size(480, 480));
     shell::setPicture(*ui->cmdCancelar, shell::Picture::Cancel, twips.size(480, 480));
 }
@@ -71,18 +91,10 @@ void frmSelArchivo::File1_DblClick() { cmdAceptar_Click(); }
 
 void frmSelArchivo::cmdAceptar_Click() {
     shell::trapped(m_services.prompts, [this] {
-        dtcDbf.SetReadOnly(chkSoloLectura.checkState() == Qt::Checked);
         const QAbstractButton* workbook = optDBFVersion.button(kWorkbookOption);
-        if (workbook != nullptr && workbook->isChecked()) {
-            dtcDbf.SetRecordsetType(engine::DataControl::kSnapshot);
-            dtcDbf.SetConnect("Excel 8.0;");
-            dtcDbf.SetDatabaseName((ui->Dir1->Path() + "/" + ui->File1->FileName()).toStdString());
-            dtcDbf.SetRecordSource("Sheet1$");
-        } else {
-            dtcDbf.SetRecordsetType(engine::DataControl::kDynaset);
-            dtcDbf.SetDatabaseName(ui->Dir1->Path().toStdString());
-            dtcDbf.SetRecordSource(ui->File1->FileName().toStdString());
-        }
+        writeOpenChoice(dtcDbf, chkSoloLectura.checkState() == Qt::Checked,
+                        workbook != nullptr && workbook->isChecked(), ui->Dir1->Path(),
+                        ui->File1->FileName());
         accept();
     });
 }

@@ -4,6 +4,8 @@
 
 #include "shell/SecondaryWindow.h"
 
+#include <QString>
+
 #include <memory>
 
 class QButtonGroup;
@@ -14,12 +16,20 @@ class DataControl;
 }
 namespace shell {
 struct AppServices;
-}
+struct WindowLayout;
+}  // namespace shell
 namespace Ui {
 class frmSelArchivo;
 }
 
 namespace browser {
+
+// What choosing a file writes into the data control: ReadOnly := readOnly; for a workbook
+// (workbook true) a snapshot of its worksheet "Sheet1" under "Excel 8.0;", the workbook's path
+// being folder, a slash and fileName; otherwise a dynaset of the dBASE table fileName in folder,
+// under whatever driver Connect holds.
+void writeOpenChoice(engine::DataControl& dtcDbf, bool readOnly, bool workbook,
+                     const QString& folder, const QString& fileName);
 
 // Opens nothing itself: "Select" (or a double-click on a file) writes the choice into the data
 // control's ReadOnly, RecordsetType, Connect (workbooks only), DatabaseName and RecordSource and
@@ -34,6 +44,9 @@ public:
                   const QCheckBox& chkSoloLectura, const QButtonGroup& optDBFVersion,
                   QWidget* parent = nullptr);
     ~frmSelArchivo() override;
+
+    // The design: the client size and every control's place (twips).
+    static const shell::WindowLayout& designLayout();
 
 private slots:
     void Drive1_Change();

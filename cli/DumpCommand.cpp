@@ -6,7 +6,6 @@
 #include "engine/Recordset.h"
 
 #include <cstdio>
-#include <iostream>
 #include <stdexcept>
 
 namespace cli {
@@ -24,9 +23,7 @@ int runDump(const std::vector<std::string>& arguments) {
         }
     });
     if (std::fflush(stdout) != 0) throw std::runtime_error("Cannot write to standard output.");
-    for (const std::string& warning : recordset.warnings()) {
-        std::cerr << "warning: " << warning << "\n";
-    }
+    printWarnings(recordset.warnings());
     return 0;
 }
 

@@ -1,5 +1,6 @@
 // quillon-cli export: the table written to a new workbook or CSV file by the application's own
 // export.
+#include "base/ShownText.h"
 #include "cli/CliArguments.h"
 #include "cli/OpenTable.h"
 #include "engine/DataControl.h"
@@ -47,12 +48,17 @@ private:
     bool m_shown = false;
 };
 
-// The export's messages on standard output instead of boxes; nothing is asked.
+// The export's messages on standard output instead of boxes, its warnings on standard error;
+// nothing is asked.
 class PrintedPrompts : public platform::Prompts {
 public:
     platform::MessageResult messageBox(const std::string& text, platform::MessageButtons,
-                                       platform::MessageIcon, const std::string&) override {
-        std::cout << text << std::endl;
+                                       platform::MessageIcon icon, const std::string&) override {
+        if (icon == platform::MessageIcon::Exclamation) {
+            printWarnings({text});
+        } else {
+            std::cout << base::shownText(text) << std::endl;
+        }
         return platform::MessageResult::Ok;
     }
     std::string inputBox(const std::string&, const std::string&) override { return {}; }
@@ -75,6 +81,7 @@ int runExport(const std::vector<std::string>& arguments) {
     }
     engine::DataControl dtcDbf;
     openTable(dtcDbf, parsed.positional[0], parsed, false);
+    printWarnings(dtcDbf.OpenWarnings());
     PrintedPrompts prompts;
     tableexport::ExportarExcel(dtcDbf, parsed.positional[1], prompts);
     return 0;

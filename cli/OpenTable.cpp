@@ -1,10 +1,12 @@
 #include "cli/OpenTable.h"
 
 #include "base/AsciiCase.h"
+#include "base/ShownText.h"
 #include "engine/DataControl.h"
 #include "engine/Driver.h"
 
 #include <filesystem>
+#include <iostream>
 
 namespace cli {
 
@@ -30,6 +32,12 @@ void openTable(engine::DataControl& dtcDbf, const std::string& path, const CliAr
     dtcDbf.Refresh();
     if (dtcDbf.GetRecordset() == nullptr)
         throw UsageError("no table file named in \"" + path + "\"");
+}
+
+void printWarnings(const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings) {
+        std::cerr << "warning: " << base::shownText(warning) << "\n";
+    }
 }
 
 }  // namespace cli

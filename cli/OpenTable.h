@@ -4,6 +4,7 @@
 #include "cli/CliArguments.h"
 
 #include <string>
+#include <vector>
 
 namespace engine {
 class DataControl;
@@ -18,5 +19,8 @@ namespace cli {
 // engine's failure when the table cannot be opened.
 void openTable(engine::DataControl& dtcDbf, const std::string& path, const CliArguments& arguments,
                bool forWriting);
+
+// Prints each warning on standard error as "warning: TEXT", control characters written out.
+void printWarnings(const std::vector<std::string>& warnings);
 
 }  // namespace cli

@@ -15,9 +15,7 @@ int runReplace(const std::vector<std::string>& arguments) {
     if (parsed.positional.size() != 4) throw UsageError("replace takes TABLE FIELD OLD NEW");
     engine::DataControl dtcDbf;
     openTable(dtcDbf, parsed.positional[0], parsed, true);
-    for (const std::string& warning : dtcDbf.OpenWarnings()) {
-        std::cerr << "warning: " << warning << "\n";
-    }
+    printWarnings(dtcDbf.OpenWarnings());
     engine::Recordset& recordset = *dtcDbf.GetRecordset();
     long changed = 0;
     if (recordset.RecordCount() == 0) {

@@ -1,5 +1,6 @@
 // quillon-cli: the table engine from the command line, for scripts and for checking the engine
 // from outside the application.
+#include "base/ShownText.h"
 #include "cli/CliArguments.h"
 
 #include <exception>
@@ -43,10 +44,10 @@ int main(int argc, char** argv) {
         if (command == "create") return cli::runCreate(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
-        std::cerr << "quillon-cli: " << error.what() << "\n" << kUsage;
+        std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;
         return 1;
     } catch (const std::exception& error) {
-        std::cerr << error.what() << "\n";
+        std::cerr << base::shownText(error.what()) << "\n";
         return 1;
     }
 }

@@ -6,7 +6,7 @@
 #include "engine/Recordset.h"
 #include "engine/TableSource.h"
 #include "engine/dbf/DbfTable.h"
-#include "engine/dbf/FileNames.h"
+#include "engine/dbf/File.h"
 #include "engine/xls/XlsSheetSource.h"
 
 #include <algorithm>
@@ -24,6 +24,7 @@ struct DataControl::State {
     bool readOnly = false;
     int recordsetType = kTable;
     std::string encoding;
+    const dbf::FileSystem* files = nullptr;
     std::string caption;
     std::unique_ptr<Recordset> recordset;
     std::vector<std::string> openWarnings;
@@ -45,12 +46,13 @@ namespace {
 
 // The table file that DatabaseName and RecordSource name: the folder joined with the file name
 // (".dbf" added when the name has no extension), found without regard to case.
-std::string findTable(const std::string& folder, const std::string& source) {
+std::string findTable(const dbf::FileSystem& files, const std::string& folder,
+                      const std::string& source) {
     fs::path relative(source);
     if (!relative.has_extension()) relative += ".dbf";
     fs::path joined = folder.empty() ? relative : fs::path(folder) / relative;
     std::optional<std::string> found =
-        dbf::findFileIgnoringCase(joined.parent_path().string(), joined.filename().string());
+        files.findCompanion(joined.string(), joined.extension().string());
     if (!found) {
         throw EngineError("Cannot open " + joined.string() + ": there is no such table file.");
     }
@@ -59,7 +61,8 @@ std::string findTable(const std::string& folder, const std::string& source) {
 
 std::unique_ptr<Recordset> openRecordset(const std::string& connect, const std::string& folder,
                                          const std::string& source, bool readOnly, int type,
-                                         const std::string& encoding) {
+                                         const std::string& encoding,
+                                         const dbf::FileSystem& files) {
     Driver driver = parseDriver(connect);
     if (type < DataControl::kTable || type > DataControl::kSnapshot) {
         throw EngineError("RecordsetType " + std::to_string(type) +
@@ -76,7 +79,8 @@ std::unique_ptr<Recordset> openRecordset(const std::string& connect, const std::
     dbf::DbfOpenOptions options;
     options.writable = !readOnly && !snapshot;
     options.encoding = encoding;
-    const std::string table = findTable(folder, source);
+    options.fileSystem = &files;
+    const std::string table = findTable(files, folder, source);
     refuseFileOfTheOtherKind(table, driver);
     return std::make_unique<Recordset>(
         dbf::DbfTable::open(table, options),
@@ -103,6 +107,7 @@ int DataControl::RecordsetType() const { return m_state->recordsetType; }
 void DataControl::SetRecordsetType(int type) { m_state->recordsetType = type; }
 const std::string& DataControl::Encoding() const { return m_state->encoding; }
 void DataControl::SetEncoding(std::string encoding) { m_state->encoding = std::move(encoding); }
+void DataControl::SetFileSystem(const dbf::FileSystem* files) { m_state->files = files; }
 
 const std::string& DataControl::Caption() const { return m_state->caption; }
 void DataControl::SetCaption(std::string caption) {
@@ -117,9 +122,9 @@ void DataControl::Refresh() {
         return;
     }
     // Everything that can fail happens before the open set is touched.
-    std::unique_ptr<Recordset> opened =
-        openRecordset(state.connect, state.databaseName, state.recordSource, state.readOnly,
-                      state.recordsetType, state.encoding);
+    std::unique_ptr<Recordset> opened = openRecordset(
+        state.connect, state.databaseName, state.recordSource, state.readOnly, state.recordsetType,
+        state.encoding, state.files != nullptr ? *state.files : dbf::diskFileSystem());
     if (state.recordset) state.recordset->setListener(nullptr);
     state.recordset = std::move(opened);
     state.recordset->setListener(this);

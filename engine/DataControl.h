@@ -11,6 +11,9 @@
 namespace engine {
 
 class Recordset;
+namespace dbf {
+class FileSystem;
+}
 
 // What views of the data control hear: the record set's events, plus these two.
 class DataControlListener : public RecordsetListener {
@@ -51,6 +54,11 @@ public:
     // language driver byte, else CP1252). An iconv encoding name or a code page number.
     const std::string& Encoding() const;
     void SetEncoding(std::string encoding);
+
+    // The files through which Refresh finds and opens dBASE tables: the disk when null, as it is
+    // from the start (tests give files held in memory). Not owned: it must outlive the sets
+    // opened through it.
+    void SetFileSystem(const dbf::FileSystem* files);
 
     const std::string& Caption() const;
     void SetCaption(std::string caption);

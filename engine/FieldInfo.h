@@ -13,14 +13,14 @@ enum class FieldType {
     Logical,    // dBASE L; worksheet boolean column
     Date,       // dBASE D; worksheet date column
     Memo,       // dBASE M
-    Binary,     // dBASE 5 B (recognised, read as unavailable)
-    General,    // dBASE 5 G (recognised, read as unavailable); FoxPro G (OLE objects, bytes)
-    DateTime,   // Visual FoxPro T
-    Integer,    // Visual FoxPro I
+    Binary,     // dBASE 5 B (recognised, read as unavailable); dBASE 7 B (binary data)
+    General,    // dBASE 5 G (recognised, read as unavailable); dBASE 7 and FoxPro G (binary data)
+    Integer,    // dBASE 7 I and + (autoincrement); Visual FoxPro I
+    Double,     // dBASE 7 O; Visual FoxPro B
+    DateTime,   // dBASE 7 @; Visual FoxPro T
     Currency,   // Visual FoxPro Y: an exact decimal with four decimals
-    Double,     // Visual FoxPro B
     Varchar,    // Visual FoxPro V
-    Varbinary,  // Visual FoxPro Q (and binary V)
+    Varbinary,  // Visual FoxPro Q
     Blob,       // Visual FoxPro W
     Picture,    // FoxPro P
 };

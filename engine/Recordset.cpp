@@ -368,11 +368,23 @@ void Recordset::readRowInto(long position, std::vector<Value>& row) const {
 }
 
 Value Recordset::readValue(long position, int fieldIndex) const {
+    Value value;
+    readValueInto(position, fieldIndex, value);
+    return value;
+}
+
+void Recordset::readValueInto(long position, int fieldIndex, Value& out) const {
     m_impl->checkPosition(position);
     if (fieldIndex < 0 || static_cast<std::size_t>(fieldIndex) >= fieldInfos().size()) {
         throw EngineError("There is no field number " + std::to_string(fieldIndex) + ".");
     }
-    return m_impl->source->readField(m_impl->toPhysical(position), fieldIndex);
+    m_impl->source->readFieldInto(m_impl->toPhysical(position), fieldIndex, out);
+}
+
+Value Recordset::prepareValue(int fieldIndex, const Value& value) const {
+    m_impl->requireUpdatable();
+    const Field& field = m_fields->Item(fieldIndex);
+    return m_impl->source->prepareValue(field.index(), value);
 }
 
 const std::vector<std::string>& Recordset::warnings() const { return m_impl->source->warnings(); }

@@ -125,9 +125,18 @@ public:
     // Throws EngineError when the position is out of range.
     std::vector<Value> readRow(long position) const;
     Value readValue(long position, int fieldIndex) const;
+    // readValue into a value the caller keeps from record to record (its text refilled in place),
+    // for scans of one column over a whole table. Fails as readValue does.
+    void readValueInto(long position, int fieldIndex, Value& out) const;
     // readRow into a buffer the caller keeps from row to row: once warmed up, reading a table
     // this way does not allocate (the dump of the command-line tool relies on it).
     void readRowInto(long position, std::vector<Value>& row) const;
+
+    // The check a store makes, without storing: converts value to what the field would hold
+    // and returns it. Throws EngineError as Field::SetValue would (a read-only set, an unknown
+    // field, a value the field cannot hold), so that a block of values can be checked whole
+    // before the first of them is written.
+    Value prepareValue(int fieldIndex, const Value& value) const;
 
     // Oddities met while opening (record count repaired, memo file missing, ...), for display.
     const std::vector<std::string>& warnings() const;

@@ -25,7 +25,9 @@ struct ReplaceOutcome {
 // the next one (past the last when there is none). Throws EngineError from the first failing
 // step (an empty set fails at MoveFirst, an unknown field name at the first lookup, a read-only
 // set at the first match's Edit, a value the field cannot hold at its store); records changed
-// before stay changed. A scan that is not stopped leaves the set past its last record.
+// before stay changed, and once one has been, the description says how many first
+// (partlyDoneMessage: "Replaced 14 of the matching records, then: ..."). A scan that is not
+// stopped leaves the set past its last record.
 ReplaceOutcome ReplaceValues(Recordset& recordset, const std::string& fieldName,
                              const std::string& oldText, const Value& newValue,
                              const Progress& progress = {});

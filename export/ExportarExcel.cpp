@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "base/SameFile.h"
+#include "base/ShownText.h"
 #include "engine/CsvWriter.h"
 #include "engine/DataControl.h"
 #include "engine/EngineError.h"
@@ -143,8 +144,9 @@ private:
 };
 
 // A new workbook with the names in row 1 through SetCell and the records as rows from A3 on,
-// produced while it is saved.
-void fillWorkbook(ExcelVb& excel, engine::Recordset& recordset, const engine::Progress& progress) {
+// produced while it is saved. Returns the rows (none for a set without records).
+std::shared_ptr<RecordRows> fillWorkbook(ExcelVb& excel, engine::Recordset& recordset,
+                                         const engine::Progress& progress) {
     excel.Crear();
     excel.NewBook();
     engine::FieldCollection& fields = recordset.Fields();
@@ -153,9 +155,24 @@ void fillWorkbook(ExcelVb& excel, engine::Recordset& recordset, const engine::Pr
             spreadsheet::Variant::object(std::make_shared<FieldName>(fields.Item(k).Name())),
             spreadsheet::columnLetters(k) + "1");
     }
-    if (recordset.RecordCount() > 0) {
-        excel.SetRows(std::make_shared<RecordRows>(recordset, progress), "A3");
+    if (recordset.RecordCount() == 0) return nullptr;
+    auto rows = std::make_shared<RecordRows>(recordset, progress);
+    excel.SetRows(rows, "A3");
+    return rows;
+}
+
+// What the export says beside its success when numbers went in as text; empty when none did.
+std::string numbersAsTextWarning(const std::vector<std::string>& fields) {
+    if (fields.empty()) return {};
+    std::string names;
+    for (const std::string& name : fields) {
+        if (!names.empty()) names += ", ";
+        names += base::shownText(name);
     }
+    return (fields.size() == 1 ? "Field " + names + " holds" : "Fields " + names + " hold") +
+           " numbers of more than " + std::to_string(kSpreadsheetDigits) +
+           " significant digits, more than a spreadsheet number keeps: they were exported as "
+           "text, with all their digits.";
 }
 
 }  // namespace
@@ -176,11 +193,12 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
     const engine::Progress progress = [&report](long done, long total) {
         return report->advance(done, total);
     };
+    std::shared_ptr<RecordRows> rows;
     try {
         if (format == Format::Csv) {
             if (!writeCsvFile(*recordset, target, progress)) return;
         } else {
-            fillWorkbook(excel, *recordset, progress);
+            rows = fillWorkbook(excel, *recordset, progress);
             excel.SaveAsBook(target);
         }
     } catch (const ExportCancelled&) {
@@ -189,6 +207,12 @@ void ExportarExcel(engine::DataControl& dtcDbf, const std::string& fileName,
     report.reset();
     prompts.messageBox("Success export to excel", platform::MessageButtons::Ok,
                        platform::MessageIcon::None, kTitle);
+    const std::string warning =
+        numbersAsTextWarning(rows ? rows->fieldsWithNumbersAsText() : std::vector<std::string>());
+    if (!warning.empty()) {
+        prompts.messageBox(warning, platform::MessageButtons::Ok,
+                           platform::MessageIcon::Exclamation, kTitle);
+    }
     if (format != Format::Csv) excel.Quitar();
 }
 

@@ -23,7 +23,9 @@ namespace tableexport {
 //   record-position event and the record set is left past its last record; the CSV form reads the
 //   records without moving the set.
 // Shows "Success export to excel" (title "Sorvela", OK button, no icon) through prompts when the
-// file is written, also for a set without records (the names alone). While it works it reports
+// file is written, also for a set without records (the names alone). When numbers of more than
+// 15 significant digits went into a workbook as text (RecordRows.h), a second message (same
+// title, exclamation icon) names their fields. While it works it reports
 // its progress through prompts (title "Sorvela"); when the user cancels there, it ends at once
 // with no file written and nothing shown.
 //

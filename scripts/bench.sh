@@ -4,8 +4,9 @@
 # memory, `ogr2ogr -f CSV` on the same table for comparison when gdal-bin is installed, the same
 # two commands on a 1 000 000-record Visual FoxPro table (T, Y, I, B, V, nullable fields), and the
 # Google Benchmark suite (open, read all, update one record); then the export (bench/export/run.sh:
-# .xls beside ssconvert, .xlsx of 1 000 000 records beside `ogr2ogr -f XLSX`, and CSV) and the main
-# window over a 1 000 000-record table (bench/BrowseBench.cpp).
+# .xls beside ssconvert, .xlsx of 1 000 000 records beside `ogr2ogr -f XLSX`, and CSV), the main
+# window over a 1 000 000-record table (bench/BrowseBench.cpp), and the grid's sort, filter and find
+# over it (bench/SortBench.cpp).
 # `make bench` runs it after the release build. Times are the best of several warm runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -63,3 +64,7 @@ echo
 echo "the main window over a 1,000,000-record table (bench/BrowseBench.cpp):"
 cmake --build --preset release --target browse_bench >/dev/null
 QT_QPA_PLATFORM=offscreen "$bin/browse_bench" 1000000 2>/dev/null
+echo
+echo "the grid's sort, filter and find over a 1,000,000-record table (bench/SortBench.cpp):"
+cmake --build --preset release --target sort_bench >/dev/null
+"$bin/sort_bench" 1000000

@@ -6,12 +6,16 @@ packages=(
     # Build
     build-essential cmake ninja-build pkg-config clang-format
     # Libraries
-    qt6-base-dev qt6-base-dev-tools libgl-dev libgsf-1-dev libxlsxwriter-dev libminizip-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libgsf-1-dev libxlsxwriter-dev
+    libminizip-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    # Runtime: the Qt platform plugins and the fonts the windows ask for
-    qt6-qpa-plugins fonts-liberation fonts-dejavu-core
+    # Runtime: the Qt platform plugins, Qt's SVG library (the pictures) and the fonts the windows
+    # ask for
+    qt6-qpa-plugins libqt6svg6 fonts-liberation fonts-dejavu-core
     # Independent readers used by the tests
     libfreexl-dev python3 python3-dbfread python3-dbf python3-xlrd python3-openpyxl pgdbf
+    # The desktop's own checks of the install tree (its entry and file type)
+    desktop-file-utils shared-mime-info
 )
 
 missing=()

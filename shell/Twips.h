@@ -1,12 +1,14 @@
-// Design positions are in twips (1440 to the inch); every window places its controls from them
-// in code, converted to pixels at the screen's logical DPI. The geometry in a window's .ui file
-// is only the form editor's picture of it at 96 DPI (twips / 15); the twips in the code rule.
+// Design positions are in twips (1440 to the inch); every window places its controls from one
+// table of them in code (its WindowLayout), converted to pixels at the screen's logical DPI. The
+// window's .ui file holds its controls and texts but no geometry; the window's tests read the
+// same table.
 #pragma once
 
 #include <QRect>
 #include <QWidget>
 
 #include <cmath>
+#include <span>
 
 namespace shell {
 
@@ -42,6 +44,29 @@ private:
 // Places a widget at a design position given in twips.
 inline void placeInTwips(QWidget& widget, double left, double top, double width, double height) {
     widget.setGeometry(TwipsScale(widget).rect(left, top, width, height));
+}
+
+// One control's design place: its object name, and left, top, width and height in twips from
+// the top-left corner of its parent (the window's client area, or the frame it stands in).
+struct ControlPlace {
+    const char* name;
+    double left, top, width, height;
+};
+
+// A window's design: its client size and its controls' places, in twips.
+struct WindowLayout {
+    double width, height;
+    std::span<const ControlPlace> controls;
+};
+
+// Places every control of layout that window holds (found by object name) at its place.
+inline void placeControls(QWidget& window, const WindowLayout& layout) {
+    const TwipsScale twips(window);
+    for (const ControlPlace& place : layout.controls) {
+        if (auto* control = window.findChild<QWidget*>(place.name)) {
+            control->setGeometry(twips.rect(place.left, place.top, place.width, place.height));
+        }
+    }
 }
 
 }  // namespace shell

@@ -14,9 +14,22 @@
 
 namespace {
 
+constexpr shell::ControlPlace kPlaces[] = {
+    {"Frame1", 150, 60, 5745, 2835},
+    // In the frame.
+    {"imgLogo", 240, 240, 735, 705},
+    {"lblProductName", 1200, 240, 1770, 480},
+    {"lblCompanyProduct", 1155, 840, 4380, 435},
+    {"lblPlatform", 3240, 1440, 2235, 360},
+    {"lblVersion", 4560, 1920, 885, 285},
+    {"lblCopyright", 120, 1500, 2415, 255},
+    {"lblCompany", 120, 1710, 2415, 255},
+    {"lblWarning", 150, 2280, 5535, 435},
+};
+constexpr shell::WindowLayout kLayout{6000, 2970, kPlaces};
+
 struct LabelDesign {
     QLabel* Ui::frmPresentacion::*label;
-    double left, top, width, height;
     const char* family;
     double points;
     bool bold;
@@ -57,28 +70,27 @@ frmPresentacion::frmPresentacion(platform::Prompts& prompts, QWidget* parent)
 
 frmPresentacion::~frmPresentacion() = default;
 
+const WindowLayout& frmPresentacion::designLayout() { return kLayout; }
+
 void frmPresentacion::applyDesign() {
     const TwipsScale twips(*this);
-    setFixedSize(twips.size(6000, 2970));
-    ui->Frame1->setGeometry(twips.rect(150, 60, 5745, 2835));
+    setFixedSize(twips.size(kLayout.width, kLayout.height));
+    placeControls(*this, kLayout);
     ui->Frame1->installEventFilter(this);
-
-    ui->imgLogo->setGeometry(twips.rect(240, 240, 735, 705));
     ui->imgLogo->setPixmap(logoPixmap(128));
 
     static const LabelDesign kLabels[] = {
-        {&Ui::frmPresentacion::lblProductName, 1200, 240, 1770, 480, "Verdana", 20.25, true, true},
-        {&Ui::frmPresentacion::lblCompanyProduct, 1155, 840, 4380, 435, "Arial", 18, true, true},
-        {&Ui::frmPresentacion::lblPlatform, 3240, 1440, 2235, 360, "Arial", 15.75, true, true},
-        {&Ui::frmPresentacion::lblVersion, 4560, 1920, 885, 285, "Arial", 12, true, true},
-        {&Ui::frmPresentacion::lblCopyright, 120, 1500, 2415, 255, "Arial", 8.25, false, false},
-        {&Ui::frmPresentacion::lblCompany, 120, 1710, 2415, 255, "Arial", 8.25, false, false},
-        {&Ui::frmPresentacion::lblWarning, 150, 2280, 5535, 435, "Arial", 8.25, false, false},
+        {&Ui::frmPresentacion::lblProductName, "Verdana", 20.25, true, true},
+        {&Ui::frmPresentacion::lblCompanyProduct, "Arial", 18, true, true},
+        {&Ui::frmPresentacion::lblPlatform, "Arial", 15.75, true, true},
+        {&Ui::frmPresentacion::lblVersion, "Arial", 12, true, true},
+        {&Ui::frmPresentacion::lblCopyright, "Arial", 8.25, false, false},
+        {&Ui::frmPresentacion::lblCompany, "Arial", 8.25, false, false},
+        {&Ui::frmPresentacion::lblWarning, "Arial", 8.25, false, false},
     };
     const QColor highlight = palette().color(QPalette::Highlight);
     for (const LabelDesign& design : kLabels) {
         QLabel& label = *(ui.get()->*design.label);
-        label.setGeometry(twips.rect(design.left, design.top, design.width, design.height));
         label.setFont(namedFont(design.family, design.points, design.bold));
         if (design.sizedToText) {
             QPalette colours = label.palette();

@@ -14,6 +14,8 @@ class frmPresentacion;
 
 namespace shell {
 
+struct WindowLayout;
+
 // Frameless, fixed, off the task bar, centred. Closes on a key that produces a character or on a
 // click on the frame's free area; clicks on the labels and the logo do nothing.
 class frmPresentacion : public QWidget {
@@ -21,6 +23,9 @@ class frmPresentacion : public QWidget {
 public:
     explicit frmPresentacion(platform::Prompts& prompts, QWidget* parent = nullptr);
     ~frmPresentacion() override;
+
+    // The design: the client size and every control's place (twips).
+    static const WindowLayout& designLayout();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

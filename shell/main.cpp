@@ -27,12 +27,19 @@ int main(int argc, char** argv) {
                                 [](QDialog& window) { window.exec(); }};
 
     std::unique_ptr<QWidget> mainWindow;
+    browser::frmPrincipal* window = nullptr;
     try {
-        mainWindow = modPrincipal::Main(
-            prompts, [&services] { return std::make_unique<browser::frmPrincipal>(services); });
+        mainWindow = modPrincipal::Main(prompts, [&] {
+            auto built = std::make_unique<browser::frmPrincipal>(services);
+            window = built.get();
+            return built;
+        });
     } catch (const std::exception& failure) {
         modPrincipal::MostrarError(prompts, failure);
         return 1;
     }
+    // `quillon FILE` (a file manager's "open with") opens that table at start.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) window->openAtStart(arguments[1]);
     return QApplication::exec();
 }

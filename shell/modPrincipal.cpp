@@ -1,5 +1,6 @@
 #include "shell/modPrincipal.h"
 
+#include "base/ShownText.h"
 #include "platform/Prompts.h"
 #include "quillon/Version.h"
 #include "shell/frmPresentacion.h"
@@ -22,7 +23,7 @@ void MostrarError(platform::Prompts& prompts, const std::string& description) {
     while (QApplication::overrideCursor() != nullptr) {
         QApplication::restoreOverrideCursor();
     }
-    prompts.messageBox(description, platform::MessageButtons::Ok,
+    prompts.messageBox(base::shownText(description), platform::MessageButtons::Ok,
                        platform::MessageIcon::Exclamation, kAppTitle);
 }
 

@@ -23,8 +23,9 @@ inline constexpr const char* kMainCaption = "Morvane - Quillon";
 std::string versionText();
 
 // The error reporter: sets the mouse pointer back to the default, then shows the failure's
-// description, verbatim, in a modal box with an OK button, the exclamation icon and the
-// application title. Returns when the user has closed the box.
+// description, verbatim but for its control characters written out (base/ShownText.h), in a
+// modal box with an OK button, the exclamation icon and the application title. Returns when the
+// user has closed the box.
 void MostrarError(platform::Prompts& prompts, const std::exception& failure);
 void MostrarError(platform::Prompts& prompts, const std::string& description);
 

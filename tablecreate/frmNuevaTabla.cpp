@@ -21,6 +21,32 @@ namespace {
 // The main window's format options 0-2 and the driver each one creates tables with.
 constexpr const char* kConnectByVersion[] = {"DBase III;", "DBase IV;", "DBase V;"};
 
+constexpr shell::ControlPlace kPlaces[] = {
+    {"lblLabels_1", 120, 240, 1335, 255},
+    {"txtBaseDeDatos", 1560, 120, 3495, 375},
+    {"cmdExaminar", 5160, 120, 1215, 375},
+    {"lblLabels_0", 120, 720, 1335, 255},
+    {"txtNombreTabla", 1560, 600, 3495, 375},
+    {"cmdAceptar", 5160, 600, 1215, 375},
+    // The separator runs from 120 to 6360 at 1200, drawn in the middle of its box.
+    {"lineSeparator", 120, 1185, 6240, 30},
+    {"lblLabels_2", 120, 1440, 855, 255},
+    {"lstCampos", 120, 1800, 2295, 3570},
+    {"cmdAgregar", 2760, 1920, 735, 735},
+    {"cmdEliminar", 2760, 2880, 735, 735},
+    {"fraPropiedades", 3720, 1800, 2655, 1935},
+    // Inside the frame, from its top-left corner.
+    {"lblLabels_3", 240, 480, 615, 255},
+    {"txtNombreCampo", 960, 360, 1455, 375},
+    {"lblLabels_4", 240, 960, 615, 255},
+    {"cboTipoDatos", 960, 840, 1455, 315},
+    {"lblLabels_5", 240, 1440, 615, 255},
+    {"txtLength", 960, 1320, 1455, 375},
+    {"cmdCrear", 4320, 4560, 975, 855},
+    {"cmdCerrar", 5400, 4560, 975, 855},
+};
+constexpr shell::WindowLayout kLayout{6525, 5445, kPlaces};
+
 }  // namespace
 
 frmNuevaTabla::frmNuevaTabla(shell::AppServices& services, Dbase& dbase,
@@ -56,31 +82,12 @@ frmNuevaTabla::frmNuevaTabla(shell::AppServices& services, Dbase& dbase,
 
 frmNuevaTabla::~frmNuevaTabla() = default;
 
+const shell::WindowLayout& frmNuevaTabla::designLayout() { return kLayout; }
+
 void frmNuevaTabla::applyDesign() {
     const shell::TwipsScale twips(*this);
-    setFixedSize(twips.size(6525, 5445));
-    ui->lblLabels_1->setGeometry(twips.rect(120, 240, 1335, 255));
-    ui->txtBaseDeDatos->setGeometry(twips.rect(1560, 120, 3495, 375));
-    ui->cmdExaminar->setGeometry(twips.rect(5160, 120, 1215, 375));
-    ui->lblLabels_0->setGeometry(twips.rect(120, 720, 1335, 255));
-    ui->txtNombreTabla->setGeometry(twips.rect(1560, 600, 3495, 375));
-    ui->cmdAceptar->setGeometry(twips.rect(5160, 600, 1215, 375));
-    // The separator runs from 120 to 6360 at 1200, drawn in the middle of its box.
-    ui->lineSeparator->setGeometry(twips.rect(120, 1185, 6240, 30));
-    ui->lblLabels_2->setGeometry(twips.rect(120, 1440, 855, 255));
-    ui->lstCampos->setGeometry(twips.rect(120, 1800, 2295, 3570));
-    ui->cmdAgregar->setGeometry(twips.rect(2760, 1920, 735, 735));
-    ui->cmdEliminar->setGeometry(twips.rect(2760, 2880, 735, 735));
-    ui->fraPropiedades->setGeometry(twips.rect(3720, 1800, 2655, 1935));
-    // Inside the frame, from its top-left corner.
-    ui->lblLabels_3->setGeometry(twips.rect(240, 480, 615, 255));
-    ui->txtNombreCampo->setGeometry(twips.rect(960, 360, 1455, 375));
-    ui->lblLabels_4->setGeometry(twips.rect(240, 960, 615, 255));
-    ui->cboTipoDatos->setGeometry(twips.rect(960, 840, 1455, 315));
-    ui->lblLabels_5->setGeometry(twips.rect(240, 1440, 615, 255));
-    ui->txtLength->setGeometry(twips.rect(960, 1320, 1455, 375));
-    ui->cmdCrear->setGeometry(twips.rect(4320, 4560, 975, 855));
-    ui->cmdCerrar->setGeometry(twips.rect(5400, 4560, 975, 855));
+    setFixedSize(twips.size(kLayout.width, kLayout.height));
+    shell::placeControls(*this, kLayout);
 
     const QSize pictureSize = twips.size(480, 480);
     shell::setPicture(*ui->cmdAgregar, shell::Picture::AddField, pictureSize);

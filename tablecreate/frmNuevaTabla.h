@@ -14,7 +14,8 @@ class frmNuevaTabla;
 
 namespace shell {
 struct AppServices;
-}
+struct WindowLayout;
+}  // namespace shell
 
 namespace tablecreate {
 
@@ -37,6 +38,9 @@ public:
     frmNuevaTabla(shell::AppServices& services, Dbase& dbase, const QButtonGroup& optDBFVersion,
                   QWidget* parent = nullptr);
     ~frmNuevaTabla() override;
+
+    // The design: the client size and every control's place (twips).
+    static const shell::WindowLayout& designLayout();
 
 private slots:
     void cmdExaminar_Click();

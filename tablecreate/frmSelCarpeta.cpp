@@ -10,6 +10,18 @@
 
 namespace tablecreate {
 
+namespace {
+
+constexpr shell::ControlPlace kPlaces[] = {
+    {"Drive1", 120, 120, 3795, 315},
+    {"Dir1", 120, 600, 3705, 3915},
+    {"cmdCancelar", 3960, 2760, 975, 855},
+    {"cmdAceptar", 3960, 3720, 975, 855},
+};
+constexpr shell::WindowLayout kLayout{5040, 4650, kPlaces};
+
+}  // namespace
+
 frmSelCarpeta::frmSelCarpeta(shell::AppServices& services, QLineEdit& txtBaseDeDatos,
                              QWidget* parent)
     : shell::SecondaryWindow(parent),
@@ -33,13 +45,12 @@ frmSelCarpeta::frmSelCarpeta(shell::AppServices& services, QLineEdit& txtBaseDeD
 
 frmSelCarpeta::~frmSelCarpeta() = default;
 
+const shell::WindowLayout& frmSelCarpeta::designLayout() { return kLayout; }
+
 void frmSelCarpeta::applyDesign() {
     const shell::TwipsScale twips(*this);
-    setFixedSize(twips.size(5040, 4650));
-    ui->Drive1->setGeometry(twips.rect(120, 120, 3795, 315));
-    ui->Dir1->setGeometry(twips.rect(120, 600, 3705, 3915));
-    ui->cmdCancelar->setGeometry(twips.rect(3960, 2760, 975, 855));
-    ui->cmdAceptar->setGeometry(twips.rect(3960, 3720, 975, 855));
+    setFixedSize(twips.size(kLayout.width, kLayout.height));
+    shell::placeControls(*this, kLayout);
     shell::setPicture(*ui->cmdAceptar, shell::Picture::Select, twips.size(480, 480));
     shell::setPicture(*ui->cmdCancelar, shell::Picture::Cancel, twips.size(480, 480));
 }

@@ -14,7 +14,8 @@ class frmSelCarpeta;
 
 namespace shell {
 struct AppServices;
-}
+struct WindowLayout;
+}  // namespace shell
 
 namespace tablecreate {
 
@@ -29,6 +30,9 @@ public:
     frmSelCarpeta(shell::AppServices& services, QLineEdit& txtBaseDeDatos,
                   QWidget* parent = nullptr);
     ~frmSelCarpeta() override;
+
+    // The design: the client size and every control's place (twips).
+    static const shell::WindowLayout& designLayout();
 
 private slots:
     void Drive1_Change();

@@ -56,6 +56,9 @@ struct WorkbookData {
     // "merged cells", "charts", "macros", "defined names", ...). Saving the data over the file
     // would lose these.
     std::vector<std::string> unsupportedContent;
+    // Read only: the compound-file container is damaged in parts the reader read past, so the
+    // sheets hold what could be read and may be incomplete.
+    bool damagedContainer = false;
 };
 
 // The display text of a BIFF8 error code ("#DIV/0!" for 0x07); "#UNKNOWN!" for a code that

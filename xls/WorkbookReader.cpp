@@ -40,6 +40,7 @@ WorkbookData readWorkbook(const std::string& path) {
     biff8::CompoundContent content = biff8::readCompoundFile(path);
     WorkbookData data = biff8::parseWorkbookStream(content.workbook, path);
     noteOtherEntries(content.otherEntries, data);
+    data.damagedContainer = content.damaged;
     return data;
 }
 

@@ -204,6 +204,21 @@ std::optional<CodePage> codePageForLanguageDriver(std::uint8_t languageDriver) {
     return {};
 }
 
+std::optional<CodePage> codePageForDriverName(std::string_view name) {
+    std::string upper = upperTrimmed(name);
+    if (upper == "DBWINUS0" || upper == "DBWINWE0" || upper == "DBWINES0") {
+        return makeCodePage(1252);
+    }
+    if (upper.size() < 5 || upper.rfind("DB", 0) != 0) return {};
+    auto number = parseNumber(std::string_view(upper).substr(2, 3));
+    if (!number || *number < 100) return {};
+    CodePage page = makeCodePage(*number);
+    if (page.converter.empty() && codePageTitle(*number) == nullptr) return {};
+    return page;
+}
+
+CodePage codePageNumbered(int number) { return makeCodePage(number); }
+
 std::optional<CodePage> codePageFromCpg(std::string_view text) { return resolveName(text); }
 
 CodePage codePageFromUserName(const std::string& name) {

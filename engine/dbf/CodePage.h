@@ -25,6 +25,15 @@ CodePage defaultCodePage();
 // The code page a language driver byte names; nullopt for 0 and for unknown bytes.
 std::optional<CodePage> codePageForLanguageDriver(std::uint8_t languageDriver);
 
+// The code page a dBASE 7 language driver name names: "DB" and an OEM code page's three digits
+// ("DB437US0", "DB866RU0") name that page, the Windows ANSI drivers DBWINUS0, DBWINWE0 and
+// DBWINES0 code page 1252; nullopt for any other name.
+std::optional<CodePage> codePageForDriverName(std::string_view name);
+
+// The code page of that number (437, 1252, ...), with an empty converter when this system has
+// none.
+CodePage codePageNumbered(int number);
+
 // The code page a .cpg side file names ("1252", "ANSI 1251", "UTF-8", "LDID/87", "ISO-8859-1",
 // ...), matched without regard to case and surrounding spaces; nullopt when it names nothing
 // this system can convert.

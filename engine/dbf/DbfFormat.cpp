@@ -27,12 +27,12 @@ VersionInfo describeVersion(std::uint8_t version) {
         case 0x8E:
             return {S::ReadOnly, M::IV, "dBASE IV SQL table with memo"};
         case 0x02:
-            return {S::Refused, M::None, "it is a dBASE II table, which is not supported"};
+            return {S::ReadOnly, M::None, "dBASE II table", kDbaseIII, kDbaseIILayout};
         case 0x04:
+            return {S::ReadWrite, M::None, "dBASE 7 table without memo", kDbase7Table,
+                    kDbase7Layout};
         case 0x8C:
-            return {S::Refused, M::None,
-                    "it is a dBASE 7 table, which is not supported (only dBASE III, IV and 5 "
-                    "tables are)"};
+            return {S::ReadWrite, M::IV, "dBASE 7 table with memo", kDbase7Table, kDbase7Layout};
         case 0x30:
             return {S::ReadWrite, M::Fpt, "Visual FoxPro table", kVisualFoxPro,
                     kVisualFoxProLayout};

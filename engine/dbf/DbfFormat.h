@@ -94,16 +94,24 @@ inline constexpr Dialects kDbase5 = 1 << 2;
 // The dialects a table of version 0x03, 0x83 or 0x8B may be: the version byte cannot tell
 // dBASE IV from dBASE 5.
 inline constexpr Dialects kDbaseIIIto5 = kDbaseIII | kDbaseIV | kDbase5;
+// dBASE 7 has the kinds of dBASE IV and its own (binary integers, doubles, timestamps, binary
+// memos); dBASE II only character, numeric and logical fields, as dBASE III has them.
+inline constexpr Dialects kDbase7 = 1 << 8;
+inline constexpr Dialects kDbase7Table = kDbaseIV | kDbase7;
 // FoxBASE+ and FoxPro 2.x (memo pointers of ten digits, .fpt memo files), and Visual FoxPro
 // (field flags, null flags, binary memo pointers, the database container's backlink).
-inline constexpr Dialects kFoxPro = 1 << 8;
-inline constexpr Dialects kVisualFoxPro = 1 << 9;
+inline constexpr Dialects kFoxPro = 1 << 9;
+inline constexpr Dialects kVisualFoxPro = 1 << 10;
 inline constexpr Dialects kFoxFamily = kFoxPro | kVisualFoxPro;
 
+// How the first bytes of a header are laid out: count, lengths and date at the offsets above
+// (dBASE III to 7, FoxPro), or dBASE II's (below).
+enum class HeaderForm { Standard, DbaseII };
+
 // Where a header's field descriptors start and how one is laid out: the 32-byte descriptors after
-// a 32-byte header of dBASE III, IV and 5. (dBASE 7 has 48-byte descriptors after 68 bytes,
-// dBASE II 16-byte ones.) Visual FoxPro's descriptors add flags and autoincrement counters, and
-// its field list is followed by the database container's backlink.
+// a 32-byte header of dBASE III, IV and 5; 48-byte ones after 68 bytes in dBASE 7; 16-byte ones
+// in dBASE II's fixed header. Visual FoxPro's descriptors add flags and autoincrement counters,
+// and its field list is followed by the database container's backlink.
 struct HeaderLayout {
     std::size_t fieldsStart;
     std::size_t descriptorSize;
@@ -111,19 +119,45 @@ struct HeaderLayout {
     std::size_t typeAt;
     std::size_t lengthAt;
     std::size_t decimalsAt;
-    bool fieldFlags = false;  // flags and autoincrement counters at kDescriptorFlags..
+    HeaderForm form = HeaderForm::Standard;
+    std::size_t counterAt = 0;     // autoincrement next value (uint32 LE) in a descriptor; 0: none
+    std::size_t driverNameAt = 0;  // the language driver's name in the header; 0: none
+    bool fieldFlags = false;       // Visual FoxPro's flags and autoincrement steps in descriptors
     std::size_t backlinkSize = 0;
 };
 inline constexpr HeaderLayout kDbaseLayout{kHeaderSize,     kDescriptorSize,   kDescriptorNameSize,
                                            kDescriptorType, kDescriptorLength, kDescriptorDecimals};
+// Visual FoxPro: the dBASE III layout, with flags, an autoincrement counter (next value at 19,
+// step at 23) in each descriptor and the backlink after the terminator.
 inline constexpr HeaderLayout kVisualFoxProLayout{kHeaderSize,
                                                   kDescriptorSize,
                                                   kDescriptorNameSize,
                                                   kDescriptorType,
                                                   kDescriptorLength,
                                                   kDescriptorDecimals,
+                                                  HeaderForm::Standard,
+                                                  kDescriptorAutoNext,
+                                                  0,
                                                   true,
                                                   kBacklinkSize};
+
+// dBASE 7: a 68-byte header with the language driver's name at 32 (32 bytes, NUL-padded), then
+// 48-byte descriptors: name 0-31, type 32, length 33, decimals 34, index tag flag 37,
+// autoincrement next value 42-45. After the terminator a field-properties area may follow.
+inline constexpr std::size_t kDbase7HeaderSize = 68;
+inline constexpr std::size_t kDbase7DriverNameSize = 32;
+inline constexpr HeaderLayout kDbase7Layout{kDbase7HeaderSize,    48, 32, 32, 33, 34,
+                                            HeaderForm::Standard, 42, 32};
+
+// dBASE II: count (uint16) at 1, month, day and year at 3-5, record length (uint16) at 6, up to
+// 32 descriptors of 16 bytes from 8 (name 0-10, type 11, length 12, decimals 15; a 0x0D at the
+// start of the first unused one), and the records from 521 whatever the fields.
+inline constexpr std::size_t kDbaseIIRecordCount = 1;
+inline constexpr std::size_t kDbaseIIUpdateDate = 3;
+inline constexpr std::size_t kDbaseIIRecordLength = 6;
+inline constexpr std::size_t kDbaseIIMaxFields = 32;
+inline constexpr std::size_t kDbaseIIHeaderLength = 521;
+inline constexpr HeaderLayout kDbaseIILayout{8, 16, 11, 11, 12, 15, HeaderForm::DbaseII};
 
 enum class VersionSupport { ReadWrite, ReadOnly, Refused };
 
@@ -132,7 +166,7 @@ struct VersionInfo {
     MemoStyle memoStyle = MemoStyle::None;  // the style a memo file of this version uses
     // For the user: "dBASE III with memo", or why the table is refused or read-only.
     std::string description;
-    // Every version read today is a dBASE III, IV or 5 table with their header layout.
+    // The kinds of field its tables may hold, and how their headers are laid out.
     Dialects dialects = kDbaseIIIto5;
     HeaderLayout layout = kDbaseLayout;
 };

@@ -36,7 +36,7 @@ void splitSystemFields(TableHeader& header, const std::string& name,
     const FieldDescriptor* nullFlags = nullptr;
     for (FieldDescriptor& field : header.fields) {
         if ((field.flags & kFieldSystem) == 0) {
-            field.autoIncrement = (field.flags & kFieldAutoIncrement) != 0 &&
+            field.autoincrement = (field.flags & kFieldAutoIncrement) != 0 &&
                                   (field.kind->traits & kAutoIncrementable) != 0;
             shown.push_back(std::move(field));
             continue;
@@ -95,6 +95,113 @@ int displayYear(std::uint8_t yearByte) {
     return yearByte < 80 ? 2000 + yearByte : 1900 + yearByte;
 }
 
+std::size_t headerSpan(const std::uint8_t* first, std::size_t size) {
+    if (size < kHeaderSize) return size;
+    if (describeVersion(first[kOffsetVersion]).layout.form == HeaderForm::DbaseII) {
+        return kDbaseIIHeaderLength;
+    }
+    return std::max<std::size_t>(kHeaderSize,
+                                 base::loadLittle<std::uint16_t>(first + kOffsetHeaderLength));
+}
+
+namespace {
+
+void readDate(TableHeader& header, std::uint8_t year, std::uint8_t month, std::uint8_t day) {
+    DateTime updated;
+    updated.year = displayYear(year);
+    updated.month = month;
+    updated.day = day;
+    if (updated.isValid()) {
+        header.updateYear = updated.year;
+        header.updateMonth = updated.month;
+        header.updateDay = updated.day;
+    }
+}
+
+// Count, lengths, flags and date: where dBASE III to 7 keep them, or where dBASE II does.
+void readFixedPart(const std::uint8_t* data, std::size_t size, const std::string& path,
+                   TableHeader& header) {
+    const HeaderLayout& layout = header.versionInfo.layout;
+    if (layout.form == HeaderForm::DbaseII) {
+        header.declaredCount = base::loadLittle<std::uint16_t>(data + kDbaseIIRecordCount);
+        header.headerLength = kDbaseIIHeaderLength;
+        header.recordLength = base::loadLittle<std::uint16_t>(data + kDbaseIIRecordLength);
+        const std::uint8_t* date = data + kDbaseIIUpdateDate;  // month, day, year
+        readDate(header, date[2], date[0], date[1]);
+        return;
+    }
+    // Bytes 12-27 are reserved in FoxPro tables (other writers leave data there); only dBASE
+    // marks transactions and encryption at 14 and 15.
+    const bool dbaseFlags = (header.versionInfo.dialects & kFoxFamily) == 0;
+    if (dbaseFlags && data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
+    header.declaredCount = base::loadLittle<std::uint32_t>(data + kOffsetRecordCount);
+    header.headerLength = base::loadLittle<std::uint16_t>(data + kOffsetHeaderLength);
+    header.recordLength = base::loadLittle<std::uint16_t>(data + kOffsetRecordLength);
+    header.incompleteTransaction = dbaseFlags && data[kOffsetTransaction] == 1;
+    header.tableFlags = data[kOffsetIndexFlag];
+    header.indexFlag = (header.tableFlags & kTableFlagIndex) != 0;
+    header.languageDriver = data[kOffsetLanguageDriver];
+    const std::uint8_t* date = data + kOffsetUpdateDate;  // year, month, day
+    readDate(header, date[0], date[1], date[2]);
+    if (layout.driverNameAt != 0 && header.headerLength >= layout.fieldsStart &&
+        size >= layout.driverNameAt + kDbase7DriverNameSize) {
+        for (std::size_t i = 0; i < kDbase7DriverNameSize; ++i) {
+            const std::uint8_t b = data[layout.driverNameAt + i];
+            if (b == 0) break;
+            header.languageDriverName.push_back(b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '?');
+        }
+    }
+}
+
+std::string typeText(char type) {
+    if (type >= 0x21 && type < 0x7F) return std::string("'") + type + "'";
+    return "byte " + std::to_string(static_cast<unsigned char>(type));
+}
+
+// Each field's kind from its letter and width, in the dialects of the table's version.
+void findKinds(TableHeader& header, const std::vector<int>& rawLengths, const std::string& path,
+               const std::string& name, std::vector<std::string>& warnings) {
+    const bool dbaseII = header.versionInfo.layout.form == HeaderForm::DbaseII;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        FieldDescriptor& field = header.fields[i];
+        const char type = field.type;
+        if (dbaseII && type != 'C' && type != 'N' && type != 'L') {
+            refuse(path, "field " + printableName(field.rawName) + " has type " + typeText(type) +
+                             ", which dBASE II tables do not have");
+        }
+        const Dialects dialects = header.versionInfo.dialects;
+        field.kind =
+            findFieldKind(type, dialects, rawLengths[i], (field.flags & kFieldBinary) != 0);
+        if (field.kind == nullptr && type == '+' && (header.versionInfo.dialects & kDbase7) == 0) {
+            // Some writers put dBASE 7's autoincrement fields in tables of other versions.
+            field.kind = findFieldKind(type, kDbase7, rawLengths[i]);
+            if (field.kind != nullptr) {
+                header.foreignAutoincrement = true;
+                warnings.push_back("Field " + printableName(field.rawName) + " of " + name +
+                                   " is an autoincrement field ('+'), which its version (" +
+                                   header.versionInfo.description +
+                                   ") does not have; it was read as a dBASE 7 one.");
+            }
+        }
+        if (field.kind != nullptr) {
+            field.autoincrement = (field.kind->traits & kCountsItself) != 0;
+            continue;
+        }
+        std::string what = "field " + printableName(field.rawName) + " has type " + typeText(type);
+        if (findFieldKind(type) != nullptr) what += " of width " + std::to_string(rawLengths[i]);
+        if ((dialects & kFoxFamily) != 0) {
+            // FoxPro tables hold types of other programs too; their bytes are shown as they are.
+            field.kind = &unknownFieldKind();
+            if (header.unknownField.empty()) header.unknownField = what;
+            continue;
+        }
+        what += " (from another program), which is not supported";
+        refuse(path, what);
+    }
+}
+
+}  // namespace
+
 TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_t fileSize,
                         const std::string& path, std::vector<std::string>& warnings) {
     const std::string name = std::filesystem::path(path).filename().string();
@@ -112,48 +219,30 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     if (header.versionInfo.support == VersionSupport::Refused) {
         refuse(path, header.versionInfo.description);
     }
-    // Bytes 12-27 are reserved in FoxPro tables (other writers leave data there); only dBASE
-    // marks transactions and encryption at 14 and 15.
-    const bool dbaseFlags = (header.versionInfo.dialects & kFoxFamily) == 0;
-    if (dbaseFlags && data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
-
-    header.declaredCount = base::loadLittle<std::uint32_t>(data + kOffsetRecordCount);
-    header.headerLength = base::loadLittle<std::uint16_t>(data + kOffsetHeaderLength);
-    header.recordLength = base::loadLittle<std::uint16_t>(data + kOffsetRecordLength);
-    header.incompleteTransaction = dbaseFlags && data[kOffsetTransaction] == 1;
-    header.tableFlags = data[kOffsetIndexFlag];
-    header.indexFlag = (header.tableFlags & kTableFlagIndex) != 0;
-    header.languageDriver = data[kOffsetLanguageDriver];
-
-    DateTime updated;
-    updated.year = displayYear(data[kOffsetUpdateDate]);
-    updated.month = data[kOffsetUpdateDate + 1];
-    updated.day = data[kOffsetUpdateDate + 2];
-    if (updated.isValid()) {
-        header.updateYear = updated.year;
-        header.updateMonth = updated.month;
-        header.updateDay = updated.day;
-    }
+    const HeaderLayout& layout = header.versionInfo.layout;
+    const bool dbaseII = layout.form == HeaderForm::DbaseII;
+    readFixedPart(data, size, path, header);
 
     if (header.recordLength == 0) refuse(path, "its header gives a record length of 0");
-    const HeaderLayout& layout = header.versionInfo.layout;
     if (header.headerLength < layout.fieldsStart + 1) {
         refuse(path, "its header length (" + std::to_string(header.headerLength) +
                          " bytes) is too small for a dBASE table");
     }
-    if (header.headerLength > fileSize) {
+    if (header.headerLength > fileSize || header.headerLength > size) {
         refuse(path, "the file ends inside its header (it may have been cut short)");
     }
 
     // Field descriptors: up to a 0x0D (or 0x0A) terminator, a descriptor starting with NUL, or
-    // the header length, whichever comes first.
-    std::size_t limit = std::min<std::size_t>(header.headerLength, size);
+    // the header length, whichever comes first. dBASE II headers must end their field list with
+    // 0x0D after at most 32 descriptors; a file without that mark is something else.
+    const std::size_t limit = header.headerLength;
     std::size_t pos = layout.fieldsStart;
     bool terminated = false;
     std::vector<int> rawLengths, rawDecimals;
     while (pos < limit) {
         std::uint8_t first = data[pos];
-        if (first == kFieldTerminator || first == kOldFieldTerminator || first == 0) {
+        if (first == kFieldTerminator ||
+            (!dbaseII && (first == kOldFieldTerminator || first == 0))) {
             if (first != kFieldTerminator) {
                 warnings.push_back("The field list in the header of " + name +
                                    " ends with an unusual mark; the table was read anyway.");
@@ -161,7 +250,10 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
             terminated = true;
             break;
         }
-        if (pos + layout.descriptorSize > limit) break;
+        if (pos + layout.descriptorSize > limit ||
+            (dbaseII && header.fields.size() == kDbaseIIMaxFields)) {
+            break;
+        }
         const std::uint8_t* d = data + pos;
         FieldDescriptor field;
         for (std::size_t i = 0; i < layout.nameSize && d[i] != 0; ++i) {
@@ -169,15 +261,22 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
         }
         field.type = static_cast<char>(d[layout.typeAt]);
         field.descriptorAt = pos;
+        if (layout.counterAt != 0) {
+            field.nextAutoincrement = base::loadLittle<std::uint32_t>(d + layout.counterAt);
+        }
         if (layout.fieldFlags) {
             field.flags = d[kDescriptorFlags];
-            field.autoNext = base::loadLittle<std::uint32_t>(d + kDescriptorAutoNext);
-            field.autoStep = d[kDescriptorAutoStep];
+            field.autoincrementStep = d[kDescriptorAutoStep];
         }
         rawLengths.push_back(d[layout.lengthAt]);
         rawDecimals.push_back(d[layout.decimalsAt]);
         header.fields.push_back(std::move(field));
         pos += layout.descriptorSize;
+    }
+    if (dbaseII && !terminated) {
+        refuse(path,
+               "its version byte says dBASE II, but its header does not have the layout "
+               "of a dBASE II table");
     }
     if (!terminated) {
         warnings.push_back("The field list in the header of " + name +
@@ -188,30 +287,12 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
             header.backlink.push_back(static_cast<char>(data[i]));
         }
     }
-
-    const Dialects dialects = header.versionInfo.dialects;
-    for (std::size_t i = 0; i < header.fields.size(); ++i) {
-        FieldDescriptor& field = header.fields[i];
-        char type = field.type;
-        field.kind =
-            findFieldKind(type, dialects, rawLengths[i], (field.flags & kFieldBinary) != 0);
-        if (field.kind != nullptr) continue;
-        std::string what = "field " + printableName(field.rawName) + " has type ";
-        if (type >= 0x21 && type < 0x7F) {
-            what += std::string("'") + type + "'";
-        } else {
-            what += "byte " + std::to_string(static_cast<unsigned char>(type));
-        }
-        if (findFieldKind(type) != nullptr) what += " of width " + std::to_string(rawLengths[i]);
-        if ((dialects & kFoxFamily) != 0) {
-            // FoxPro tables hold types of other programs too; their bytes are shown as they are.
-            field.kind = &unknownFieldKind();
-            if (header.unknownField.empty()) header.unknownField = what;
-            continue;
-        }
-        what += " (from dBASE 7, FoxPro or another program), which is not supported";
-        refuse(path, what);
+    if (terminated && layout.driverNameAt != 0) {
+        header.properties =
+            parseFieldProperties(data + pos + 1, limit - pos - 1, header.fields.size());
+        for (std::size_t field : header.properties.required) header.fields[field].required = true;
     }
+    findKinds(header, rawLengths, path, name, warnings);
 
     // Lengths: a character field's decimal byte may be the high byte of its length. Take the
     // reading whose total matches the record length.
@@ -236,6 +317,17 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
         field.decimals = field.kind->longLength ? 0 : rawDecimals[i];
         field.offset = offset;
         offset += static_cast<std::size_t>(field.length);
+    }
+    // A writer that left one byte out of the record length: when the records at the fields'
+    // length fill the file, they are read at that length.
+    if (offset == std::size_t{header.recordLength} + 1 &&
+        header.headerLength + std::uint64_t{header.declaredCount} * offset <= fileSize) {
+        warnings.push_back("The header of " + name + " gives records of " +
+                           std::to_string(header.recordLength) + " bytes, one less than its " +
+                           "fields need; they were read as " + std::to_string(offset) +
+                           " bytes long.");
+        header.recordLength = static_cast<std::uint16_t>(offset);
+        header.mendedRecordLength = true;
     }
     if (offset > header.recordLength) {
         refuse(path, "its fields need " + std::to_string(offset) + " bytes per record, but its " +

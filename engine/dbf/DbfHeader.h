@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/dbf/DbfFormat.h"
+#include "engine/dbf/FieldProperties.h"
 
 #include <cstdint>
 #include <string>
@@ -18,16 +19,19 @@ struct FieldDescriptor {
     int decimals = 0;        // 0 for long character fields
     std::size_t offset = 0;  // from the start of the record (the deletion flag is byte 0)
     const FieldKind* kind = nullptr;  // never null in a parsed header
+    std::size_t descriptorAt = 0;     // where its descriptor starts in the file
+    // An autoincrement field: the table numbers its records itself, and (in dBASE 7 and Visual
+    // FoxPro) its descriptor holds the next number (and in Visual FoxPro the step).
+    bool autoincrement = false;
+    std::uint32_t nextAutoincrement = 0;
+    std::uint8_t autoincrementStep = 1;
+    bool required = false;  // dBASE 7: a field property forbids blank values
     // Visual FoxPro only: the descriptor's flags (kFieldNullable, ...); the bit of the record's
     // null flags that says the value is null, and (V, Q) the bit that says it is shorter than
-    // the field (-1: none); an autoincrement field's counter, and where its descriptor starts.
+    // the field (-1: none).
     std::uint8_t flags = 0;
     int nullBit = -1;
     int lengthBit = -1;
-    bool autoIncrement = false;
-    std::uint32_t autoNext = 0;
-    std::uint8_t autoStep = 0;
-    std::size_t descriptorAt = 0;
 };
 
 struct TableHeader {
@@ -42,10 +46,17 @@ struct TableHeader {
     bool incompleteTransaction = false;
     bool indexFlag = false;  // the header says a production index exists
     std::uint8_t languageDriver = 0;
+    std::string languageDriverName;  // dBASE 7: "DB437US0", "DBWINUS0", ... ("" when none)
+    // Tolerated oddities that make writing unsafe: a record length one byte short of the fields
+    // (read with the fields' length), an autoincrement field in a table that cannot keep its
+    // counter.
+    bool mendedRecordLength = false;
+    bool foreignAutoincrement = false;
     std::uint8_t tableFlags = 0;  // byte 28 as it is
     // The fields shown, in order; Visual FoxPro's system fields (_NullFlags) are hidden: never
     // shown and never written, except the null flags' bits.
     std::vector<FieldDescriptor> fields;
+    FieldProperties properties;  // dBASE 7
     std::vector<FieldDescriptor> hiddenFields;
     // Where the record's null flags are and how many bytes they take (0: none).
     std::size_t nullFlagsOffset = 0;
@@ -62,6 +73,10 @@ struct TableHeader {
     // Some field points into a memo file.
     bool hasMemoFields() const;
 };
+
+// How many bytes from the start of a table file its header takes, judged from its first
+// kHeaderSize bytes (fewer when the file is shorter).
+std::size_t headerSpan(const std::uint8_t* first, std::size_t size);
 
 // Parses the first `size` bytes of a table file of fileSize bytes. Throws EngineError
 // ("Cannot open PATH: why.") for a table the engine refuses: an unknown or unsupported version,

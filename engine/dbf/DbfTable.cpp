@@ -128,6 +128,13 @@ std::vector<std::pair<std::string, std::string>> DbfTable::properties() const {
                                                               : m_table.backlink);
     }
     out.emplace_back("Index", indexText());
+    std::string required;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        if (header.fields[i].required) {
+            required += (required.empty() ? "" : ", ") + m_table.fields[i].name;
+        }
+    }
+    if (!required.empty()) out.emplace_back("Required", required);
     if (m_table.memo) {
         out.emplace_back("Memo file",
                          m_table.memo->path() + " (" + m_table.memo->description() + ")");

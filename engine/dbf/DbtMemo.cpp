@@ -53,11 +53,16 @@ public:
         if (ivBlock) {
             std::uint32_t length =
                 base::loadLittle<std::uint32_t>(reinterpret_cast<const std::uint8_t*>(chunk) + 4);
-            if (length < kMemoBlockHeaderSize) return ReadStatus::Ok;  // empty
-            return memoblocks::readCounted(*m_file, chunk + kMemoBlockHeaderSize,
-                                           got - kMemoBlockHeaderSize, got == sizeof chunk,
-                                           start + kMemoBlockHeaderSize,
-                                           length - kMemoBlockHeaderSize, bytes);
+            const bool withoutHeader = lengthLeavesOutHeader(chunk, got, start, length);
+            if (!withoutHeader) {
+                if (length < kMemoBlockHeaderSize) return ReadStatus::Ok;  // empty
+                length -= static_cast<std::uint32_t>(kMemoBlockHeaderSize);
+            }
+            ReadStatus status = memoblocks::readCounted(
+                *m_file, chunk + kMemoBlockHeaderSize, got - kMemoBlockHeaderSize,
+                got == sizeof chunk, start + kMemoBlockHeaderSize, length, bytes);
+            return status == ReadStatus::Ok && withoutHeader ? ReadStatus::LengthWithoutHeader
+                                                             : status;
         }
         ReadStatus status = m_style == MemoStyle::IV ? ReadStatus::NotIvStyle : ReadStatus::Ok;
         // dBASE III: text up to the first 0x1A, or the end of the file.
@@ -94,6 +99,26 @@ public:
     }
 
 private:
+    // Some writers store the text's length without the 8 bytes of the block header. Read as
+    // stated, such a memo would lose its last 8 bytes; the sign is text in those 8 bytes
+    // (no NUL, no end mark, no 0x1F filler) with an end mark right after them.
+    bool lengthLeavesOutHeader(const char* chunk, std::size_t got, std::uint64_t start,
+                               std::uint32_t length) const {
+        const std::uint64_t end = start + kMemoBlockHeaderSize + length;  // the end mark
+        const std::uint64_t from = start + std::max<std::uint64_t>(length, kMemoBlockHeaderSize);
+        char window[kMemoBlockHeaderSize + 1];
+        const auto size = static_cast<std::size_t>(end + 1 - from);
+        if (end + 1 <= start + got) {
+            std::copy_n(chunk + (from - start), size, window);
+        } else if (m_file->readAt(from, window, size) != size) {
+            return false;
+        }
+        if (window[size - 1] != static_cast<char>(kEndOfFile)) return false;
+        return std::none_of(window, window + size - 1, [](char c) {
+            return c == 0 || c == static_cast<char>(kEndOfFile) || c == 0x1F;
+        });
+    }
+
     std::unique_ptr<File> m_file;
     MemoStyle m_style;
     std::uint32_t m_blockSize = kMemoBlockSize;

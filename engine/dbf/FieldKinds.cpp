@@ -2,6 +2,7 @@
 
 #include "base/Endian.h"
 #include "engine/dbf/CodePage.h"
+#include "engine/dbf/Dbase7Fields.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/DbfHeader.h"
 #include "engine/dbf/FieldCodec.h"
@@ -44,38 +45,53 @@ CellProblem decodeDateCell(const std::uint8_t* bytes, std::size_t width, const C
     return decodeDate(bytes, width, out) ? CellProblem::None : CellProblem::NotDate;
 }
 
-// A memo's text in the table's code page, or (kBytes) its bytes as binary data.
-template <MemoPointer kPointer, bool kBytes = false>
-CellProblem decodeMemoText(const std::uint8_t* bytes, std::size_t width, const CellContext& context,
-                           Value& out) {
-    out.setNull();
+// The bytes of the memo a cell points at, in *context.memoBytes (empty when there is none).
+CellProblem readMemo(MemoPointer pointer, const std::uint8_t* bytes, std::size_t width,
+                     const CellContext& context) {
+    std::string& memo = *context.memoBytes;
+    memo.clear();
     if (context.memo == nullptr) return CellProblem::None;
     std::uint32_t block = 0;
-    if (!decodePointer(kPointer, bytes, width, block)) return CellProblem::BadMemoPointer;
+    if (!decodePointer(pointer, bytes, width, block)) return CellProblem::BadMemoPointer;
     if (block == 0) return CellProblem::None;
-    std::string& memo = *context.memoBytes;
-    CellProblem problem = CellProblem::None;
     switch (context.memo->read(block, memo)) {
         case MemoStore::ReadStatus::PastEnd:
+            memo.clear();
             return CellProblem::MemoPastEnd;
         case MemoStore::ReadStatus::InHeader:
+            memo.clear();
             return CellProblem::MemoInHeader;
         case MemoStore::ReadStatus::Cut:
-            problem = CellProblem::MemoCut;
-            break;
+            return CellProblem::MemoCut;
         case MemoStore::ReadStatus::NotIvStyle:
-            problem = CellProblem::MemoNotIvStyle;
-            break;
+            return CellProblem::MemoNotIvStyle;
+        case MemoStore::ReadStatus::LengthWithoutHeader:
+            return CellProblem::MemoLengthWithoutHeader;
         case MemoStore::ReadStatus::Ok:
             break;
     }
-    if (memo.empty()) return problem;
-    if (kBytes) {
-        out.assignBinary().assign(memo);
-    } else {
+    return CellProblem::None;
+}
+
+template <MemoPointer kPointer>
+CellProblem decodeMemoText(const std::uint8_t* bytes, std::size_t width, const CellContext& context,
+                           Value& out) {
+    out.setNull();
+    CellProblem problem = readMemo(kPointer, bytes, width, context);
+    const std::string& memo = *context.memoBytes;
+    if (!memo.empty()) {
         context.codec->decode(reinterpret_cast<const std::uint8_t*>(memo.data()), memo.size(),
                               out.assignText());
     }
+    return problem;
+}
+
+template <MemoPointer kPointer>
+CellProblem decodeMemoBinary(const std::uint8_t* bytes, std::size_t width,
+                             const CellContext& context, Value& out) {
+    out.setNull();
+    CellProblem problem = readMemo(kPointer, bytes, width, context);
+    if (!context.memoBytes->empty()) out.assignBinary() = *context.memoBytes;
     return problem;
 }
 
@@ -215,7 +231,7 @@ constexpr KindTraits kBinaryForm = kBinaryVariant | kBinaryValue;
 namespace fox = foxkinds;
 
 // clang-format off
-constexpr std::array<FieldKind, 24> kKinds{{
+constexpr FieldKind kKinds[] = {
     // letter, dialects, shown as, widths, long length, new width, widest new (III),
     // shown, memo pointer, readable, decode, prepare, encode
     {'C', kText, FieldType::Character, 0, kAnyWidth, true, 0, kMaxCharacterWidth,
@@ -242,6 +258,21 @@ constexpr std::array<FieldKind, 24> kKinds{{
     {'G', kDbase5, FieldType::General, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
      kMemoWidth, Shown::Letter, MemoPointer::Digits, false,
      decodeUnread, refuseBinary, encodeRefused},
+    // dBASE 7 (which also has dBASE IV's kinds above).
+    {'I', kDbase7, FieldType::Integer, 4, 4, false, 4, 4, 4, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Long, prepareDbase7Long, encodeDbase7Long},
+    {'+', kDbase7, FieldType::Integer, 4, 4, false, 4, 4, 4, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Long, prepareAutoincrement, encodeDbase7Long, kCountsItself},
+    {'O', kDbase7, FieldType::Double, 8, 8, false, 8, 8, 8, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Double, prepareDbase7Double, encodeDbase7Double},
+    {'@', kDbase7, FieldType::DateTime, 8, 8, false, 8, 8, 8, Shown::Letter, MemoPointer::None,
+     true, decodeDbase7Timestamp, prepareDbase7Timestamp, encodeDbase7Timestamp},
+    {'B', kDbase7, FieldType::Binary, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
+     kMemoWidth, Shown::Letter, MemoPointer::Digits, true,
+     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused, kBytes},
+    {'G', kDbase7, FieldType::General, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
+     kMemoWidth, Shown::Letter, MemoPointer::Digits, true,
+     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused, kBytes},
     // FoxPro and Visual FoxPro. Memo pointers are ten digits or (in Visual FoxPro) four bytes,
     // decided by the width; C and M with the binary flag hold bytes. (V fields with the flag
     // hold text in every file seen: the flag only says it is not translated.)
@@ -254,22 +285,22 @@ constexpr std::array<FieldKind, 24> kKinds{{
     {'M', kFoxFamily, FieldType::Memo, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
      MemoPointer::Digits, true, decodeMemoText<MemoPointer::Digits>, prepareMemoText, nullptr},
     {'M', kVisualFoxPro, FieldType::Memo, kPointerWidth, kPointerWidth, false, 0, 0, 0,
-     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
      refuseBinary, nullptr, kBinaryForm},
     {'G', kFoxFamily, FieldType::General, kPointerWidth, kPointerWidth, false, 0, 0, 0,
-     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
      refuseBinary, nullptr, kBytes},
     {'G', kFoxFamily, FieldType::General, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
-     MemoPointer::Digits, true, decodeMemoText<MemoPointer::Digits, true>, refuseBinary, nullptr,
+     MemoPointer::Digits, true, decodeMemoBinary<MemoPointer::Digits>, refuseBinary, nullptr,
      kBytes},
     {'P', kFoxFamily, FieldType::Picture, kPointerWidth, kPointerWidth, false, 0, 0, 0,
-     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
      refuseBinary, nullptr, kBytes},
     {'P', kFoxFamily, FieldType::Picture, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
-     MemoPointer::Digits, true, decodeMemoText<MemoPointer::Digits, true>, refuseBinary, nullptr,
+     MemoPointer::Digits, true, decodeMemoBinary<MemoPointer::Digits>, refuseBinary, nullptr,
      kBytes},
     {'W', kVisualFoxPro, FieldType::Blob, kPointerWidth, kPointerWidth, false, 0, 0, 0,
-     Shown::Letter, MemoPointer::Binary, true, decodeMemoText<MemoPointer::Binary, true>,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
      refuseBinary, nullptr, kBytes},
     {'V', kVisualFoxPro, FieldType::Varchar, 1, kMaxVarWidth, false, 0, 0, 0, Shown::Width,
      MemoPointer::None, true, fox::decodeVarText, prepareText, fox::encodeVarText,
@@ -290,7 +321,7 @@ constexpr std::array<FieldKind, 24> kKinds{{
     // Visual FoxPro's null flags, a system field: shown (as bytes) only when not marked as one.
     {'0', kVisualFoxPro, FieldType::Binary, 1, kAnyWidth, false, 0, 0, 0, Shown::Letter,
      MemoPointer::None, true, fox::decodeBytes, refuseBinary, encodeRefused, kBytes},
-}};
+};
 
 constexpr FieldKind kUnknownKind{
     '?', kFoxFamily, FieldType::Binary, 0, kAnyWidth, false, 0, 0, 0, Shown::Width,

@@ -31,12 +31,13 @@ enum class CellProblem {
     NotNumber,
     NotLogical,
     NotDate,
+    NotDateTime,
     BadMemoPointer,
     MemoPastEnd,
     MemoInHeader,
     MemoCut,
     MemoNotIvStyle,
-    NotDateTime,
+    MemoLengthWithoutHeader,
 };
 
 // What the functions of a kind need of the table.
@@ -59,8 +60,10 @@ inline constexpr KindTraits kBinaryValue = 1 << 1;
 inline constexpr KindTraits kVariableLength = 1 << 2;
 // Reading rounds what is stored (T to the second): assigning the value read keeps the bytes.
 inline constexpr KindTraits kRoundedOnRead = 1 << 3;
-// The field may be an autoincrement field (Visual FoxPro's I).
+// The field may be an autoincrement field (Visual FoxPro's I, when its flags say so).
 inline constexpr KindTraits kAutoIncrementable = 1 << 4;
+// The table always numbers such fields itself (dBASE 7 '+'): callers never assign them.
+inline constexpr KindTraits kCountsItself = 1 << 5;
 
 struct FieldKind {
     char letter;

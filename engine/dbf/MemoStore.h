@@ -24,6 +24,9 @@ public:
         Cut,         // the memo runs past the end of the file: what the file holds was read
         NotIvStyle,  // a dBASE IV memo without its block header: read as dBASE III text
         InHeader,    // the block lies inside the file's header: nothing read
+        // A dBASE IV memo whose stated length leaves out its 8-byte block header (the text runs
+        // on to an end mark 8 bytes further): the whole text was read.
+        LengthWithoutHeader,
     };
     enum class Content { Text, Binary };
 

@@ -2,7 +2,6 @@
 
 #include "base/Endian.h"
 #include "engine/EngineError.h"
-#include "engine/dbf/BinaryCodec.h"
 #include "engine/dbf/RecordCells.h"
 
 #include <algorithm>
@@ -13,6 +12,9 @@ namespace engine::dbf {
 namespace {
 
 constexpr const char* kLockedMessage = "Record is locked by another user.";
+// The numbers an autoincrement field can take: those of a dBASE 7 long integer, and of a Visual
+// FoxPro integer.
+constexpr std::uint32_t kAutoincrementLimit = 2'147'483'647;
 
 std::string quoted(const Value& value) {
     std::string text = value.toString();
@@ -36,11 +38,31 @@ Value RecordWriter::prepare(int field, const Value& value) const {
     const FieldDescriptor& descriptor = m_table.header.fields[static_cast<std::size_t>(field)];
     Value prepared;
     std::string reason;
-    if (descriptor.autoIncrement) refuse(field, value, "the table numbers this field itself");
     if (!descriptor.kind->prepare(descriptor, m_context, value, prepared, reason)) {
         refuse(field, value, reason);
     }
+    const bool blank =
+        prepared.isNull() || (prepared.kind() == Value::Kind::Text &&
+                              prepared.asText().find_first_not_of(' ') == std::string::npos);
+    if (descriptor.required && blank) refuse(field, value, "the field is required");
     return prepared;
+}
+
+void RecordWriter::requireAssignable(const Assignments& assigned) const {
+    for (const auto& [field, value] : assigned) {
+        if (field < 0 || static_cast<std::size_t>(field) >= m_table.fields.size()) {
+            throw EngineError("Field number " + std::to_string(field) + " does not exist in " +
+                              m_table.path + ".");
+        }
+        if (!m_table.fields[static_cast<std::size_t>(field)].editable) {
+            const FieldDescriptor& descriptor =
+                m_table.header.fields[static_cast<std::size_t>(field)];
+            refuse(field, value,
+                   descriptor.autoincrement ? "the table numbers this field itself"
+                                            : "the field holds binary data, which this program "
+                                              "cannot change");
+        }
+    }
 }
 
 bool RecordWriter::isMemo(int field) const {
@@ -98,6 +120,7 @@ std::uint64_t RecordWriter::recordOffset(std::uint32_t physical) const {
 void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
     requireWritable();
     requireRecord(physical);
+    requireAssignable(assigned);
     const TableHeader& header = m_table.header;
     // Encode everything that can fail before the first byte is written.
     std::vector<Cell> writes;
@@ -186,10 +209,21 @@ std::vector<std::uint8_t> RecordWriter::blankRecord(
 
 std::uint32_t RecordWriter::append(const Assignments& assigned) {
     requireWritable();
+    requireAssignable(assigned);
     const TableHeader& header = m_table.header;
     const std::size_t recordLength = header.recordLength;
     std::vector<std::pair<int, const Value*>> memos;
     std::vector<std::uint8_t> record = blankRecord(assigned, memos);
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const FieldDescriptor& descriptor = header.fields[i];
+        bool given = std::any_of(assigned.begin(), assigned.end(), [&](const auto& a) {
+            return static_cast<std::size_t>(a.first) == i && !a.second.isNull();
+        });
+        if (descriptor.required && !descriptor.autoincrement && !given) {
+            throw EngineError("Cannot add a record to " + m_table.path + ": field " +
+                              m_table.fields[i].name + " is required.");
+        }
+    }
 
     File& file = *m_table.file;
     ByteLock lock(file, kHeaderLockOffset, kLockedMessage);
@@ -211,18 +245,19 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
         const FieldDescriptor& descriptor = header.fields[static_cast<std::size_t>(field)];
         placeCell(header, descriptor, storeMemo(field, *value), value->isNull(), record.data());
     }
-    // The counters first (a process killed after them leaves a gap in the numbers, never a
-    // number twice), then the record and the end mark, then the count: a process killed in
-    // between leaves a table whose header still describes whole records.
+    // The record and the end mark first, the counters and the count after: a process killed in
+    // between leaves a table whose header still describes whole records, and whose counters
+    // give the next append the numbers this one would have taken.
+    file.writeAt(recordOffset(slot), record.data(), record.size());
     for (const Counter& counter : counters) {
+        FieldDescriptor& descriptor = m_table.header.fields[counter.field];
         std::uint8_t next[4];
         base::storeLittle(next, counter.next);
-        file.writeAt(header.fields[counter.field].descriptorAt + kDescriptorAutoNext, next,
+        file.writeAt(descriptor.descriptorAt + header.versionInfo.layout.counterAt, next,
                      sizeof next);
-        m_table.header.fields[counter.field].autoNext = counter.next;
+        descriptor.nextAutoincrement = counter.next;
         m_table.fields[counter.field].autoIncrementNext = counter.next;
     }
-    file.writeAt(recordOffset(slot), record.data(), record.size());
 
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -245,25 +280,30 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
 
 std::vector<RecordWriter::Counter> RecordWriter::takeCounters(std::vector<std::uint8_t>& record) {
     // Another program may have appended since the table was opened: each counter is read again
-    // from the file, under the header lock the caller holds.
+    // from the file, under the header lock the caller holds. dBASE 7 steps by 1; Visual FoxPro
+    // keeps the step beside the counter.
     std::vector<Counter> counters;
     const TableHeader& header = m_table.header;
+    const HeaderLayout& layout = header.versionInfo.layout;
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         const FieldDescriptor& descriptor = header.fields[i];
-        if (!descriptor.autoIncrement) continue;
-        std::uint8_t stored[5];
-        m_table.file->readExactly(descriptor.descriptorAt + kDescriptorAutoNext, stored,
+        if (!descriptor.autoincrement || layout.counterAt == 0) continue;
+        std::uint8_t stored[4];
+        m_table.file->readExactly(descriptor.descriptorAt + layout.counterAt, stored,
                                   sizeof stored);
         const std::uint32_t value = base::loadLittle<std::uint32_t>(stored);
-        const std::uint8_t step = stored[4];
-        const std::string field = m_table.fields[i].name;
+        std::uint8_t step = 1;
+        if (layout.fieldFlags) {
+            m_table.file->readExactly(descriptor.descriptorAt + kDescriptorAutoStep, &step, 1);
+        }
+        const std::string& field = m_table.fields[i].name;
         if (step == 0) {
             throw EngineError("Cannot add a record to " + m_table.path +
                               ": the autoincrement field " + field + " has a step of 0.");
         }
-        if (value > kMaxInteger - step) {
-            throw EngineError("Cannot add a record to " + m_table.path +
-                              ": the autoincrement field " + field + " has run out of numbers.");
+        if (value > kAutoincrementLimit - step) {
+            throw EngineError("Cannot add a record to " + m_table.path + ": the counter of field " +
+                              field + " has reached its limit.");
         }
         const Value number = Value::number(value, std::to_string(value));
         placeCell(header, descriptor, encode(static_cast<int>(i), number), false, record.data());

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace engine::dbf {
@@ -44,6 +45,8 @@ private:
     };
 
     void requireWritable() const;
+    // Refuses assignments to fields the table keeps itself or that hold binary data.
+    void requireAssignable(const Assignments& assigned) const;
     void requireRecord(std::uint32_t physical) const;
     std::uint64_t recordOffset(std::uint32_t physical) const;
     bool isMemo(int field) const;

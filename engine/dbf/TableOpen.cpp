@@ -30,6 +30,7 @@ private:
     void checkVersionAndFlags();
     void chooseCodePage();
     void checkFoxProParts();
+    void chooseOwnCodePage();
     void buildFieldInfos();
     void reconcileCount();
     void openMemoFile();
@@ -79,13 +80,9 @@ void Opener::readHeader() {
     m_fileSize = file.size();
     std::vector<std::uint8_t> head(kHeaderSize);
     std::size_t got = file.readAt(0, head.data(), head.size());
-    if (got == kHeaderSize) {
-        std::size_t headerLength =
-            base::loadLittle<std::uint16_t>(head.data() + kOffsetHeaderLength);
-        if (headerLength > kHeaderSize) {
-            head.resize(std::min<std::uint64_t>(headerLength, m_fileSize));
-            got = file.readAt(0, head.data(), head.size());
-        }
+    if (std::size_t span = headerSpan(head.data(), got); span > got) {
+        head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(span, m_fileSize)));
+        got = file.readAt(0, head.data(), head.size());
     }
     std::vector<std::string> warnings;
     m_table.header = parseHeader(head.data(), got, m_fileSize, m_table.path, warnings);
@@ -108,6 +105,33 @@ void Opener::checkVersionAndFlags() {
         makeReadOnly("an unfinished transaction is marked in its header",
                      "The header of " + name +
                          " marks an unfinished transaction; the table is open read-only.");
+    }
+    const FieldProperties& properties = header.properties;
+    if (properties.unreadable) {
+        makeReadOnly("its field properties cannot be read",
+                     "The field properties in the header of " + name +
+                         " cannot be read; the table is open read-only.");
+    } else if (properties.rules > 0 || properties.constraints > 0) {
+        makeReadOnly("it has field properties (" +
+                         std::string(properties.rules > 0 ? "referential-integrity rules"
+                                                          : "value constraints or defaults") +
+                         ") that this program does not keep",
+                     name +
+                         " has field properties (referential-integrity rules, value "
+                         "constraints or defaults) that this program does not keep; the "
+                         "table is open read-only.");
+    }
+    if (header.mendedRecordLength) {
+        makeReadOnly("its header's record length is one byte short of its fields",
+                     "The table " + name +
+                         " is open read-only, since its header gives the "
+                         "wrong record length.");
+    }
+    if (header.foreignAutoincrement) {
+        makeReadOnly("it has an autoincrement field whose counter its version cannot keep",
+                     "The table " + name +
+                         " is open read-only, since it has an autoincrement "
+                         "field whose counter its version cannot keep.");
     }
     std::optional<std::string> mdx = m_files.findCompanion(m_table.path, ".mdx");
     std::optional<std::string> cdx = m_files.findCompanion(m_table.path, ".cdx");
@@ -156,10 +180,41 @@ void Opener::checkFoxProParts() {
     }
 }
 
+// The code page the table names itself (after an override and a .cpg file): a dBASE 7 driver
+// name, a language driver byte, or the default.
+void Opener::chooseOwnCodePage() {
+    const std::string& driverName = m_table.header.languageDriverName;
+    const std::uint8_t driver = m_table.header.languageDriver;
+    CodePage& page = m_table.codePage;
+    std::string& source = m_table.codePageSource;
+    if (auto named = codePageForDriverName(driverName)) {
+        page = *named;
+        source = "from the language driver name " + driverName;
+    } else if (auto byte = codePageForLanguageDriver(driver)) {
+        page = *byte;
+        source = "from the language driver byte " + hexByte(driver);
+    } else if (m_table.header.versionInfo.layout.form == HeaderForm::DbaseII) {
+        page = codePageNumbered(437);
+        source = "the default for dBASE II tables";
+    } else {
+        page = defaultCodePage();
+        source = "the default";
+        if (!driverName.empty()) {
+            m_table.warnings.add("The language driver of " + m_table.name + " (" + driverName +
+                                 ") names no code page this program knows; text is read as "
+                                 "code page " +
+                                 page.name + " unless another encoding is chosen.");
+        } else if (driver != 0) {
+            m_table.warnings.add(
+                "The language driver byte of " + m_table.name + " (" + hexByte(driver) +
+                ") names no known code page; text is read as code page " + page.name + ".");
+        }
+    }
+}
+
 void Opener::chooseCodePage() {
     CodePage& page = m_table.codePage;
     std::string& source = m_table.codePageSource;
-    const std::uint8_t driver = m_table.header.languageDriver;
     if (!m_options.encoding.empty()) {
         page = codePageFromUserName(m_options.encoding);
         source = "chosen when opening";
@@ -179,20 +234,7 @@ void Opener::chooseCodePage() {
                                  " names no code page this program knows; it was ignored.");
         }
     }
-    if (source.empty()) {
-        if (auto named = codePageForLanguageDriver(driver)) {
-            page = *named;
-            source = "from the language driver byte " + hexByte(driver);
-        } else {
-            page = defaultCodePage();
-            source = "the default";
-            if (driver != 0) {
-                m_table.warnings.add(
-                    "The language driver byte of " + m_table.name + " (" + hexByte(driver) +
-                    ") names no known code page; text is read as code page " + page.name + ".");
-            }
-        }
-    }
+    if (source.empty()) chooseOwnCodePage();
     std::string converter = page.converter;
     if (converter.empty()) {
         converter = page.number >= 10000 ? "MACINTOSH" : "CP437";
@@ -229,10 +271,14 @@ void Opener::buildFieldInfos() {
         info.available = descriptor.kind->readable;
         info.binary = (descriptor.kind->traits & kBinaryValue) != 0;
         info.nullable = descriptor.nullBit >= 0;
-        info.autoIncrement = descriptor.autoIncrement;
-        info.autoIncrementNext = descriptor.autoNext;
-        info.autoIncrementStep = descriptor.autoStep;
-        info.editable = !info.binary && !info.autoIncrement;
+        info.autoIncrement = descriptor.autoincrement;
+        // A table that keeps no counter (a dBASE 7 field in an older table) says 0 and 0.
+        const bool counted = m_table.header.versionInfo.layout.counterAt != 0;
+        info.autoIncrementNext = counted ? descriptor.nextAutoincrement : 0;
+        info.autoIncrementStep = counted ? descriptor.autoincrementStep : 0;
+        // Counters the table keeps and binary data are never typed in.
+        info.editable = !info.binary && !descriptor.autoincrement &&
+                        info.type != FieldType::Binary && info.type != FieldType::General;
         fields.push_back(std::move(info));
     }
 }

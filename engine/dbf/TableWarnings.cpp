@@ -24,10 +24,26 @@ const char* whatTheCellsHold(CellProblem problem) {
             return "memos cut short by the end of the memo file";
         case CellProblem::MemoNotIvStyle:
             return "memos without their dBASE IV block header";
+        case CellProblem::MemoLengthWithoutHeader:
+            return "memos whose stated length leaves out their block header";
         case CellProblem::None:
             break;
     }
     return "values it cannot read";
+}
+
+// What the table shows for such values.
+const char* howTheyAreShown(CellProblem problem) {
+    switch (problem) {
+        case CellProblem::MemoCut:
+            return "such memos are shown as far as the file holds them";
+        case CellProblem::MemoNotIvStyle:
+            return "such memos are read as dBASE III text";
+        case CellProblem::MemoLengthWithoutHeader:
+            return "their whole text is shown";
+        default:
+            return "such values are shown empty";
+    }
 }
 
 }  // namespace
@@ -38,7 +54,8 @@ void TableWarnings::badCell(std::size_t field, const std::string& fieldName, std
     if (m_fieldWarned[field]) return;
     m_fieldWarned[field] = true;
     add("Field " + fieldName + " of " + m_tableName + " holds " + whatTheCellsHold(problem) +
-        " (first in record " + std::to_string(physical + 1) + "); such values are shown empty.");
+        " (first in record " + std::to_string(physical + 1) + "); " + howTheyAreShown(problem) +
+        ".");
 }
 
 void TableWarnings::oddDeletionMarks() {

@@ -21,7 +21,7 @@ struct Interpreted {
     DateTime date;
     bool boolean = false;
     std::string text;
-    std::string problem;  // why a date cell reads as null
+    std::string problem;  // why a date cell reads as a number
 };
 
 Interpreted interpret(const xls::Cell& cell, bool date1904) {
@@ -31,12 +31,14 @@ Interpreted interpret(const xls::Cell& cell, bool date1904) {
             switch (cell.format) {
                 case xls::NumberFormat::Date:
                 case xls::NumberFormat::DateTime:
+                    value.number = cell.number;
                     if (auto date =
                             xlsdates::dateFromSerial(cell.number, date1904, &value.problem)) {
                         value.kind = Kind::Date;
                         value.date = *date;
+                    } else {
+                        value.kind = Kind::Number;  // a number that names no day stays one
                     }
-                    value.number = cell.number;
                     break;
                 case xls::NumberFormat::Time:
                     value.kind = Kind::Text;
@@ -162,22 +164,21 @@ WorksheetTable::WorksheetTable(const xls::Sheet& sheet, bool date1904) {
     for (const xls::Cell& cell : sheet.cells) {
         Interpreted value = interpret(cell, date1904);
         if (cell.row == 0) {
-            names[cell.column] = value.kind == Kind::Null && !value.problem.empty()
-                                     ? Value::number(value.number).toString()
-                                     : plainText(value);
+            names[cell.column] = plainText(value);
             continue;
         }
         if (value.kind != Kind::Null) kinds[cell.column].insert(value.kind);
         if (!value.problem.empty() && ++badDates <= kDetailedWarnings) {
             m_warnings.push_back("Cell " + columnLetters(cell.column) +
                                  std::to_string(cell.row + 1) + " of worksheet \"" + sheet.name +
-                                 "\" holds " + value.problem + "; it reads as empty.");
+                                 "\" holds " + value.problem + "; it reads as the number " +
+                                 Value::number(value.number).toString() + ".");
         }
     }
     if (badDates > kDetailedWarnings) {
         m_warnings.push_back(std::to_string(badDates - kDetailedWarnings) +
                              " more cells of worksheet \"" + sheet.name +
-                             "\" hold dates that name no real day; they read as empty.");
+                             "\" hold dates that name no real day; they read as numbers.");
     }
 
     for (std::size_t column = 0; column < columnCount; ++column) {
@@ -188,44 +189,26 @@ WorksheetTable::WorksheetTable(const xls::Sheet& sheet, bool date1904) {
     }
     makeUnique(m_fields);
 
+    // Cells come by row, so each column's records arrive ascending.
     m_columns.resize(columnCount);
-    for (std::size_t column = 0; column < columnCount; ++column) {
-        Column& storage = m_columns[column];
-        storage.present.assign(m_records, 0);
-        switch (m_fields[column].type) {
-            case FieldType::Numeric:
-                storage.numbers.assign(m_records, 0);
-                break;
-            case FieldType::Date:
-                storage.dates.assign(m_records, DateTime{});
-                break;
-            case FieldType::Logical:
-                storage.booleans.assign(m_records, 0);
-                break;
-            default:
-                storage.texts.assign(m_records, std::string());
-                break;
-        }
-    }
     for (const xls::Cell& cell : sheet.cells) {
         if (cell.row == 0) continue;
         Interpreted value = interpret(cell, date1904);
         if (value.kind == Kind::Null) continue;
-        std::size_t record = cell.row - 1;
         Column& storage = m_columns[cell.column];
-        storage.present[record] = 1;
+        storage.records.push_back(cell.row - 1);
         switch (m_fields[cell.column].type) {
             case FieldType::Numeric:
-                storage.numbers[record] = value.number;
+                storage.numbers.push_back(value.number);
                 break;
             case FieldType::Date:
-                storage.dates[record] = value.date;
+                storage.dates.push_back(value.date);
                 break;
             case FieldType::Logical:
-                storage.booleans[record] = value.boolean ? 1 : 0;
+                storage.booleans.push_back(value.boolean ? 1 : 0);
                 break;
             default:
-                storage.texts[record] = plainText(value);
+                storage.texts.push_back(plainText(value));
                 break;
         }
     }
@@ -233,16 +216,18 @@ WorksheetTable::WorksheetTable(const xls::Sheet& sheet, bool date1904) {
 
 Value WorksheetTable::value(std::uint32_t record, std::size_t field) const {
     const Column& column = m_columns[field];
-    if (record >= column.present.size() || column.present[record] == 0) return Value();
+    const auto found = std::lower_bound(column.records.begin(), column.records.end(), record);
+    if (found == column.records.end() || *found != record) return Value();
+    const auto at = static_cast<std::size_t>(found - column.records.begin());
     switch (m_fields[field].type) {
         case FieldType::Numeric:
-            return Value::number(column.numbers[record]);
+            return Value::number(column.numbers[at]);
         case FieldType::Date:
-            return Value::date(column.dates[record]);
+            return Value::date(column.dates[at]);
         case FieldType::Logical:
-            return Value::boolean(column.booleans[record] != 0);
+            return Value::boolean(column.booleans[at] != 0);
         default:
-            return Value::text(column.texts[record]);
+            return Value::text(column.texts[at]);
     }
 }
 

@@ -26,9 +26,12 @@ namespace engine {
 //   (#DIV/0!, ...); both count as text. A column whose values are of more than one kind is
 //   Character, its other values given as plain text: numbers in plain decimal, dates ISO,
 //   booleans TRUE/FALSE. A column without values is Character.
-// - Empty cells, empty text and dates that name no real day (serial 60 of the 1900 system,
-//   1900-01-00, negative serials) are null; each such date adds a warning.
+// - Empty cells and empty text are null. Numbers under a date format that name no real day
+//   (serial 60 of the 1900 system, 1900-01-00, negative serials) stay numbers; each such cell
+//   adds a warning.
 // - Formula cells give their cached result.
+// Memory follows the cells present, not the sheet's extent: a column keeps only the records that
+// hold a value in it.
 class WorksheetTable {
 public:
     WorksheetTable(const xls::Sheet& sheet, bool date1904);
@@ -40,8 +43,9 @@ public:
     const std::vector<std::string>& warnings() const { return m_warnings; }
 
 private:
+    // The records holding a value, ascending, and their values, by the field's type.
     struct Column {
-        std::vector<std::uint8_t> present;   // per record
+        std::vector<std::uint32_t> records;
         std::vector<double> numbers;         // Numeric
         std::vector<DateTime> dates;         // Date
         std::vector<std::uint8_t> booleans;  // Logical

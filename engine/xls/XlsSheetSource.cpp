@@ -14,10 +14,18 @@ const char* const kReadOnly = "The worksheet is opened read-only.";
 // A worksheet loaded into memory once; records are served by number and never change.
 class XlsSheetSource : public TableSource {
 public:
-    XlsSheetSource(std::string workbookPath, const xls::Sheet& sheet, bool date1904)
+    XlsSheetSource(std::string workbookPath, const xls::Sheet& sheet,
+                   const xls::WorkbookData& workbook)
         : m_workbookPath(std::move(workbookPath)),
           m_description(m_workbookPath + " (worksheet " + sheet.name + ")"),
-          m_table(sheet, date1904) {}
+          m_table(sheet, workbook.date1904) {
+        if (workbook.damagedContainer) {
+            m_warnings.push_back("The workbook \"" + m_workbookPath +
+                                 "\" is damaged: its worksheet was read from what remained "
+                                 "readable and may be incomplete.");
+        }
+        m_warnings.insert(m_warnings.end(), m_table.warnings().begin(), m_table.warnings().end());
+    }
 
     const std::vector<FieldInfo>& fields() const override { return m_table.fields(); }
     std::uint32_t physicalCount() const override { return m_table.recordCount(); }
@@ -46,7 +54,7 @@ public:
     std::uint32_t appendRecord(const Assignments&) override { throw EngineError(kReadOnly); }
     void deleteRecord(std::uint32_t) override { throw EngineError(kReadOnly); }
 
-    const std::vector<std::string>& warnings() const override { return m_table.warnings(); }
+    const std::vector<std::string>& warnings() const override { return m_warnings; }
     std::string description() const override { return m_description; }
     std::vector<std::string> files() const override { return {m_workbookPath}; }
 
@@ -61,6 +69,7 @@ private:
     std::string m_workbookPath;
     std::string m_description;
     WorksheetTable m_table;
+    std::vector<std::string> m_warnings;
 };
 
 const char* kindName(xls::SheetKind kind) {
@@ -108,7 +117,7 @@ std::unique_ptr<TableSource> openWorksheet(const std::string& workbookPath,
         throw EngineError("The sheet \"" + sheet->name + "\" of the workbook \"" + workbookPath +
                           "\" is " + kindName(sheet->kind) + ", not a worksheet.");
     }
-    return std::make_unique<XlsSheetSource>(workbookPath, *sheet, workbook.date1904);
+    return std::make_unique<XlsSheetSource>(workbookPath, *sheet, workbook);
 }
 
 }  // namespace engine

@@ -4,6 +4,7 @@
 #include "base/CivilDate.h"
 #include "base/Endian.h"
 #include "base/SameFile.h"
+#include "base/ShownText.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -127,3 +128,21 @@ TEST(SameFileTest, NamesOfOneFileAndOfOthers) {
 }
 
 }  // namespace
+
+TEST(ShownTextTest, ControlCharactersAreWrittenOut) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x1b]0;PWN\a\x1b[H", "\\x1b]0;PWN\\x07\\x1b[H"},
+        {"a\r\nb\tc", "a\\x0d\\x0ab\\x09c"},
+        {std::string("nul\0del\x7f", 8), "nul\\x00del\\x7f"},
+        {"csi \xC2\x9B"
+         "2J, nel \xC2\x85",
+         "csi \\u009b2J, nel \\u0085"},
+        // Printable text, a backslash, U+00A0, other scripts and stray bytes stay as they are.
+        {"caf\xC3\xA9 \\x1b \xC2\xA0\xE2\x82\xAC \xFF\xC2",
+         "caf\xC3\xA9 \\x1b \xC2\xA0\xE2\x82\xAC \xFF\xC2"},
+    };
+    for (const auto& [text, shown] : cases) {
+        EXPECT_EQ(base::shownText(text), shown) << text;
+        EXPECT_EQ(base::shownText(shown), shown) << text;
+    }
+}

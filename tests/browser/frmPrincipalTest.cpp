@@ -6,6 +6,8 @@
 #include "engine/Recordset.h"
 #include "shell/Twips.h"
 #include "tests/browser/OpenWindowSteps.h"
+#include "tests/support/DbfBuilder.h"
+#include "tests/support/MemoryFile.h"
 #include "tests/support/TableFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/TextFit.h"
@@ -23,6 +25,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -115,66 +118,61 @@ private slots:
         QVERIFY(prompts().asked.empty());
     }
 
-    void controlsCarryTheirCaptionsTooltipsAndPlaces_data() {
+    void controlsCarryTheirCaptionsAndTooltips_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("tooltip");
-        QTest::addColumn<QRect>("twips");
         QTest::newRow("New") << "cmdMenu0"
                              << "New"
-                             << "Create new dbase file" << QRect(120, 120, 735, 735);
+                             << "Create new dbase file";
         QTest::newRow("Open") << "cmdMenu1"
                               << "Open"
-                              << "Open an existing dbf file" << QRect(960, 120, 735, 735);
+                              << "Open an existing dbf file";
         QTest::newRow("Close") << "cmdMenu2"
                                << "Close"
-                               << "Close the open file" << QRect(1800, 120, 735, 735);
+                               << "Close the open file";
         QTest::newRow("Export") << "cmdMenu3"
                                 << "Export"
-                                << "Save as microsoft excel file" << QRect(2640, 120, 735, 735);
+                                << "Save as microsoft excel file";
         QTest::newRow("About") << "cmdMenu4"
                                << "About"
-                               << "About Brantello" << QRect(3480, 120, 735, 735);
+                               << "About Brantello";
         QTest::newRow("Exit") << "cmdMenu5"
                               << "Exit"
-                              << "Exit to windows" << QRect(4320, 120, 735, 735);
+                              << "Exit to windows";
         QTest::newRow("Dbase III") << "optDBFVersion0"
                                    << "Dbase III"
-                                   << "" << QRect(120, 240, 1095, 255);
+                                   << "";
         QTest::newRow("Dbase IV") << "optDBFVersion1"
                                   << "Dbase IV"
-                                  << "" << QRect(120, 480, 1095, 255);
+                                  << "";
         QTest::newRow("Dbase V") << "optDBFVersion2"
                                  << "Dbase V"
-                                 << "" << QRect(120, 720, 1095, 255);
+                                 << "";
         QTest::newRow("Excel") << "optDBFVersion3"
                                << "Excel"
-                               << "" << QRect(1320, 240, 1095, 255);
+                               << "";
         QTest::newRow("Read only") << "chkSoloLectura"
                                    << "Read only"
-                                   << "" << QRect(1320, 720, 1215, 255);
+                                   << "";
         QTest::newRow("Add") << "cmdRegistroAgregar"
                              << "Add"
-                             << "Add a new record" << QRect(120, 1080, 850, 275);
+                             << "Add a new record";
         QTest::newRow("Delete") << "cmdRegistroEliminar"
                                 << "Delete"
-                                << "Delete current record" << QRect(960, 1080, 850, 275);
+                                << "Delete current record";
         QTest::newRow("Replace") << "cmdRegistroReemplazar"
                                  << "Replace"
-                                 << "Replace values in the table" << QRect(1800, 1080, 850, 275);
+                                 << "Replace values in the table";
     }
 
-    void controlsCarryTheirCaptionsTooltipsAndPlaces() {
+    void controlsCarryTheirCaptionsAndTooltips() {
         QFETCH(QString, name);
         QFETCH(QString, caption);
         QFETCH(QString, tooltip);
-        QFETCH(QRect, twips);
         auto* control = child<QAbstractButton>(name.toLatin1().constData());
         QCOMPARE(control->text(), caption);
         QCOMPARE(control->toolTip(), tooltip);
-        const shell::TwipsScale scale(window());
-        QCOMPARE(control->geometry(),
-                 scale.rect(twips.x(), twips.y(), twips.width(), twips.height()));
         if (name.startsWith("cmdMenu")) {
             QCOMPARE(static_cast<QToolButton*>(control)->toolButtonStyle(),
                      Qt::ToolButtonTextUnderIcon);
@@ -182,16 +180,18 @@ private slots:
         }
     }
 
-    void framesGridAndBarSitWhereDesigned() {
+    void controlsGridAndBarSitWhereDesigned() {
         const shell::TwipsScale scale(window());
-        QCOMPARE(window().centralWidget()->size(), scale.size(8190, 6105));
-        QCOMPARE(child<QWidget>("fraOpcioines")->geometry(), scale.rect(5400, 120, 2655, 1095));
+        // The grid is placed by the layout rule as soon as the window is shown.
+        QCOMPARE(testsupport::misplacedControls(window(), browser::frmPrincipal::designLayout(),
+                                                {"dbgDbf"}),
+                 QStringList());
+        QCOMPARE(window().centralWidget()->size(), window().size());
         QCOMPARE(child<QGroupBox>("fraOpcioines")->title(), QString("Options:"));
         QCOMPARE(grid()->geometry(), scale.rect(60, 1500, 8130, 4155));
         auto* bar = child<QWidget>("dtcDbf");
         QCOMPARE(bar->geometry(), scale.rect(0, 5730, 8190, 375));
         QCOMPARE(bar->toolTip(), QString("Navigation bar"));
-        QCOMPARE(child<QWidget>("Line1")->geometry().top(), scale.y(1440));
     }
 
     void resizeMovesOnlyTheGridAndSkipsANegativeSize() {
@@ -419,6 +419,49 @@ private slots:
         QCOMPARE(barCaption(), QString(browser::kStartCaption));
     }
 
+    void aFileGivenAtStartOpensAsTheOpenCommandWould_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("writeProtected");
+        QTest::addColumn<QString>("caption");  // the bar's caption afterwards
+        QTest::addColumn<int>("option");       // the format option selected afterwards
+        QTest::newRow("a table") << "PEOPLE.dbf" << false << "Record: 0/3" << 0;
+        QTest::newRow("a write-protected table")
+            << "PEOPLE.dbf" << true << "Record: 0/3 (read only)" << 0;
+        QTest::newRow("a workbook") << "book.xls" << false << "Record: 0/7" << 3;
+        // Nothing opens: the window stays as it was.
+        QTest::newRow("a missing file") << "none.dbf" << false << browser::kStartCaption << 0;
+        QTest::newRow("a missing workbook") << "none.xls" << true << browser::kStartCaption << 0;
+    }
+
+    void aFileGivenAtStartOpensAsTheOpenCommandWould() {
+        QFETCH(QString, file);
+        QFETCH(bool, writeProtected);
+        QFETCH(QString, caption);
+        QFETCH(int, option);
+        makePeople(kThreePeople);
+        m_temp->copyIn(testsupport::dataPath("xls/python-excel-xlrd/formula_test_names.xls"),
+                       "book.xls");
+        const std::filesystem::path path = m_temp->path() / file.toStdString();
+        if (writeProtected && std::filesystem::exists(path)) {
+            std::filesystem::permissions(
+                path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+        }
+        window().openAtStart(QString::fromStdString(path.string()));
+        QCOMPARE(barCaption(), caption);
+        QCOMPARE(child<QButtonGroup>("optDBFVersion")->checkedId(), option);
+        const bool opened = caption.startsWith("Record");
+        QCOMPARE(prompts().messages().size(), opened ? 0u : 1u);
+        QCOMPARE(recordButtons(), QString(opened ? "ADR" : "---"));
+        QCOMPARE(child<QCheckBox>("chkSoloLectura")->isChecked(), opened && writeProtected);
+        if (opened) {
+            QCOMPARE(grid()->Caption(),
+                     QString::fromStdString(path.string()) + (option == 3 ? "/Sheet1$" : ""));
+        } else {
+            QCOMPARE(window().dataControl().RecordSource(), std::string());
+            QCOMPARE(window().dataControl().Connect(), std::string("dBASE III;"));
+        }
+    }
+
     void engineWarningsAreShownOnceAfterTheOpen() {
         testsupport::makeTable(m_temp->path(), "NOTES", {{"TITLE", 'C', 8}, {"BODY", 'M', 10}},
                                {{"one", "first note"}});
@@ -576,6 +619,43 @@ private slots:
         QVERIFY(boxes[1].icon == platform::MessageIcon::Exclamation);
         QCOMPARE(testsupport::readTable(file)[0][0], std::string("abc"));
         QCOMPARE(recordButtons(), QString("ADR"));
+    }
+
+    void replaceStoppedByAFullDiskSaysHowFarItGot() {
+        // The open window lists the table on disk; the data control opens its copy in memory,
+        // whose memo file fills up at the third record replaced.
+        makePeople(kThreePeople);
+        testsupport::MemoryFileSystem files;
+        const std::string path = (m_temp->path() / "PEOPLE.dbf").string();
+        const std::string base = path.substr(0, path.size() - 4);
+        testsupport::DbfBuilder table(0x83);
+        table.field("NAME", 'C', 10).field("NOTE", 'M', 10);
+        for (int i = 0; i < 4; ++i) table.record({"abc", "note"});
+        testsupport::putTable(files, table, base);
+        window().dataControl().SetFileSystem(&files);
+        openThroughWindow("PEOPLE.dbf");
+        files.failAt(base + ".dbt", testsupport::FileCall::Write, 5, ENOSPC);
+        prompts().inputAnswers = {"NOTE", "note", "changed"};
+        replaceButton()->click();
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 2u);  // the confirmation, then the report
+        QCOMPARE(boxes[1].text, "Replaced 2 of the matching records, then: Cannot write to " +
+                                    base + ".dbt: No space left on device.");
+        QVERIFY(boxes[1].icon == platform::MessageIcon::Exclamation);
+        window().dataControl().SetRecordsetNothing();  // its files end with this test
+    }
+
+    void textFromTheFileIsShownWithItsControlCharactersWrittenOut() {
+        m_temp->copyIn(testsupport::dataPath("damaged/control_chars.dbf"), "CTRL.dbf");
+        openThroughWindow("CTRL.dbf");
+        const std::string shown = "\\x1b]0;PWN\\x07\\x1b[H";
+        QCOMPARE(grid()->model()->headerData(0, Qt::Horizontal).toString().toStdString(), shown);
+        prompts().inputAnswers = {"\x1b]0;PWN\a\x1b[H", "Alice", std::string(17, 'x')};
+        replaceButton()->click();
+        const auto boxes = prompts().messages();
+        QCOMPARE(boxes.size(), 2u);  // the confirmation, then the report
+        QVERIFY(boxes[1].text.find("in field " + shown + ":") != std::string::npos);
+        QVERIFY(boxes[1].text.find('\x1b') == std::string::npos);
     }
 
     void exportWithACancelledDialogDoesNothing() {

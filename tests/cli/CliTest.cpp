@@ -175,7 +175,58 @@ TEST(CliTest, ReplaceStopsAtARecordAnotherProcessHoldsLocked) {
     holder.lockByte(engine::dbf::recordLockOffset(1), "busy");
     auto result = cli({"replace", path.string(), "CITY", "Paris", "Lyon"});
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.err, "Record is locked by another user.\n");
-    // The first record was stored before the scan met the lock; the second was not touched.
+    // The first record was stored before the scan met the lock, and the failure says so; the
+    // second was not touched.
+    EXPECT_EQ(result.err,
+              "Replaced 1 of the matching records, then: Record is locked by another user.\n");
     EXPECT_EQ(cli({"dump", path.string()}).out, "CITY\r\nLyon\r\nParis\r\n");
+}
+
+TEST(CliTest, TextFromTheFileIsShownWithItsControlCharactersWrittenOut) {
+    // The field name of control_chars.dbf is ESC ] 0 ; PWN BEL ESC [ H: a terminal would take it
+    // as a new window title and a cursor move. dump alone keeps the exact bytes.
+    TempDir dir;
+    const auto path = dir.copyIn(testsupport::dataPath("damaged/control_chars.dbf"), "t.dbf");
+    const std::string raw = "\x1b]0;PWN\a\x1b[H", shown = "\\x1b]0;PWN\\x07\\x1b[H";
+    const auto info = cli({"info", path.string()});
+    EXPECT_NE(info.out.find("  1. " + shown + " C(16)\n"), std::string::npos) << info.out;
+    const auto failed = cli({"replace", path.string(), raw, "Alice", std::string(17, 'x')});
+    EXPECT_NE(failed.err.find("in field " + shown + ":"), std::string::npos) << failed.err;
+    for (const auto& result : {info, failed}) {
+        EXPECT_EQ((result.out + result.err).find('\x1b'), std::string::npos);
+    }
+    EXPECT_EQ(cli({"dump", path.string()}).out.rfind(raw + ",BIRTHDATE\r\n", 0), 0u);
+}
+
+TEST(CliTest, ADamagedWorkbookContainerGivesTheProgramsOwnLineAlone) {
+    // libgsf complains of each of these on standard error; none of it may get through.
+    struct Case {
+        const char* file;
+        int status;
+        const char* err;  // standard error, the path put where %s stands
+    };
+    const Case cases[] = {
+        {"damaged/ok.xls", 0,
+         "warning: The workbook \"%s\" is damaged: its worksheet was read from what remained "
+         "readable and may be incomplete.\n"},
+        {"xls/sheetjs-test-files/A4X_gnumeric.xls", 0, ""},  // what ok.xls was made from
+        {"damaged/error-critical.xls", 1,
+         "The workbook \"%s\" is damaged: its compound-file structure is invalid (Inconsistent "
+         "block allocation table).\n"},
+        {"damaged/multi.xls", 1,
+         "The workbook \"%s\" is damaged: its workbook stream cannot be read to its end.\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = testsupport::dataPath(c.file).string();
+        std::string expected = c.err;
+        if (const std::size_t at = expected.find("%s"); at != std::string::npos) {
+            expected.replace(at, 2, path);
+        }
+        const auto result = cli({"dump", path});
+        EXPECT_EQ(result.exitStatus, c.status) << c.file;
+        EXPECT_EQ(result.err, expected) << c.file;
+        if (c.status == 0) {
+            EXPECT_EQ(result.out, "F1\r\n\r\n\r\nx\r\n") << c.file;
+        }
+    }
 }

@@ -401,46 +401,63 @@ TEST(DbfWriteTest, AFailingCallAnywhereIsReportedAndLeavesATableThatReads) {
     // Every call of every kind, on the table and on its memo file, fails once in turn while the
     // table is opened, read, updated (a name and a memo) and appended to. The failure is reported
     // naming the file, and the files left behind open and read: each record holds its old or its
-    // new values, and the count covers only records written whole.
+    // new values, and the count covers only records written whole. In dBASE 7 the autoincrement
+    // counter stays past every number given.
     const std::string longMemo(700, 'n');
-    for (const char* failing : {"/t/people.dbf", "/t/people.dbt"}) {
-        for (FileCall call : {FileCall::Size, FileCall::Read, FileCall::Write, FileCall::Lock}) {
-            for (int nth = 1; nth <= 24; ++nth) {
-                SCOPED_TRACE(std::string(failing) + " call " +
-                             std::to_string(static_cast<int>(call)) + " #" + std::to_string(nth));
-                MemoryFileSystem files;
-                DbfBuilder builder(0x8B);
-                builder.field("NAME", 'C', 10).field("NOTE", 'M', 10);
-                builder.record({"Ann", "first"}).record({"Bob", ""});
-                auto path = putTable(files, builder, "/t/people");
-                files.failAt(failing, call, nth, EIO);
-                bool appended = false;
-                try {
-                    auto table = openTable(files, path);
+    for (const std::uint8_t version : {0x8B, 0x8C}) {
+        for (const char* failing : {"/t/people.dbf", "/t/people.dbt"}) {
+            for (FileCall call :
+                 {FileCall::Size, FileCall::Read, FileCall::Write, FileCall::Lock}) {
+                for (int nth = 1; nth <= 24; ++nth) {
+                    SCOPED_TRACE(std::string(failing) + " call " +
+                                 std::to_string(static_cast<int>(call)) + " #" +
+                                 std::to_string(nth) + " version " + std::to_string(version));
+                    MemoryFileSystem files;
+                    DbfBuilder builder(version);
+                    builder.field("NAME", 'C', 10).field("NOTE", 'M', 10);
+                    if (version == 0x8C) {
+                        builder.field("ID", '+', 4).counter(3);
+                        builder.record({"Ann", "first", "1"}).record({"Bob", "", "2"});
+                    } else {
+                        builder.record({"Ann", "first"}).record({"Bob", ""});
+                    }
+                    auto path = putTable(files, builder, "/t/people");
+                    files.failAt(failing, call, nth, EIO);
+                    bool appended = false;
+                    try {
+                        auto table = openTable(files, path);
+                        std::vector<Value> row;
+                        table->readRecord(1, row);
+                        table->updateRecord(0,
+                                            {{0, table->prepareValue(0, Value::text("Zoe"))},
+                                             {1, table->prepareValue(1, Value::text(longMemo))}});
+                        table->appendRecord({{0, table->prepareValue(0, Value::text("Cy"))},
+                                             {1, table->prepareValue(1, Value::text("new"))}});
+                        appended = true;
+                    } catch (const EngineError& error) {
+                        // The failing file, or the table that a failure at opening made read-only.
+                        EXPECT_NE(std::string(error.what()).find("people.db"), std::string::npos)
+                            << error.what();
+                    }
+                    files.clearPlanned();
+                    auto reread = openTable(files, path, false);
+                    ASSERT_EQ(reread->physicalCount(), appended ? 3u : 2u);
                     std::vector<Value> row;
-                    table->readRecord(1, row);
-                    table->updateRecord(0, {{0, table->prepareValue(0, Value::text("Zoe"))},
-                                            {1, table->prepareValue(1, Value::text(longMemo))}});
-                    table->appendRecord({{0, table->prepareValue(0, Value::text("Cy"))},
-                                         {1, table->prepareValue(1, Value::text("new"))}});
-                    appended = true;
-                } catch (const EngineError& error) {
-                    // The failing file, or the table that a failure at opening made read-only.
-                    EXPECT_NE(std::string(error.what()).find("people.db"), std::string::npos)
-                        << error.what();
-                }
-                files.clearPlanned();
-                auto reread = openTable(files, path, false);
-                ASSERT_EQ(reread->physicalCount(), appended ? 3u : 2u);
-                std::vector<Value> row;
-                reread->readRecord(0, row);
-                bool updated = row[0].asText() == "Zoe";
-                EXPECT_EQ(row[0].asText(), updated ? "Zoe" : "Ann");
-                EXPECT_EQ(row[1].asText(), updated ? longMemo : "first");
-                if (appended) {
-                    reread->readRecord(2, row);
-                    EXPECT_EQ(row[0].asText(), "Cy");
-                    EXPECT_EQ(row[1].asText(), "new");
+                    reread->readRecord(0, row);
+                    bool updated = row[0].asText() == "Zoe";
+                    EXPECT_EQ(row[0].asText(), updated ? "Zoe" : "Ann");
+                    EXPECT_EQ(row[1].asText(), updated ? longMemo : "first");
+                    if (appended) {
+                        reread->readRecord(2, row);
+                        EXPECT_EQ(row[0].asText(), "Cy");
+                        EXPECT_EQ(row[1].asText(), "new");
+                    }
+                    if (version == 0x8C) {
+                        EXPECT_GE(reread->header().fields[2].nextAutoincrement, appended ? 4u : 3u);
+                        if (appended) {
+                            EXPECT_EQ(row[2].toString(), "3");
+                        }
+                    }
                 }
             }
         }

@@ -45,6 +45,7 @@ TEST(FieldKindsTest, EveryKindReadsBackWhatItWrites) {
         int decimals;
         Value in;
         std::string bytes;
+        Dialects dialects = kDbaseIIIto5;
     };
     const Case cases[] = {
         {'C', 5, 0, Value::text("Zo\xC3\xA9"), "Zo\xE9  "},
@@ -57,6 +58,11 @@ TEST(FieldKindsTest, EveryKindReadsBackWhatItWrites) {
         {'L', 1, 0, Value(), " "},
         {'D', 8, 0, Value::text("2024-02-29"), "20240229"},
         {'D', 8, 0, Value(), "        "},
+        {'I', 4, 0, Value::text("-5"), std::string("\x7f\xff\xff\xfb", 4), kDbase7Table},
+        {'I', 4, 0, Value(), std::string(4, '\0'), kDbase7Table},
+        {'O', 8, 0, Value::text("2.5"), std::string("\xc0\x04\0\0\0\0\0\0", 8), kDbase7Table},
+        {'@', 8, 0, Value::text("1900-01-01 00:00:00.250"),
+         std::string("\x42\xcb\x40\x62\xaa\x88\x7d\x00", 8), kDbase7Table},
     };
     auto codec = TextCodec::get("CP1252");
     const std::string pageName = "1252";
@@ -66,7 +72,7 @@ TEST(FieldKindsTest, EveryKindReadsBackWhatItWrites) {
         field.type = c.letter;
         field.length = c.width;
         field.decimals = c.decimals;
-        field.kind = findFieldKind(c.letter, kDbaseIIIto5, c.width);
+        field.kind = findFieldKind(c.letter, c.dialects, c.width);
         ASSERT_NE(field.kind, nullptr);
         Value prepared, read;
         std::string bytes, reason;

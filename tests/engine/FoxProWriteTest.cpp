@@ -183,7 +183,7 @@ TEST(FoxProWriteTest, AnAppendWhoseCounterCannotAdvanceWritesNothing) {
         const char* refusal;
     };
     for (const Case& c :
-         {Case{0, 5, "has a step of 0"}, Case{1, 2147483647, "has run out of numbers"}}) {
+         {Case{0, 5, "has a step of 0"}, Case{1, 2147483647, "has reached its limit"}}) {
         MemoryFileSystem files;
         putStock(files, c.step, c.next);
         const Bytes before = files.bytes(kTable);

@@ -112,14 +112,14 @@ inline std::string pythonCodec(const engine::dbf::CodePage& page) {
     }
 }
 
-// argv: table path, JSON rows, codec. Prints one line per difference (nothing when they agree).
+// argv: table path, JSON rows, codec, and as many more such triples as there are tables. Prints
+// one line per difference (nothing when they agree), naming the table when there are several.
 // dbfread is told to read what it cannot parse as None (the engine reads it as null and warns),
 // and to decode bytes a code page leaves undefined as the character of the same number (as the
 // engine does). Known differences of dbfread: blank text is "" where the engine has null, and
 // dBASE IV memos come with the 8 bytes after their end (unless a 0x1F filler cut them). In
 // FoxPro tables dbfread shows the _NullFlags field and ignores its bits (a null reads as the
 // blank value), keeps the length byte of V fields and does not round date-times to the second.
-// A table dbfread cannot read at all prints "dbfread cannot read it: ERROR" and nothing else.
 inline const char* kCompareWithDbfread = R"PY(
 import codecs, datetime, decimal, json, sys
 from dbfread import DBF, FieldParser
@@ -138,7 +138,7 @@ class Tolerant(FieldParser):
         except ValueError:
             return None
 
-def same(ours, theirs, kind, nullable):
+def same(ours, theirs, kind, nullable, codec):
     if ours is None:
         if nullable and theirs in (0, None, ''):
             return True
@@ -175,28 +175,34 @@ def same(ours, theirs, kind, nullable):
         return ours.startswith(theirs) and ours[len(theirs)] == '\x1f'
     return ours == theirs
 
-path, rows_path, codec = sys.argv[1:4]
-with open(rows_path, encoding='utf-8') as f:
-    ours = json.load(f)
-try:
-    table = DBF(path, encoding=codec, char_decode_errors='quillon', ignore_missing_memofile=True,
-                parserclass=Tolerant, recfactory=None)
+def compare(path, rows_path, codec):
+    with open(rows_path, encoding='utf-8') as f:
+        ours = json.load(f)
+    table = DBF(path, encoding=codec, char_decode_errors='quillon',
+                ignore_missing_memofile=True, parserclass=Tolerant, recfactory=None)
     shown = [i for i, field in enumerate(table.fields) if field.type != '0']
     theirs = [[record[i][1] for i in shown] for record in table]
-except ValueError as error:
-    print('dbfread cannot read it: %s' % error, end='')
-    sys.exit(0)
+    problems = []
+    if len(theirs) != len(ours['rows']):
+        problems.append('records: ours %d, dbfread %d' % (len(ours['rows']), len(theirs)))
+    for r, (mine, other) in enumerate(zip(ours['rows'], theirs)):
+        if len(mine) != len(other):
+            problems.append('record %d: ours %d fields, dbfread %d' % (r + 1, len(mine), len(other)))
+            continue
+        for f, (a, b) in enumerate(zip(mine, other)):
+            if not same(a, b, ours['types'][f], ours['nullable'][f] == 'n', codec):
+                problems.append('record %d field %d: ours %r, dbfread %r' % (r + 1, f + 1, a, b))
+    return problems[:20]
+
+triples = [sys.argv[i:i + 3] for i in range(1, len(sys.argv), 3)]
 problems = []
-if len(theirs) != len(ours['rows']):
-    problems.append('records: ours %d, dbfread %d' % (len(ours['rows']), len(theirs)))
-for r, (mine, other) in enumerate(zip(ours['rows'], theirs)):
-    if len(mine) != len(other):
-        problems.append('record %d: ours %d fields, dbfread %d' % (r + 1, len(mine), len(other)))
-        continue
-    for f, (a, b) in enumerate(zip(mine, other)):
-        if not same(a, b, ours['types'][f], ours['nullable'][f] == 'n'):
-            problems.append('record %d field %d: ours %r, dbfread %r' % (r + 1, f + 1, a, b))
-print('\n'.join(problems[:20]), end='')
+for path, rows_path, codec in triples:
+    try:
+        found = compare(path, rows_path, codec)
+    except Exception as error:
+        found = ['dbfread cannot read it: %s: %s' % (type(error).__name__, error)]
+    problems += [(path + ': ' if len(triples) > 1 else '') + p for p in found]
+print('\n'.join(problems), end='')
 )PY";
 
 // argv: table path, JSON rows. python3-dbf pads text with spaces, reads blank text as "" and a

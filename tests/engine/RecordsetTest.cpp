@@ -256,6 +256,11 @@ TEST(RecordsetTest, ARefusedValueLeavesThePendingEditAsItWas) {
     EXPECT_EQ(field.GetValue().asText(), "ok");
     set->Update();
     EXPECT_EQ(name(*set), "ok");
+    // The same check without an edit: the prepared value comes back, nothing is written.
+    EXPECT_EQ(set->prepareValue(1, Value::text(" 42")).asNumber(), 42);
+    EXPECT_THROW(set->prepareValue(1, Value::text("12x")), EngineError);
+    EXPECT_THROW(set->prepareValue(2, Value::text("1")), EngineError);
+    EXPECT_EQ(set->editMode(), Recordset::EditMode::None);
 }
 
 TEST(RecordsetTest, ReadOnlySetsAndSnapshotsRefuseEveryChange) {
@@ -268,6 +273,7 @@ TEST(RecordsetTest, ReadOnlySetsAndSnapshotsRefuseEveryChange) {
         EXPECT_THROW(set->AddNew(), EngineError);
         EXPECT_THROW(set->Edit(), EngineError);
         EXPECT_THROW(set->Delete(), EngineError);
+        EXPECT_THROW(set->prepareValue(0, Value::text("x")), EngineError);
         EXPECT_EQ(set->RecordCount(), 3);
     }
     try {

@@ -3,9 +3,12 @@
 #include "engine/Replace.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/DbfBuilder.h"
+#include "tests/support/MemoryFile.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 using engine::EngineError;
 using engine::Value;
@@ -125,4 +128,48 @@ TEST(ReplaceTest, ProgressHearsOfEveryRecordAndStopsTheScanBetweenRecords) {
         ASSERT_EQ(heard.size(), static_cast<std::size_t>(c.visited));
         EXPECT_EQ(heard.back(), (std::pair<long, long>{c.visited, 5}));
     }
+}
+
+TEST(ReplaceTest, AFullDiskPartWaySaysHowManyRecordsWereReplaced) {
+    // Four matching memo records; the nth write to the table or its memo file fails. Whatever
+    // write fails, the description counts exactly the records the files hold replaced.
+    const DbfBuilder table = DbfBuilder(0x83)
+                                 .field("NAME", 'C', 4)
+                                 .field("NOTE", 'M', 10)
+                                 .record({"a", "old"})
+                                 .record({"b", "old"})
+                                 .record({"c", "keep"})
+                                 .record({"d", "old"})
+                                 .record({"e", "old"});
+    int withCount = 0;
+    for (const char* file : {"/t/t.dbf", "/t/t.dbt"}) {
+        for (int nth = 1;; ++nth) {
+            testsupport::MemoryFileSystem files;
+            const std::string path = testsupport::putTable(files, table, "/t/t");
+            engine::Recordset set(enginetest::openTable(files, path),
+                                  engine::Recordset::Kind::Dynaset, false);
+            files.failAt(file, testsupport::FileCall::Write, nth, ENOSPC);
+            std::string message;
+            try {
+                engine::ReplaceValues(set, "NOTE", "old", Value::text("a new note"));
+            } catch (const EngineError& error) {
+                message = error.what();
+            }
+            if (message.empty()) break;  // every write of the scan came before the nth
+            long stored = 0;
+            auto reread = enginetest::openTable(files, path, false);
+            for (std::uint32_t p = 0; p < 5; ++p) {
+                stored += reread->readField(p, 1) == Value::text("a new note") ? 1 : 0;
+            }
+            const std::string failure =
+                std::string("Cannot write to ") + file + ": No space left on device.";
+            const std::string expected = stored == 0
+                                             ? failure
+                                             : "Replaced " + std::to_string(stored) +
+                                                   " of the matching records, then: " + failure;
+            EXPECT_EQ(message, expected) << file << " write " << nth;
+            withCount += stored > 0;
+        }
+    }
+    EXPECT_GE(withCount, 4);  // failures after one, two and three replaced records were met
 }

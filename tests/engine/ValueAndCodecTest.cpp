@@ -257,6 +257,26 @@ TEST(CodePageTest, NamesFromSideFilesAndUsers) {
     EXPECT_EQ(engine::dbf::codePageFromUserName("cp866").number, 866);
 }
 
+TEST(CodePageTest, EveryFoxProMarkNamesItsCodePageAndConvertsButThreeWithoutConverter) {
+    const std::pair<std::uint8_t, int> marks[] = {
+        {0x01, 437},  {0x02, 850},   {0x03, 1252},  {0x04, 10000}, {0x64, 852},  {0x65, 866},
+        {0x66, 865},  {0x67, 861},   {0x68, 895},   {0x69, 620},   {0x6A, 737},  {0x6B, 857},
+        {0x78, 950},  {0x79, 949},   {0x7A, 936},   {0x7B, 932},   {0x7C, 874},  {0x7D, 1255},
+        {0x7E, 1256}, {0x96, 10007}, {0x97, 10029}, {0x98, 10006}, {0xC8, 1250}, {0xC9, 1251},
+        {0xCA, 1254}, {0xCB, 1253},
+    };
+    for (const auto& [mark, number] : marks) {
+        auto page = engine::dbf::codePageForLanguageDriver(mark);
+        ASSERT_TRUE(page.has_value()) << int{mark};
+        EXPECT_EQ(page->number, number);
+        const bool none = number == 620 || number == 895 || number == 10006;
+        EXPECT_EQ(page->converter.empty(), none) << number;
+        if (!none) {
+            EXPECT_NO_THROW(engine::dbf::TextCodec::get(page->converter)) << number;
+        }
+    }
+}
+
 TEST(CodePageTest, MultiBytePagesEncodeWholeCharactersOrRefuse) {
     auto sjis = engine::dbf::TextCodec::get("CP932");
     std::string out;

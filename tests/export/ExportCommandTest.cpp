@@ -6,7 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <set>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -37,6 +45,63 @@ TEST(ExportCommandTest, WritesTheWorkbookAndPrintsTheSuccessMessage) {
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(testsupport::readWithFreexl(latin).at(2, 0)->value,
               "\xc2\x8f\xc2\xa5\xc3\xa2\xc3\xa0");
+}
+
+TEST(ExportCommandTest, NumbersWrittenAsTextAreAWarningBesideTheSuccessMessage) {
+    testsupport::TempDir dir;
+    std::filesystem::path table = testsupport::DbfBuilder(0x03)
+                                      .field("BIG", 'N', 19)
+                                      .record({"1234567890123456789"})
+                                      .write(dir.path(), "t");
+    testsupport::CommandResult result =
+        testsupport::runCommand(QUILLON_CLI, {"export", table, (dir / "t.xls").string()});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "Success export to excel\n");
+    EXPECT_EQ(result.err,
+              "warning: Field BIG holds numbers of more than 15 significant digits, more than a "
+              "spreadsheet number keeps: they were exported as text, with all their digits.\n");
+}
+
+TEST(ExportCommandTest, AnExportKilledPartWayLeavesNothingToSee) {
+    namespace fs = std::filesystem;
+    testsupport::TempDir dir;
+    testsupport::DbfBuilder builder(0x03);
+    builder.field("NAME", 'C', 40).field("QTY", 'N', 10, 2);
+    for (int i = 0; i < 30000; ++i) builder.record({"record " + std::to_string(i), "1.25"});
+    const std::string table = builder.write(dir.path(), "t").string();
+    auto names = [&] {
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            found.insert(entry.path().filename().string());
+        }
+        return found;
+    };
+    for (const std::string name : {"out.xls", "out.xlsx", "out.csv"}) {
+        const std::string out = (dir / name).string();
+        for (int milliseconds : {30, 120, 300}) {
+            std::vector<char*> argv = {const_cast<char*>(QUILLON_CLI), const_cast<char*>("export"),
+                                       const_cast<char*>(table.c_str()),
+                                       const_cast<char*>(out.c_str()), nullptr};
+            posix_spawn_file_actions_t quiet;
+            posix_spawn_file_actions_init(&quiet);
+            posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+            pid_t pid = 0;
+            ASSERT_EQ(posix_spawn(&pid, QUILLON_CLI, &quiet, nullptr, argv.data(), environ), 0);
+            posix_spawn_file_actions_destroy(&quiet);
+            ::usleep(static_cast<useconds_t>(milliseconds) * 1000);
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            // A hidden file of ours is there only where files cannot be made without a name.
+            for (const std::string& left : names()) {
+                EXPECT_TRUE(left == "t.dbf" || left == name || left.rfind(".quillon-", 0) == 0)
+                    << left << " after " << milliseconds << " ms of " << name;
+            }
+        }
+        // The next save into the folder clears whatever the killed ones left.
+        EXPECT_EQ(testsupport::runCommand(QUILLON_CLI, {"export", table, out}).exitStatus, 0);
+        EXPECT_EQ(names(), (std::set<std::string>{"t.dbf", name}));
+        fs::remove(out);
+    }
 }
 
 TEST(ExportCommandTest, CsvIsTheDumpByteForByteAndXlsxIsChosenByTheExtension) {

@@ -4,6 +4,7 @@
 #include "engine/EngineError.h"
 #include "engine/Recordset.h"
 #include "export/ExportarExcel.h"
+#include "export/RecordRows.h"
 #include "spreadsheet/Application.h"
 #include "spreadsheet/CellReference.h"
 #include "spreadsheet/SpreadsheetError.h"
@@ -309,6 +310,50 @@ TEST_F(ExportarExcelTest, FailuresPassToTheCallerWithoutFileOrMessage) {
     engine::DataControl closed;
     EXPECT_THROW(ExportarExcel(closed, out(), prompts), engine::EngineError);
     EXPECT_FALSE(std::filesystem::exists(out()));
+}
+
+TEST(SpreadsheetDigitsTest, MoreThanFifteenSignificantDigitsAreTooMany) {
+    const std::pair<const char*, bool> cases[] = {
+        {"123456789012345", false},       {"-123456789012345", false},
+        {"1234567890123456", true},       {"1234567890.123456", true},
+        {"0.000000000000001", false},     {"-0.0000001234567890123456", true},
+        {"100000000000000000000", false}, {"12345678901234567000", true},
+        {"1.50000000000000000", false},   {"", false},
+    };
+    for (const auto& [decimal, tooMany] : cases) {
+        EXPECT_EQ(exceedsSpreadsheetDigits(decimal), tooMany) << decimal;
+    }
+}
+
+TEST_F(ExportarExcelTest, NumbersTooLongForASpreadsheetNumberGoInAsTextAndTheExportSaysSo) {
+    open(testsupport::DbfBuilder(0x03)
+             .field("BIG", 'N', 19)
+             .field("MONEY", 'N', 20, 2)
+             .field("QTY", 'N', 5)
+             .record({"1234567890123456789", "123456789012345.67", "7"})
+             .record({"42", "1.50", "8"}));
+    for (const char* name : {"out.xls", "out.xlsx"}) {
+        ExportarExcel(dtcDbf, out(name), prompts);
+        const bool xlsx = std::string(name).ends_with("x");
+        const ReadSheet sheet =
+            xlsx ? testsupport::readWithOpenpyxl(out(name)) : testsupport::readWithXlrd(out(name));
+        expectCells(sheet,
+                    {{"A3", {"text", "1234567890123456789"}},
+                     {"B3", {"text", "123456789012345.67"}},
+                     {"C3", {"number", "7.0"}},
+                     {"A4", {"number", "42.0"}},
+                     {"B4", {"number", "1.5"}}},
+                    name);
+        const auto messages = prompts.messages();
+        ASSERT_EQ(messages.size(), 2u) << name;
+        EXPECT_EQ(messages[0].text, "Success export to excel");
+        EXPECT_EQ(messages[1].text,
+                  "Fields BIG, MONEY hold numbers of more than 15 significant digits, more than a "
+                  "spreadsheet number keeps: they were exported as text, with all their digits.");
+        EXPECT_EQ(messages[1].title, "Sorvela");
+        EXPECT_EQ(messages[1].icon, platform::MessageIcon::Exclamation);
+        prompts.asked.clear();
+    }
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -38,22 +41,33 @@ TEST(PromptsTest, AChosenFilterAddsItsExtensionOnlyToANameWithout) {
     }
 }
 
-TEST(TemporaryFileTest, LivesBesideItsTargetUntilItReplacesIt) {
+TEST(TemporaryFileTest, LeavesNothingBehindButTheTargetItReplaces) {
     testsupport::TempDir dir;
+    namespace fs = std::filesystem;
     const std::string target = (dir / "out.csv").string();
     testsupport::writeFileBytes(target, {'o', 'l', 'd'});
-    {
-        platform::TemporaryFile dropped(target, "new");
-        EXPECT_EQ(std::filesystem::path(dropped.path()).parent_path(), dir.path());
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    // Left by killed saves (one still being made, by its lock), and files that only look so.
+    const std::pair<const char*, bool> others[] = {{".quillon-new-12-out.csv", false},
+                                                   {".quillon-sheets-7-out.xlsx", false},
+                                                   {".quillon-new-13-out.csv", true},
+                                                   {".quillon-notes", true},
+                                                   {".quillon-new-x-out.csv", true}};
+    for (const auto& [name, kept] : others) testsupport::writeFileBytes(dir / name, {'x'});
+    const int holder = ::open((dir / ".quillon-new-13-out.csv").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    { platform::TemporaryFile dropped(target, "new"); }
+    for (const auto& [name, kept] : others) EXPECT_EQ(fs::exists(dir / name), kept) << name;
+    ::close(holder);
     {
         platform::TemporaryFile kept(target, "new");
         testsupport::writeFileBytes(kept.path(), {'n', 'e', 'w'});
         kept.replace(target);
     }
     EXPECT_EQ(testsupport::readFileBytes(target), (testsupport::Bytes{'n', 'e', 'w'}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}),
+              3);  // out.csv, two look-alikes
     EXPECT_THROW(platform::TemporaryFile((dir / "none" / "x").string(), "new"), std::system_error);
 }
 

@@ -18,10 +18,21 @@ using shell::Picture;
 
 namespace {
 
-constexpr Picture kEveryPicture[] = {Picture::New,         Picture::Open,       Picture::Close,
-                                     Picture::Export,      Picture::About,      Picture::Exit,
-                                     Picture::Select,      Picture::Cancel,     Picture::AddField,
-                                     Picture::DeleteField, Picture::CreateTable};
+constexpr Picture kEveryPicture[] = {Picture::New,
+                                     Picture::Open,
+                                     Picture::Close,
+                                     Picture::Export,
+                                     Picture::About,
+                                     Picture::Exit,
+                                     Picture::Select,
+                                     Picture::Cancel,
+                                     Picture::AddField,
+                                     Picture::DeleteField,
+                                     Picture::CreateTable,
+                                     Picture::FirstRecord,
+                                     Picture::PreviousRecord,
+                                     Picture::NextRecord,
+                                     Picture::LastRecord};
 
 QImage image(const QIcon& icon) { return icon.pixmap(32, 32).toImage(); }
 
@@ -84,7 +95,7 @@ private slots:
         FakeTheme theme(themeHas);
         const QIcon icon = shell::picture(picture, QApplication::style());
         QVERIFY(!icon.isNull());
-        const QImage drawn = image(shell::drawnPicture(picture));
+        const QImage drawn = image(shell::ownPicture(picture));
         QString from = "style";
         if (image(icon).pixelColor(16, 16) == QColor(Qt::magenta)) from = "theme";
         if (image(icon) == drawn) from = "drawing";
@@ -96,7 +107,8 @@ private slots:
     void everyPictureHasADrawingOfItsOwn() {
         QList<QImage> drawings;
         for (Picture picture : kEveryPicture) {
-            const QImage drawn = image(shell::drawnPicture(picture));
+            const QImage drawn = image(shell::ownPicture(picture));
+            // A resource that did not load would render as nothing at all.
             int painted = 0;
             for (int y = 0; y < drawn.height(); ++y) {
                 for (int x = 0; x < drawn.width(); ++x) painted += qAlpha(drawn.pixel(x, y)) > 0;
@@ -105,6 +117,14 @@ private slots:
             QVERIFY2(!drawings.contains(drawn), qPrintable(QString::number(int(picture))));
             drawings << drawn;
         }
+        const QImage logo = shell::logoPixmap(64).toImage();
+        QCOMPARE(logo.size(), QSize(64, 64));
+        QCOMPARE(logo.pixelColor(32, 4).alpha(), 255);  // the tile reaches near the top
+        QCOMPARE(logo.pixelColor(0, 0).alpha(), 0);     // but its corners are round
+        // A tinted picture keeps the shape and takes the colour.
+        const QImage tinted = image(shell::tintedPicture(Picture::NextRecord, Qt::red));
+        QCOMPARE(tinted.pixelColor(14, 16), QColor(Qt::red));
+        QCOMPARE(tinted.pixelColor(1, 1).alpha(), 0);
     }
 
     void secondaryWindowOpensCentredOnTheScreenAndStaysWhereItIsPut() {

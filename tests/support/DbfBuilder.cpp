@@ -1,8 +1,12 @@
 #include "tests/support/DbfBuilder.h"
 
+#include "base/CivilDate.h"
 #include "base/Endian.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -34,6 +38,46 @@ DbfBuilder& DbfBuilder::languageDriver(std::uint8_t id) {
     return *this;
 }
 
+DbfBuilder& DbfBuilder::driverName(const std::string& name) {
+    m_driverName = name;
+    return *this;
+}
+
+DbfBuilder& DbfBuilder::counter(std::uint32_t next) {
+    m_fields.back().counter = next;
+    return *this;
+}
+
+DbfBuilder& DbfBuilder::fieldProperties(const Bytes& area) {
+    m_properties = area;
+    return *this;
+}
+
+bool DbfBuilder::memoField(char type) const { return type == 'M' || type == 'B' || type == 'G'; }
+
+std::string DbfBuilder::binaryValue(char type, const std::string& value) const {
+    std::uint8_t bytes[8] = {};
+    std::size_t width = type == 'I' || type == '+' ? 4 : 8;
+    if (!value.empty() && width == 4) {
+        auto number = static_cast<std::int32_t>(std::stoll(value));
+        base::storeBig(bytes, static_cast<std::uint32_t>(number) ^ 0x8000'0000u);
+    } else if (!value.empty() && type == 'O') {
+        auto bits = std::bit_cast<std::uint64_t>(std::strtod(value.c_str(), nullptr));
+        const std::uint64_t sign = 0x8000'0000'0000'0000u;
+        base::storeBig(bytes, (bits & sign) != 0 ? ~bits : bits | sign);
+    } else if (!value.empty()) {  // '@'
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milli = 0;
+        std::sscanf(value.c_str(), "%d-%d-%d %d:%d:%d.%d", &year, &month, &day, &hour, &minute,
+                    &second, &milli);
+        const std::int64_t days =
+            base::daysSince1970(year, month, day) - base::daysSince1970(1, 1, 1) + 1;
+        const std::int64_t ms =
+            days * 86'400'000 + ((hour * 60 + minute) * 60 + second) * 1000 + milli;
+        base::storeBig(bytes, std::bit_cast<std::uint64_t>(static_cast<double>(ms)));
+    }
+    return std::string(reinterpret_cast<const char*>(bytes), width);
+}
+
 bool DbfBuilder::ivMemo() const {
     if (m_memoStyle != MemoStyle::Auto) return m_memoStyle == MemoStyle::IV;
     return m_version != 0x83 && m_version != 0x87;
@@ -48,7 +92,11 @@ DbfBuilder& DbfBuilder::record(const std::vector<std::string>& values, bool dele
         const Field& f = m_fields[i];
         auto width = static_cast<std::size_t>(f.length);
         std::string value = values[i];
-        if (f.type == 'M' || f.type == 'B' || f.type == 'G') {
+        if (dbase7() && (f.type == 'I' || f.type == '+' || f.type == 'O' || f.type == '@')) {
+            bytes += binaryValue(f.type, value);
+            continue;
+        }
+        if (memoField(f.type)) {
             if (value.empty()) {
                 value.clear();
             } else {
@@ -127,37 +175,77 @@ int DbfBuilder::recordLength() const {
 }
 
 bool DbfBuilder::hasMemo() const {
-    return std::any_of(m_fields.begin(), m_fields.end(), [](const Field& f) {
-        return f.type == 'M' || f.type == 'B' || f.type == 'G';
-    });
+    return std::any_of(m_fields.begin(), m_fields.end(),
+                       [this](const Field& f) { return memoField(f.type); });
+}
+
+Bytes DbfBuilder::dbaseIIHeader() const {
+    Bytes out(521, 0);
+    out[0] = m_version;
+    put16(out, 1, m_declaredCount.value_or(static_cast<std::uint32_t>(m_records.size())));
+    out[3] = 5;  // 1984-05-17, month first
+    out[4] = 17;
+    out[5] = 84;
+    put16(out, 6, static_cast<std::uint32_t>(recordLength()));
+    std::uint32_t address = 0x70B9;  // in memory, as dBASE II left it
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        const Field& f = m_fields[i];
+        std::size_t at = 8 + 16 * i;
+        std::copy_n(f.name.begin(), std::min<std::size_t>(f.name.size(), 10),
+                    out.begin() + static_cast<std::ptrdiff_t>(at));
+        out[at + 11] = static_cast<std::uint8_t>(f.type);
+        out[at + 12] = static_cast<std::uint8_t>(f.length);
+        put16(out, at + 13, address);
+        out[at + 15] = static_cast<std::uint8_t>(f.decimals);
+        address += static_cast<std::uint32_t>(f.length);
+    }
+    out[8 + 16 * m_fields.size()] = m_terminator;
+    for (const auto& [offset, value] : m_headerBytes) out[offset] = value;
+    return out;
 }
 
 Bytes DbfBuilder::dbf() const {
-    // A negative padding leaves the terminator (and more) out of the header.
-    const auto headerLength = static_cast<std::size_t>(
-        static_cast<long>(32 + 32 * m_fields.size() + 1) + m_headerPadding);
-    Bytes out(headerLength, 0);
-    out[0] = m_version;
-    out[1] = 124;  // 2024
-    out[2] = 5;
-    out[3] = 17;
-    put32(out, 4, m_declaredCount.value_or(static_cast<std::uint32_t>(m_records.size())));
-    put16(out, 8, static_cast<std::uint32_t>(headerLength));
-    put16(out, 10, static_cast<std::uint32_t>(recordLength()));
-    out[29] = m_languageDriver;
-    out.resize(std::max(headerLength, 32 + 32 * m_fields.size() + 1), 0);
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        const Field& f = m_fields[i];
-        std::size_t at = 32 + 32 * i;
-        std::copy_n(f.name.begin(), std::min<std::size_t>(f.name.size(), 11),
-                    out.begin() + static_cast<std::ptrdiff_t>(at));
-        out[at + 11] = static_cast<std::uint8_t>(f.type);
-        out[at + 16] = static_cast<std::uint8_t>(f.length & 0xFF);
-        out[at + 17] = static_cast<std::uint8_t>(f.decimals);
+    Bytes out;
+    if (dbaseII()) {
+        out = dbaseIIHeader();
+    } else {
+        const std::size_t start = dbase7() ? 68 : 32;
+        const std::size_t size = dbase7() ? 48 : 32;
+        const std::size_t terminatorAt = start + size * m_fields.size();
+        // A negative padding leaves the terminator (and more) out of the header.
+        const auto headerLength = static_cast<std::size_t>(
+            static_cast<long>(terminatorAt + 1 + m_properties.size()) + m_headerPadding);
+        out.assign(std::max(headerLength, terminatorAt + 1 + m_properties.size()), 0);
+        out[0] = m_version;
+        out[1] = 124;  // 2024
+        out[2] = 5;
+        out[3] = 17;
+        put32(out, 4, m_declaredCount.value_or(static_cast<std::uint32_t>(m_records.size())));
+        put16(out, 8, static_cast<std::uint32_t>(headerLength));
+        put16(out, 10, static_cast<std::uint32_t>(recordLength()));
+        out[29] = dbase7() ? 0 : m_languageDriver;
+        if (dbase7()) {
+            std::copy_n(m_driverName.begin(), std::min<std::size_t>(m_driverName.size(), 32),
+                        out.begin() + 32);
+        }
+        for (std::size_t i = 0; i < m_fields.size(); ++i) {
+            const Field& f = m_fields[i];
+            const std::size_t at = start + size * i;
+            const std::size_t nameSize = dbase7() ? 32 : 11;
+            const std::size_t typeAt = dbase7() ? 32 : 11;
+            std::copy_n(f.name.begin(), std::min(f.name.size(), nameSize),
+                        out.begin() + static_cast<std::ptrdiff_t>(at));
+            out[at + typeAt] = static_cast<std::uint8_t>(f.type);
+            out[at + (dbase7() ? 33 : 16)] = static_cast<std::uint8_t>(f.length & 0xFF);
+            out[at + (dbase7() ? 34 : 17)] = static_cast<std::uint8_t>(f.decimals);
+            if (dbase7()) put32(out, at + 42, f.counter);
+        }
+        out[terminatorAt] = m_terminator;
+        std::copy(m_properties.begin(), m_properties.end(),
+                  out.begin() + static_cast<std::ptrdiff_t>(terminatorAt + 1));
+        for (const auto& [offset, value] : m_headerBytes) out[offset] = value;
+        out.resize(headerLength);
     }
-    if (32 + 32 * m_fields.size() < headerLength) out[32 + 32 * m_fields.size()] = m_terminator;
-    for (const auto& [offset, value] : m_headerBytes) out[offset] = value;
-    out.resize(headerLength);
     const auto length = static_cast<std::size_t>(recordLength());
     for (const auto& [flag, bytes] : m_records) {
         std::string body = bytes;

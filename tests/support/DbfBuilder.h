@@ -17,12 +17,21 @@ public:
     enum class MemoStyle { Auto, III, IV };
 
     // A table of this version byte (0x03, 0x83, 0x8B, ...), language driver 0x03, no fields.
+    // Versions 0x04 and 0x8C get dBASE 7's layout (language driver name DBWINUS0, byte 29 0),
+    // 0x02 dBASE II's.
     explicit DbfBuilder(std::uint8_t version = 0x03);
 
     DbfBuilder& field(const std::string& name, char type, int length, int decimals = 0);
     DbfBuilder& languageDriver(std::uint8_t id);
+    // dBASE 7: the language driver name, the last field's autoincrement counter (descriptor
+    // bytes 42-45), and the bytes of a field-properties area after the terminator.
+    DbfBuilder& driverName(const std::string& name);
+    DbfBuilder& counter(std::uint32_t next);
+    DbfBuilder& fieldProperties(const Bytes& area);
     // Values as they read, one per field: C left-aligned and N/F right-aligned in their width,
-    // L and D as given, M the memo's text (written to the memo file; "" for no memo).
+    // L and D as given, M (and dBASE 7's B and G) the memo's bytes (written to the memo file;
+    // "" for no memo), dBASE 7's I and + as decimal integers, O as decimal numbers and @ as
+    // "YYYY-MM-DD HH:MM:SS[.mmm]" ("" for blank: zero bytes).
     DbfBuilder& record(const std::vector<std::string>& values, bool deleted = false);
     // A record given as its exact bytes after the deletion flag (padded with spaces).
     DbfBuilder& rawRecord(const std::string& bytes, std::uint8_t flag = ' ');
@@ -54,8 +63,14 @@ private:
         int length;
         int decimals;
         std::size_t offset;
+        std::uint32_t counter = 0;
     };
     int recordLength() const;
+    bool dbase7() const { return m_version == 0x04 || m_version == 0x8C; }
+    bool dbaseII() const { return m_version == 0x02; }
+    bool memoField(char type) const;
+    std::string binaryValue(char type, const std::string& value) const;
+    Bytes dbaseIIHeader() const;
     std::uint16_t memoBlockSize() const;
     bool ivMemo() const;
 
@@ -72,6 +87,8 @@ private:
     int m_recordSlack = 0;
     bool m_endMark = true;
     std::vector<std::pair<std::size_t, std::uint8_t>> m_headerBytes;
+    std::string m_driverName = "DBWINUS0";
+    Bytes m_properties;
 };
 
 Bytes readFileBytes(const std::filesystem::path& path);

@@ -1,5 +1,7 @@
 #include "tests/support/TextFit.h"
 
+#include "shell/Twips.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -129,6 +131,42 @@ QStringList clippedTexts(const QWidget& window) {
         }
     }
     return clipped;
+}
+
+QStringList misplacedControls(const QWidget& window, const shell::WindowLayout& layout,
+                              const QStringList& moved) {
+    const shell::TwipsScale twips(window);
+    QStringList wrong;
+    const QSize client = twips.size(layout.width, layout.height);
+    if (window.size() != client) {
+        wrong << QStringLiteral("window: %1x%2 instead of %3x%4")
+                     .arg(window.width())
+                     .arg(window.height())
+                     .arg(client.width())
+                     .arg(client.height());
+    }
+    for (const shell::ControlPlace& place : layout.controls) {
+        const auto* control = window.findChild<const QWidget*>(place.name);
+        if (control == nullptr) {
+            wrong << QStringLiteral("%1: missing").arg(place.name);
+            continue;
+        }
+        const QRect expected = twips.rect(place.left, place.top, place.width, place.height);
+        if (!moved.contains(place.name) && control->geometry() != expected) {
+            const QRect at = control->geometry();
+            wrong << QStringLiteral("%1: at %2,%3 %4x%5 instead of %6,%7 %8x%9")
+                         .arg(place.name)
+                         .arg(at.x())
+                         .arg(at.y())
+                         .arg(at.width())
+                         .arg(at.height())
+                         .arg(expected.x())
+                         .arg(expected.y())
+                         .arg(expected.width())
+                         .arg(expected.height());
+        }
+    }
+    return wrong;
 }
 
 }  // namespace testsupport

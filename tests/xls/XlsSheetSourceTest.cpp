@@ -140,26 +140,50 @@ TEST_F(XlsSheetSource, RecordsRunToTheLastRowAndColumnHoldingACell) {
     auto empty = open(std::vector<xls::Cell>{});
     EXPECT_EQ(names(*empty), std::vector<std::string>{"F1"});
     EXPECT_EQ(empty->physicalCount(), 0u);
+
+    // Ten rows of cells and one at the last column of row 65534: the gap between reads as nulls.
+    auto sparse = engine::openWorksheet(
+        testsupport::dataPath("damaged/sparse_far_cell.xls").string(), "Sheet1");
+    ASSERT_EQ(sparse->physicalCount(), 65533u);
+    ASSERT_EQ(sparse->fields().size(), 256u);
+    EXPECT_EQ(sparse->readField(0, 0), Value::text("10x10"));
+    EXPECT_EQ(sparse->readField(0, 1), Value());
+    EXPECT_EQ(sparse->readField(0, 9), Value::text("10x19"));
+    EXPECT_EQ(sparse->readField(65531, 255), Value());
+    EXPECT_EQ(sparse->readField(65532, 254), Value());
+    EXPECT_EQ(sparse->readField(65532, 255), Value::text("10x16"));
 }
 
-TEST_F(XlsSheetSource, DatesFollowTheWorkbooksDateSystemAndTheNonexistentLeapDayIsNull) {
-    auto source =
-        open({text(0, 0, "d"), number(1, 0, 1, NumberFormat::Date),
-              number(2, 0, 59, NumberFormat::Date), number(3, 0, 60, NumberFormat::Date),
-              number(4, 0, 61, NumberFormat::Date), number(5, 0, 0.25, NumberFormat::Date),
-              number(6, 0, 2958465, NumberFormat::Date), number(7, 0, -1, NumberFormat::Date)});
-    EXPECT_EQ(source->fields()[0].type, FieldType::Date);
-    EXPECT_EQ(source->readField(0, 0), Value::date(day(1900, 1, 1)));
-    EXPECT_EQ(source->readField(1, 0), Value::date(day(1900, 2, 28)));
-    EXPECT_TRUE(source->readField(2, 0).isNull());
-    EXPECT_EQ(source->readField(3, 0), Value::date(day(1900, 3, 1)));
-    EXPECT_TRUE(source->readField(4, 0).isNull());
-    EXPECT_EQ(source->readField(5, 0), Value::date(day(9999, 12, 31)));
-    EXPECT_TRUE(source->readField(6, 0).isNull());
-    ASSERT_EQ(source->warnings().size(), 3u);
-    EXPECT_EQ(source->warnings()[0],
-              "Cell A4 of worksheet \"Sheet1\" holds 29 February 1900, a day that did not exist "
-              "(serial 60 of the 1900 date system); it reads as empty.");
+TEST_F(XlsSheetSource, DatesFollowTheWorkbooksDateSystemAndNumbersNamingNoDayStayNumbers) {
+    auto dates = open({text(0, 0, "d"), number(1, 0, 1, NumberFormat::Date),
+                       number(2, 0, 59, NumberFormat::Date), number(3, 0, 61, NumberFormat::Date),
+                       number(4, 0, 2958465, NumberFormat::Date)});
+    EXPECT_EQ(dates->fields()[0].type, FieldType::Date);
+    EXPECT_EQ(dates->readField(0, 0), Value::date(day(1900, 1, 1)));
+    EXPECT_EQ(dates->readField(1, 0), Value::date(day(1900, 2, 28)));
+    EXPECT_EQ(dates->readField(2, 0), Value::date(day(1900, 3, 1)));
+    EXPECT_EQ(dates->readField(3, 0), Value::date(day(9999, 12, 31)));
+    EXPECT_TRUE(dates->warnings().empty());
+
+    // 29 February 1900 (serial 60), day 0, a negative serial and one past 9999 name no day: they
+    // stay numbers, so that a column of them alone is numeric and one mixed with dates is text.
+    auto noDays =
+        open({text(0, 0, "n"), number(1, 0, 60, NumberFormat::Date),
+              number(2, 0, 0.25, NumberFormat::Date), number(3, 0, -1, NumberFormat::DateTime),
+              number(4, 0, 2958466, NumberFormat::Date), text(0, 1, "m"),
+              number(1, 1, 1, NumberFormat::Date), number(2, 1, -3.5, NumberFormat::Date)});
+    EXPECT_EQ(noDays->fields()[0].type, FieldType::Numeric);
+    EXPECT_EQ(noDays->readField(0, 0), Value::number(60));
+    EXPECT_EQ(noDays->readField(1, 0), Value::number(0.25));
+    EXPECT_EQ(noDays->readField(2, 0), Value::number(-1));
+    EXPECT_EQ(noDays->readField(3, 0), Value::number(2958466));
+    EXPECT_EQ(noDays->fields()[1].type, FieldType::Character);
+    EXPECT_EQ(noDays->readField(0, 1), Value::text("1900-01-01"));
+    EXPECT_EQ(noDays->readField(1, 1), Value::text("-3.5"));
+    ASSERT_EQ(noDays->warnings().size(), 5u);
+    EXPECT_EQ(noDays->warnings()[0],
+              "Cell A2 of worksheet \"Sheet1\" holds 29 February 1900, a day that did not exist "
+              "(serial 60 of the 1900 date system); it reads as the number 60.");
 
     auto in1904 = open({text(0, 0, "d"), number(1, 0, 0, NumberFormat::Date),
                         number(2, 0, 43889.5, NumberFormat::DateTime)},

@@ -1,5 +1,6 @@
 #include "xls/biff8/CompoundFile.h"
 
+#include "platform/TemporaryFile.h"
 #include "xls/WorkbookData.h"
 
 #include <gsf/gsf-infile-msole.h>
@@ -12,12 +13,14 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace xls::biff8 {
 
@@ -40,6 +43,41 @@ struct GErrorFree {
     void operator()(GError* error) const { g_error_free(error); }
 };
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+// While one lives on a thread, what glib and libgsf log there (warnings and criticals about a
+// damaged container, mostly) is counted here instead of reaching standard error; messages of
+// other threads, and of this one outside such a scope, go to glib's own handler as before.
+class ContainerLog {
+public:
+    ContainerLog() : m_previous(t_current) {
+        static std::once_flag once;
+        std::call_once(once, [] { g_log_set_default_handler(&ContainerLog::handle, nullptr); });
+        t_current = this;
+    }
+    ~ContainerLog() { t_current = m_previous; }
+    ContainerLog(const ContainerLog&) = delete;
+    ContainerLog& operator=(const ContainerLog&) = delete;
+
+    // The warnings, criticals and errors heard.
+    int problems() const { return m_problems; }
+
+private:
+    static void handle(const gchar* domain, GLogLevelFlags level, const gchar* message,
+                       gpointer data) {
+        if (t_current == nullptr) {
+            g_log_default_handler(domain, level, message, data);
+        } else if ((level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING)) !=
+                   0) {
+            ++t_current->m_problems;
+        }
+    }
+
+    static thread_local ContainerLog* t_current;
+    ContainerLog* m_previous;
+    int m_problems = 0;
+};
+
+thread_local ContainerLog* ContainerLog::t_current = nullptr;
 
 void initialiseGsf() {
     static std::once_flag once;
@@ -153,6 +191,7 @@ std::vector<std::uint8_t> readStream(GsfInput* input, const std::string& path,
 
 CompoundContent readCompoundFile(const std::string& path) {
     std::uintmax_t fileSize = checkInputFile(path);
+    ContainerLog log;
     initialiseGsf();
 
     GError* rawError = nullptr;
@@ -204,28 +243,30 @@ CompoundContent readCompoundFile(const std::string& path) {
                        " is damaged: its workbook stream cannot be opened.");
     }
     content.workbook = readStream(stream.get(), path, fileSize);
+    content.damaged = log.problems() > 0;
     return content;
 }
 
 struct CompoundFileWriter::Handles {
+    std::unique_ptr<platform::TemporaryFile> file;
     GPtr<GsfOutput> sink;
     GPtr<GsfOutfile> container;
     GPtr<GsfOutput> stream;
     bool finished = false;
 
-    // Closes everything with an error set on the sink, which makes libgsf remove the temporary
-    // file instead of renaming it over the target.
+    // Closes what is open; the temporary file, never put in place, is discarded after.
     ~Handles() {
         if (finished || !sink) return;
-        if (gsf_output_error(sink.get()) == nullptr) {
-            gsf_output_set_error(sink.get(), 0, "%s", "the workbook was not completed");
-        }
+        ContainerLog quiet;
         if (stream) gsf_output_close(stream.get());
         if (container) {
             gsf_output_close(GSF_OUTPUT(container.get()));
         } else {
             gsf_output_close(sink.get());
         }
+        stream.reset();
+        container.reset();
+        sink.reset();
     }
 };
 
@@ -235,6 +276,7 @@ void CompoundFileWriter::fail(const std::string& why) const {
 
 CompoundFileWriter::CompoundFileWriter(const std::string& path)
     : m_path(path), m_handles(std::make_unique<Handles>()) {
+    ContainerLog quiet;
     if (path.empty()) throw XlsError("No file name was given for the workbook.");
     std::filesystem::path target(path);
     std::filesystem::path folder = target.parent_path();
@@ -245,10 +287,20 @@ CompoundFileWriter::CompoundFileWriter(const std::string& path)
     if (std::filesystem::is_directory(target, ignored)) fail("a folder of that name exists");
     initialiseGsf();
 
-    GError* rawError = nullptr;
-    m_handles->sink.reset(gsf_output_stdio_new(path.c_str(), &rawError));
-    GErrorPtr error(rawError);
-    if (!m_handles->sink) fail(messageOf(error.get(), "the file cannot be created"));
+    // Our own temporary file rather than libgsf's, which a killed save would leave behind.
+    std::FILE* out = nullptr;
+    try {
+        m_handles->file = std::make_unique<platform::TemporaryFile>(path, "new");
+        out = std::fopen(m_handles->file->path().c_str(), "wb");
+        if (out == nullptr) throw std::system_error(errno, std::generic_category(), path);
+    } catch (const std::system_error& failure) {
+        fail(failure.code().message());
+    }
+    m_handles->sink.reset(gsf_output_stdio_new_FILE(path.c_str(), out, FALSE));
+    if (!m_handles->sink) {
+        std::fclose(out);
+        fail("the file cannot be created");
+    }
     m_handles->container.reset(gsf_outfile_msole_new(m_handles->sink.get()));
     m_handles->stream.reset(gsf_outfile_new_child(m_handles->container.get(), "Workbook", FALSE));
     if (!m_handles->stream) fail("the workbook stream could not be created");
@@ -258,6 +310,7 @@ CompoundFileWriter::~CompoundFileWriter() = default;
 
 void CompoundFileWriter::append(std::span<const std::uint8_t> bytes) {
     if (bytes.empty()) return;
+    ContainerLog quiet;
     GsfOutput* stream = m_handles->stream.get();
     if (!gsf_output_write(stream, bytes.size(), bytes.data())) {
         fail(messageOf(gsf_output_error(stream), "the workbook stream could not be written"));
@@ -265,6 +318,7 @@ void CompoundFileWriter::append(std::span<const std::uint8_t> bytes) {
 }
 
 void CompoundFileWriter::commit() {
+    ContainerLog quiet;
     Handles& handles = *m_handles;
     bool streamClosed = gsf_output_close(handles.stream.get()) != FALSE;
     std::string why = streamClosed ? std::string()
@@ -278,6 +332,11 @@ void CompoundFileWriter::commit() {
     if (!closed || sinkError != nullptr) {
         if (sinkError == nullptr) sinkError = gsf_output_error(GSF_OUTPUT(handles.container.get()));
         fail(messageOf(sinkError, "the file could not be completed"));
+    }
+    try {
+        handles.file->replace(m_path);
+    } catch (const std::system_error& failure) {
+        fail(failure.code().message());
     }
 }
 

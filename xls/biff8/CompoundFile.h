@@ -15,19 +15,24 @@ struct CompoundContent {
     // The names of the container's other top-level streams and storages, as UTF-8 (a leading
     // control character, as in "\005SummaryInformation", kept).
     std::vector<std::string> otherEntries;
+    // libgsf read past damage in the container to get here (what it said is not shown: nothing
+    // that libgsf or glib logs while a compound file is read or written reaches standard error).
+    bool damaged = false;
 };
 
 // Reads the workbook stream of the compound file at path: the top-level stream named
 // "Workbook" or, failing that, "Book", either without regard to case. Throws XlsError for a
 // missing or unreadable file, a file that is not a compound file (saying what it looks like:
 // an .xlsx/ZIP file, a BIFF2-4 worksheet, a bare BIFF stream, a file too short), a damaged
-// container, or one without a workbook stream.
+// container, or one without a workbook stream. A container damaged in parts that libgsf reads
+// past gives its content with damaged set.
 CompoundContent readCompoundFile(const std::string& path);
 
 // A new compound file at path holding the single stream "Workbook", whose bytes are appended
-// piece by piece. libgsf writes a temporary file in the same folder and renames it over path only
-// when commit() succeeds, so the file appears whole or not at all, and a file already at path
-// stays as it was on failure. Every failure throws XlsError naming the file.
+// piece by piece. libgsf writes into a temporary file of the same folder
+// (platform/TemporaryFile.h), put in place of path only when commit() succeeds, so the file
+// appears whole or not at all, a file already at path stays as it was on failure, and a save
+// that is killed leaves nothing to see. Every failure throws XlsError naming the file.
 class CompoundFileWriter {
 public:
     // Starts the temporary file. Throws when the folder is missing, path is a folder, or the
