@@ -103,19 +103,6 @@ for r, (mine, other) in enumerate(zip(ours['rows'], rows)):
 print('\n'.join(problems[:20]), end='')
 )PY";
 
-std::string compareWith(const char* script, const fs::path& table,
-                        std::vector<std::string> extra = {}) {
-    auto source = enginetest::openTable(table, false);
-    fs::path rows = table.parent_path() / "rows.json";
-    enginetest::writeJsonRows(*source, rows);
-    std::vector<std::string> arguments{table.string(), rows.string()};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    auto result = testsupport::runPython(script, arguments);
-    fs::remove(rows);
-    if (result.exitStatus != 0) return "python failed: " + result.err;
-    return result.out;
-}
-
 void set(engine::Recordset& recordset, const char* field, const std::string& text) {
     recordset.Fields().Item(field).SetValue(Value::text(text));
 }
@@ -138,7 +125,7 @@ TEST(FoxProReaderTest, TablesPythonDbfWritesReadTheSameAndTakeTheEnginesChanges)
         const fs::path path = dir / "made.dbf";
         auto written = testsupport::runPython(kWriteWithPythonDbf, {path.string(), kind});
         ASSERT_EQ(written.exitStatus, 0) << written.err;
-        EXPECT_EQ(compareWith(enginetest::kCompareWithPythonDbf, path), "");
+        EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithPythonDbf, path), "");
         {
             auto table = enginetest::openTable(path);
             EXPECT_EQ(table->header().version, kind == "vfp" ? 0x30 : 0xF5);
@@ -177,10 +164,11 @@ TEST(FoxProReaderTest, TablesPythonDbfWritesReadTheSameAndTakeTheEnginesChanges)
         EXPECT_EQ(engine::ReplaceValues(*recordset, "NAME", "Bob", Value::text("Rob")).replaced, 2);
         recordset.reset();
 
-        EXPECT_EQ(compareWith(enginetest::kCompareWithPythonDbf, path), "");
-        EXPECT_EQ(compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
+        EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithPythonDbf, path), "");
+        EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
         if (kind == "vfp") {
-            EXPECT_EQ(compareWith(kCompareWithPgdbf, path, {"cp1252", (dir / "made.fpt").string()}),
+            EXPECT_EQ(enginetest::compareWith(kCompareWithPgdbf, path,
+                                              {"cp1252", (dir / "made.fpt").string()}),
                       "");
         }
         // Replace rewrote the name alone in the record left alone.
@@ -221,8 +209,10 @@ TEST(FoxProReaderTest, FoxPro2TablesTheEngineChangesReadTheSameInPgdbfAndDbfread
     recordset->Update();
     recordset.reset();
     EXPECT_EQ(recordBytes(path, 1), untouched);
-    EXPECT_EQ(compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
-    EXPECT_EQ(compareWith(kCompareWithPgdbf, path, {"cp1252", (dir / "fox.fpt").string()}), "");
+    EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
+    EXPECT_EQ(
+        enginetest::compareWith(kCompareWithPgdbf, path, {"cp1252", (dir / "fox.fpt").string()}),
+        "");
     auto reread = enginetest::openTable(path, false);
     EXPECT_EQ(reread->readField(0, 2).asText(), "second memo");
     EXPECT_EQ(reread->readField(2, 2).asText(), "new");

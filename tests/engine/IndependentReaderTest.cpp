@@ -60,19 +60,6 @@ fs::path makeTable(const TempDir& dir, const std::string& connect, bool undefine
     return path;
 }
 
-std::string compareWith(const char* script, const fs::path& table,
-                        std::vector<std::string> extra = {}) {
-    auto source = enginetest::openTable(table, false);
-    fs::path rows = table.parent_path() / "rows.json";
-    enginetest::writeJsonRows(*source, rows);
-    std::vector<std::string> arguments{table.string(), rows.string()};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    auto result = testsupport::runPython(script, arguments);
-    fs::remove(rows);
-    if (result.exitStatus != 0) return "python failed: " + result.err;
-    return result.out;
-}
-
 }  // namespace
 
 TEST(IndependentReaderTest, TablesTheEngineWritesReadTheSameInDbfread) {
@@ -80,14 +67,15 @@ TEST(IndependentReaderTest, TablesTheEngineWritesReadTheSameInDbfread) {
         TempDir dir;
         fs::path path = makeTable(dir, connect, true);
         EXPECT_EQ(enginetest::openSet(path)->RecordCount(), 4) << connect;
-        EXPECT_EQ(compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "") << connect;
+        EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "")
+            << connect;
     }
 }
 
 TEST(IndependentReaderTest, DbaseIIITablesTheEngineWritesReadTheSameInPythonDbf) {
     TempDir dir;
     fs::path path = makeTable(dir, "DBase III;", false);
-    EXPECT_EQ(compareWith(enginetest::kCompareWithPythonDbf, path), "");
+    EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithPythonDbf, path), "");
 }
 
 TEST(IndependentReaderTest, TablesPythonDbfWritesReadCorrectlyAndTakeChanges) {
@@ -132,6 +120,6 @@ table.close()
     recordset->AddNew();
     set(*recordset, "NAME", "\xC3\x85sa");
     recordset->Update();
-    EXPECT_EQ(compareWith(enginetest::kCompareWithPythonDbf, path), "");
-    EXPECT_EQ(compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
+    EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithPythonDbf, path), "");
+    EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
 }

@@ -5,12 +5,15 @@
 
 #include "engine/TableSource.h"
 #include "engine/dbf/CodePage.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/RunCommand.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace enginetest {
 
@@ -244,5 +247,20 @@ for r, (mine, other) in enumerate(zip(ours['rows'], theirs)):
             problems.append('record %d field %d: ours %r, dbf %r' % (r + 1, f + 1, a, b))
 print('\n'.join(problems[:20]), end='')
 )PY";
+
+// Runs a comparison script (one of the above) over the table's rows as the engine reads them:
+// its output, or why Python failed. extra: the script's arguments after the table and the rows.
+inline std::string compareWith(const char* script, const std::filesystem::path& table,
+                               std::vector<std::string> extra = {}) {
+    auto source = openTable(table, false);
+    std::filesystem::path rows = table.parent_path() / "rows.json";
+    writeJsonRows(*source, rows);
+    std::vector<std::string> arguments{table.string(), rows.string()};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    auto result = testsupport::runPython(script, arguments);
+    std::filesystem::remove(rows);
+    if (result.exitStatus != 0) return "python failed: " + result.err;
+    return result.out;
+}
 
 }  // namespace enginetest
