@@ -4,6 +4,7 @@
 // file or failing call harms a table or the program.
 #include "base/Endian.h"
 #include "engine/EngineError.h"
+#include "tests/engine/DamageSweep.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/FoxBuilder.h"
 #include "tests/support/MemoryFile.h"
@@ -225,46 +226,9 @@ TEST(FoxProWriteTest, AChangedMemoGoesToAFreshBlockOfTheMemoFile) {
 TEST(FoxProWriteTest, AnyDamagedOrCutFileOpensOrIsRefusedWithoutHarm) {
     MemoryFileSystem files;
     putStock(files);
-    const Bytes table = files.bytes(kTable);
-    const Bytes memo = files.bytes(kMemo);
-    auto tryTable = [&](const Bytes& bytes) {
-        files.put(kTable, bytes);
-        try {
-            auto opened = openTable(files, kTable, false);
-            std::vector<Value> row;
-            for (std::uint32_t i = 0; i < opened->physicalCount(); ++i) opened->readRecord(i, row);
-            opened->deletedRecords();
-        } catch (const EngineError& error) {
-            EXPECT_NE(std::string(error.what()).find("/t/stock.dbf"), std::string::npos)
-                << error.what();
-        }
-    };
-    // Every header byte (descriptors, flags, counters, terminator, backlink's start) and the
-    // records' bytes, each set to telling values.
-    for (std::size_t offset = 0; offset < table.size(); ++offset) {
-        if (offset >= 32 + 9 * 32 + 24 && offset < table.size() - 2 * kRecordLength - 1) continue;
-        for (std::uint8_t value : {0x00, 0x01, 0x0D, 0x20, 0x7F, 0xFF}) {
-            Bytes damaged = table;
-            damaged[offset] = value;
-            tryTable(damaged);
-        }
-    }
-    for (std::size_t size = 0; size <= table.size(); ++size) {
-        tryTable(Bytes(table.begin(), table.begin() + static_cast<long>(size)));
-    }
-    // The memo file cut anywhere, and its header's bytes damaged.
-    for (std::size_t size = 0; size <= memo.size(); size += 7) {
-        files.put(kMemo, Bytes(memo.begin(), memo.begin() + static_cast<long>(size)));
-        tryTable(table);
-    }
-    for (std::size_t offset = 0; offset < 8; ++offset) {
-        for (std::uint8_t value : {0x00, 0x01, 0xFF}) {
-            Bytes damaged = memo;
-            damaged[offset] = value;
-            files.put(kMemo, damaged);
-            tryTable(table);
-        }
-    }
+    // Every descriptor (flags, counters), the terminator and the backlink's start.
+    enginetest::expectDamageHandled(files.bytes(kTable), files.bytes(kMemo), "/t/t.fpt",
+                                    32 + 9 * 32 + 12);
 }
 
 TEST(FoxProWriteTest, AFailingCallAnywhereIsReportedAndLeavesATableThatReads) {
