@@ -6,6 +6,7 @@
 #include "engine/EngineError.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/JsonRows.h"
+#include "tests/engine/PgdbfRows.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TestPaths.h"
 
@@ -289,71 +290,6 @@ std::string statedDifferences(const std::string& name, const engine::TableSource
     return out;
 }
 
-// pgdbf's rows of the table (its live records, as text) compared with the engine's values.
-std::string pgdbfDifferences(const fs::path& path, const engine::dbf::DbfTable& table) {
-    std::vector<std::string> arguments{"-C", "-D", "-T", "-P"};
-    if (!table.codePage().converter.empty()) {
-        arguments.insert(arguments.end(), {"-s", table.codePage().converter});
-    }
-    arguments.push_back(path.string());
-    auto result = testsupport::runCommand("/usr/bin/pgdbf", arguments);
-    if (result.exitStatus != 0) return "pgdbf failed: " + result.err;
-    std::vector<std::vector<std::string>> theirs;
-    bool inRows = false;
-    std::size_t begin = 0;
-    while (begin < result.out.size()) {
-        std::size_t end = result.out.find('\n', begin);
-        if (end == std::string::npos) end = result.out.size();
-        const std::string line = result.out.substr(begin, end - begin);
-        begin = end + 1;
-        if (line.rfind("\\COPY", 0) == 0) {
-            inRows = true;
-        } else if (line == "\\.") {
-            inRows = false;
-        } else if (inRows) {
-            theirs.emplace_back();
-            std::string cell;
-            for (std::size_t i = 0; i <= line.size(); ++i) {
-                if (i == line.size() || line[i] == '\t') {
-                    theirs.back().push_back(cell);
-                    cell.clear();
-                } else if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] != 'N') {
-                    char next = line[++i];
-                    cell.push_back(next == 't'   ? '\t'
-                                   : next == 'n' ? '\n'
-                                   : next == 'r' ? '\r'
-                                                 : next);
-                } else {
-                    cell.push_back(line[i]);
-                }
-            }
-        }
-    }
-    std::string out;
-    const auto deleted = table.deletedRecords();
-    std::vector<Value> row;
-    std::size_t r = 0;
-    for (std::uint32_t i = 0; i < table.physicalCount(); ++i) {
-        if (std::binary_search(deleted.begin(), deleted.end(), i)) continue;
-        if (r == theirs.size()) return out + "pgdbf has fewer records\n";
-        table.readRecord(i, row);
-        for (std::size_t f = 0; f < row.size() && f < theirs[r].size(); ++f) {
-            std::string ours = row[f].kind() == Value::Kind::Boolean
-                                   ? (row[f].asBoolean() ? "t" : "f")
-                               : row[f].isNull() ? "\\N"
-                                                 : row[f].toString();
-            const std::string& other = theirs[r][f];
-            if (ours != other && !(row[f].isNull() && other.empty())) {
-                out += "record " + std::to_string(r + 1) + " field " + std::to_string(f + 1) +
-                       ": ours " + ours + ", pgdbf " + other + "\n";
-            }
-        }
-        ++r;
-    }
-    if (r != theirs.size()) out += "pgdbf has more records\n";
-    return out;
-}
-
 }  // namespace
 
 TEST(FixtureWalkTest, EveryFixtureOpensWithTheIndependentReadersValuesOrIsRefused) {
@@ -396,7 +332,7 @@ TEST(FixtureWalkTest, EveryFixtureOpensWithTheIndependentReadersValuesOrIsRefuse
                 continue;
             }
             if (expected.reader == R::Pgdbf) {
-                EXPECT_EQ(pgdbfDifferences(path, *table), "");
+                EXPECT_EQ(enginetest::pgdbfDifferences(path, *table), "");
                 continue;
             }
             const fs::path rows = rowsFolder / (std::to_string(comparisons.size()) + ".json");
