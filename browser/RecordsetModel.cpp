@@ -16,8 +16,9 @@ namespace {
 int clampedCount(long count) { return static_cast<int>(std::clamp(count, 0L, long(INT_MAX - 1))); }
 
 bool isNumeric(engine::FieldType type) {
-    return type == engine::FieldType::Numeric || type == engine::FieldType::Float ||
-           type == engine::FieldType::Integer || type == engine::FieldType::Double;
+    using engine::FieldType;
+    return type == FieldType::Numeric || type == FieldType::Float || type == FieldType::Integer ||
+           type == FieldType::Currency || type == FieldType::Double;
 }
 
 QString singleLine(QString text) {

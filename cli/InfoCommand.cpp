@@ -31,7 +31,19 @@ int runInfo(const std::vector<std::string>& arguments) {
         const engine::FieldInfo& field = info.fields[i];
         out += "  " + std::to_string(i + 1) + ". " + shownText(field.name) + " " +
                engine::describeFieldType(field);
-        if (!field.available) out += " (unavailable)";
+        std::vector<std::string> notes;
+        if (!field.available) notes.emplace_back("unavailable");
+        if (field.binary) notes.emplace_back("binary");
+        if (field.nullable) notes.emplace_back("nullable");
+        if (field.autoIncrement && field.autoIncrementStep == 0 && field.autoIncrementNext == 0) {
+            notes.emplace_back("autoincrement");  // a table that keeps no counter
+        } else if (field.autoIncrement) {
+            notes.push_back("autoincrement: next " + std::to_string(field.autoIncrementNext) +
+                            ", step " + std::to_string(field.autoIncrementStep));
+        }
+        for (std::size_t n = 0; n < notes.size(); ++n) {
+            out += (n == 0 ? " (" : ", ") + notes[n] + (n + 1 == notes.size() ? ")" : "");
+        }
         out += "\n";
     }
     out += "Warnings: " + std::to_string(info.warnings.size()) + "\n";

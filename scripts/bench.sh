@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times the table engine on generated tables of 100 000 and 1 000 000 records (ten fields):
 # `quillon-cli info` (open), `quillon-cli dump` (read every record), their maximum resident
-# memory, `ogr2ogr -f CSV` on the same table for comparison when gdal-bin is installed, and the
+# memory, `ogr2ogr -f CSV` on the same table for comparison when gdal-bin is installed, the same
+# two commands on a 1 000 000-record Visual FoxPro table (T, Y, I, B, V, nullable fields), and the
 # Google Benchmark suite (open, read all, update one record); then the export (bench/export/run.sh:
 # .xls beside ssconvert, .xlsx of 1 000 000 records beside `ogr2ogr -f XLSX`, and CSV), the main
 # window over a 1 000 000-record table (bench/BrowseBench.cpp), and the grid's sort, filter and find
@@ -45,6 +46,15 @@ for records in 100000 1000000; do
         printf '%-34s %10s %12s\n' "ogr2ogr -f CSV, $records records" "$s" "$m"
     fi
 done
+# A Visual FoxPro table of the same size: integers, currency, doubles, date-times, varchar and
+# nullable fields.
+table="$work/vfp1000000.dbf"
+"$bin/quillon-gen-table" --vfp "$table" 1000000
+cat "$table" >/dev/null
+read -r s m < <(best_of 5 "$bin/quillon-cli" info "$table")
+printf '%-34s %10s %12s\n' "info, Visual FoxPro 1000000" "$s" "$m"
+read -r s m < <(best_of 5 "$bin/quillon-cli" dump "$table")
+printf '%-34s %10s %12s\n' "dump, Visual FoxPro 1000000" "$s" "$m"
 echo
 "$bin/engine_benchmark" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 echo

@@ -34,12 +34,20 @@ VersionInfo describeVersion(std::uint8_t version) {
         case 0x8C:
             return {S::ReadWrite, M::IV, "dBASE 7 table with memo", kDbase7Table, kDbase7Layout};
         case 0x30:
+            return {S::ReadWrite, M::Fpt, "Visual FoxPro table", kVisualFoxPro,
+                    kVisualFoxProLayout};
         case 0x31:
+            return {S::ReadWrite, M::Fpt, "Visual FoxPro table with autoincrement fields",
+                    kVisualFoxPro, kVisualFoxProLayout};
         case 0x32:
-            return {S::Refused, M::None, "it is a Visual FoxPro table, which is not supported"};
+            return {S::ReadWrite, M::Fpt, "Visual FoxPro table with varchar or blob fields",
+                    kVisualFoxPro, kVisualFoxProLayout};
         case 0xF5:
+            return {S::ReadWrite, M::Fpt, "FoxPro 2 table with memo", kFoxPro};
         case 0xFB:
-            return {S::Refused, M::None, "it is a FoxPro table, which is not supported"};
+            // Listed in FoxPro's documentation, never seen in a file: read as FoxPro 2, not
+            // written.
+            return {S::ReadOnly, M::Fpt, "FoxBASE table (version byte 0xFB)", kFoxPro};
         case 0xE5:
             return {S::Refused, M::None,
                     "it is a table with an .smt memo file, which is not supported"};

@@ -18,6 +18,8 @@ inline constexpr std::size_t kOffsetRecordLength = 10;  // uint16 LE: deletion f
 inline constexpr std::size_t kOffsetTransaction = 14;   // 1 while a transaction is incomplete
 inline constexpr std::size_t kOffsetEncryption = 15;    // 1 when the records are encrypted
 inline constexpr std::size_t kOffsetIndexFlag = 28;     // 1 when a production .mdx exists
+// FoxPro's table flags at offset 28: a structural .cdx, memo fields, a database container.
+inline constexpr std::uint8_t kTableFlagIndex = 0x01;
 inline constexpr std::size_t kOffsetLanguageDriver = 29;
 
 // Field descriptors (32 bytes each, from offset 32: the dBASE layout below).
@@ -27,6 +29,18 @@ inline constexpr std::size_t kDescriptorType = 11;
 inline constexpr std::size_t kDescriptorLength = 16;
 inline constexpr std::size_t kDescriptorDecimals = 17;
 inline constexpr std::size_t kMaxFieldNameLength = 10;
+// Visual FoxPro's descriptor bytes: the field's offset in the record (a cross-check only), its
+// flags, and an autoincrement field's next value (uint32 LE) and step.
+inline constexpr std::size_t kDescriptorFlags = 18;
+inline constexpr std::size_t kDescriptorAutoNext = 19;
+inline constexpr std::size_t kDescriptorAutoStep = 23;
+inline constexpr std::uint8_t kFieldSystem = 0x01;         // hidden: never shown, bytes kept
+inline constexpr std::uint8_t kFieldNullable = 0x02;       // one bit in _NullFlags says null
+inline constexpr std::uint8_t kFieldBinary = 0x04;         // bytes without code page translation
+inline constexpr std::uint8_t kFieldAutoIncrement = 0x08;  // with kFieldBinary
+// After a Visual FoxPro table's field terminator: the database container's path, NUL-padded.
+inline constexpr std::size_t kBacklinkSize = 263;
+inline constexpr char kNullFlagsName[] = "_NullFlags";
 
 inline constexpr std::uint8_t kFieldTerminator = 0x0D;
 inline constexpr std::uint8_t kOldFieldTerminator = 0x0A;  // some 1990s writers
@@ -69,6 +83,7 @@ enum class MemoStyle {
     None,
     III,  // text ended by 0x1A, 512-byte blocks
     IV,   // FF FF 08 00 + length header, block size from the file header
+    Fpt,  // FoxPro .fpt: big-endian header and block headers
 };
 
 // The xBase dialects, as bits of a set (which field kinds a table may hold).
@@ -83,6 +98,11 @@ inline constexpr Dialects kDbaseIIIto5 = kDbaseIII | kDbaseIV | kDbase5;
 // memos); dBASE II only character, numeric and logical fields, as dBASE III has them.
 inline constexpr Dialects kDbase7 = 1 << 8;
 inline constexpr Dialects kDbase7Table = kDbaseIV | kDbase7;
+// FoxBASE+ and FoxPro 2.x (memo pointers of ten digits, .fpt memo files), and Visual FoxPro
+// (field flags, null flags, binary memo pointers, the database container's backlink).
+inline constexpr Dialects kFoxPro = 1 << 9;
+inline constexpr Dialects kVisualFoxPro = 1 << 10;
+inline constexpr Dialects kFoxFamily = kFoxPro | kVisualFoxPro;
 
 // How the first bytes of a header are laid out: count, lengths and date at the offsets above
 // (dBASE III to 7, FoxPro), or dBASE II's (below).
@@ -90,7 +110,8 @@ enum class HeaderForm { Standard, DbaseII };
 
 // Where a header's field descriptors start and how one is laid out: the 32-byte descriptors after
 // a 32-byte header of dBASE III, IV and 5; 48-byte ones after 68 bytes in dBASE 7; 16-byte ones
-// in dBASE II's fixed header.
+// in dBASE II's fixed header. Visual FoxPro's descriptors add flags and autoincrement counters,
+// and its field list is followed by the database container's backlink.
 struct HeaderLayout {
     std::size_t fieldsStart;
     std::size_t descriptorSize;
@@ -101,9 +122,24 @@ struct HeaderLayout {
     HeaderForm form = HeaderForm::Standard;
     std::size_t counterAt = 0;     // autoincrement next value (uint32 LE) in a descriptor; 0: none
     std::size_t driverNameAt = 0;  // the language driver's name in the header; 0: none
+    bool fieldFlags = false;       // Visual FoxPro's flags and autoincrement steps in descriptors
+    std::size_t backlinkSize = 0;
 };
 inline constexpr HeaderLayout kDbaseLayout{kHeaderSize,     kDescriptorSize,   kDescriptorNameSize,
                                            kDescriptorType, kDescriptorLength, kDescriptorDecimals};
+// Visual FoxPro: the dBASE III layout, with flags, an autoincrement counter (next value at 19,
+// step at 23) in each descriptor and the backlink after the terminator.
+inline constexpr HeaderLayout kVisualFoxProLayout{kHeaderSize,
+                                                  kDescriptorSize,
+                                                  kDescriptorNameSize,
+                                                  kDescriptorType,
+                                                  kDescriptorLength,
+                                                  kDescriptorDecimals,
+                                                  HeaderForm::Standard,
+                                                  kDescriptorAutoNext,
+                                                  0,
+                                                  true,
+                                                  kBacklinkSize};
 
 // dBASE 7: a 68-byte header with the language driver's name at 32 (32 bytes, NUL-padded), then
 // 48-byte descriptors: name 0-31, type 32, length 33, decimals 34, index tag flag 37,

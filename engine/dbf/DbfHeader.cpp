@@ -1,5 +1,6 @@
 #include "engine/dbf/DbfHeader.h"
 
+#include "base/AsciiCase.h"
 #include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/Value.h"
@@ -23,6 +24,62 @@ std::string printableName(const std::string& raw) {
         out.push_back(b >= 0x20 && b < 0x7F ? c : '?');
     }
     return out;
+}
+
+// Visual FoxPro: moves the system fields out of the fields shown, finds the null flags among
+// them, and hands out their bits in field order: a length bit to every V and Q field, then a
+// null bit to every nullable field (a nullable V or Q field gets both, length first). Marks the
+// autoincrement fields.
+void splitSystemFields(TableHeader& header, const std::string& name,
+                       std::vector<std::string>& warnings) {
+    std::vector<FieldDescriptor> shown;
+    const FieldDescriptor* nullFlags = nullptr;
+    for (FieldDescriptor& field : header.fields) {
+        if ((field.flags & kFieldSystem) == 0) {
+            field.autoincrement = (field.flags & kFieldAutoIncrement) != 0 &&
+                                  (field.kind->traits & kAutoIncrementable) != 0;
+            shown.push_back(std::move(field));
+            continue;
+        }
+        header.hiddenFields.push_back(std::move(field));
+        const FieldDescriptor& hidden = header.hiddenFields.back();
+        if (nullFlags == nullptr && hidden.type == '0' &&
+            base::equalsIgnoringCase(hidden.rawName, kNullFlagsName)) {
+            nullFlags = &hidden;
+        }
+    }
+    header.fields = std::move(shown);
+    if (nullFlags != nullptr) {
+        header.nullFlagsOffset = nullFlags->offset;
+        header.nullFlagsSize = static_cast<std::size_t>(nullFlags->length);
+    }
+    const int available = static_cast<int>(header.nullFlagsSize * 8);
+    int next = 0;
+    bool lost = false;
+    auto take = [&](int& bit) {
+        if (next < available) {
+            bit = next;
+        } else {
+            lost = true;
+        }
+        ++next;
+    };
+    for (FieldDescriptor& field : header.fields) {
+        if ((field.kind->traits & kVariableLength) != 0) take(field.lengthBit);
+        if ((field.flags & kFieldNullable) != 0) take(field.nullBit);
+    }
+    header.nullFlagsIncomplete = lost;
+    if (lost) {
+        warnings.push_back(
+            nullFlags == nullptr
+                ? "Some fields of " + name +
+                      " are marked as holding null or varying lengths, but the table has no "
+                      "_NullFlags field; they were read as always holding a value of full "
+                      "length."
+                : "The _NullFlags field of " + name +
+                      " has too few bits for its fields; those without one were read as always "
+                      "holding a value of full length.");
+    }
 }
 
 }  // namespace
@@ -73,12 +130,16 @@ void readFixedPart(const std::uint8_t* data, std::size_t size, const std::string
         readDate(header, date[2], date[0], date[1]);
         return;
     }
-    if (data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
+    // Bytes 12-27 are reserved in FoxPro tables (other writers leave data there); only dBASE
+    // marks transactions and encryption at 14 and 15.
+    const bool dbaseFlags = (header.versionInfo.dialects & kFoxFamily) == 0;
+    if (dbaseFlags && data[kOffsetEncryption] == 1) refuse(path, "the table is encrypted");
     header.declaredCount = base::loadLittle<std::uint32_t>(data + kOffsetRecordCount);
     header.headerLength = base::loadLittle<std::uint16_t>(data + kOffsetHeaderLength);
     header.recordLength = base::loadLittle<std::uint16_t>(data + kOffsetRecordLength);
-    header.incompleteTransaction = data[kOffsetTransaction] == 1;
-    header.indexFlag = (data[kOffsetIndexFlag] & 1) != 0;
+    header.incompleteTransaction = dbaseFlags && data[kOffsetTransaction] == 1;
+    header.tableFlags = data[kOffsetIndexFlag];
+    header.indexFlag = (header.tableFlags & kTableFlagIndex) != 0;
     header.languageDriver = data[kOffsetLanguageDriver];
     const std::uint8_t* date = data + kOffsetUpdateDate;  // year, month, day
     readDate(header, date[0], date[1], date[2]);
@@ -108,7 +169,9 @@ void findKinds(TableHeader& header, const std::vector<int>& rawLengths, const st
             refuse(path, "field " + printableName(field.rawName) + " has type " + typeText(type) +
                              ", which dBASE II tables do not have");
         }
-        field.kind = findFieldKind(type, header.versionInfo.dialects, rawLengths[i]);
+        const Dialects dialects = header.versionInfo.dialects;
+        field.kind =
+            findFieldKind(type, dialects, rawLengths[i], (field.flags & kFieldBinary) != 0);
         if (field.kind == nullptr && type == '+' && (header.versionInfo.dialects & kDbase7) == 0) {
             // Some writers put dBASE 7's autoincrement fields in tables of other versions.
             field.kind = findFieldKind(type, kDbase7, rawLengths[i]);
@@ -121,12 +184,18 @@ void findKinds(TableHeader& header, const std::vector<int>& rawLengths, const st
             }
         }
         if (field.kind != nullptr) {
-            field.autoincrement = field.kind->autoincrement;
+            field.autoincrement = (field.kind->traits & kCountsItself) != 0;
             continue;
         }
         std::string what = "field " + printableName(field.rawName) + " has type " + typeText(type);
         if (findFieldKind(type) != nullptr) what += " of width " + std::to_string(rawLengths[i]);
-        what += " (from FoxPro or another program), which is not supported";
+        if ((dialects & kFoxFamily) != 0) {
+            // FoxPro tables hold types of other programs too; their bytes are shown as they are.
+            field.kind = &unknownFieldKind();
+            if (header.unknownField.empty()) header.unknownField = what;
+            continue;
+        }
+        what += " (from another program), which is not supported";
         refuse(path, what);
     }
 }
@@ -195,6 +264,10 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
         if (layout.counterAt != 0) {
             field.nextAutoincrement = base::loadLittle<std::uint32_t>(d + layout.counterAt);
         }
+        if (layout.fieldFlags) {
+            field.flags = d[kDescriptorFlags];
+            field.autoincrementStep = d[kDescriptorAutoStep];
+        }
         rawLengths.push_back(d[layout.lengthAt]);
         rawDecimals.push_back(d[layout.decimalsAt]);
         header.fields.push_back(std::move(field));
@@ -208,6 +281,11 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     if (!terminated) {
         warnings.push_back("The field list in the header of " + name +
                            " has no end mark; the header length was used instead.");
+    } else if (layout.backlinkSize > 0) {
+        for (std::size_t i = pos + 1; i < limit && i <= pos + layout.backlinkSize; ++i) {
+            if (data[i] == 0) break;
+            header.backlink.push_back(static_cast<char>(data[i]));
+        }
     }
     if (terminated && layout.driverNameAt != 0) {
         header.properties =
@@ -260,6 +338,7 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
         warnings.push_back("The records of " + name + " are longer than its fields need; the " +
                            "extra bytes are ignored.");
     }
+    if (layout.fieldFlags) splitSystemFields(header, name, warnings);
     return header;
 }
 

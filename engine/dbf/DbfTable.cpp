@@ -1,6 +1,7 @@
 #include "engine/dbf/DbfTable.h"
 
 #include "engine/EngineError.h"
+#include "engine/dbf/RecordCells.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -52,8 +53,7 @@ std::vector<std::uint32_t> DbfTable::deletedRecords() const {
 void DbfTable::decodeField(const std::uint8_t* record, std::uint32_t physical, std::size_t field,
                            Value& out) const {
     const FieldDescriptor& descriptor = m_table.header.fields[field];
-    CellProblem problem = descriptor.kind->decode(
-        record + descriptor.offset, static_cast<std::size_t>(descriptor.length), m_context, out);
+    CellProblem problem = decodeCell(m_table.header, descriptor, record, m_context, out);
     if (problem != CellProblem::None) {
         m_warnings.badCell(field, m_table.fields[field].name, physical, problem);
     }
@@ -95,7 +95,18 @@ void DbfTable::deleteRecord(std::uint32_t physical) { m_writer.remove(physical);
 
 std::vector<std::string> DbfTable::files() const {
     if (m_table.memo) return {m_table.path, m_table.memo->path()};
-    return {m_table.path, std::filesystem::path(m_table.path).replace_extension(".dbt").string()};
+    const bool fpt = m_table.header.versionInfo.memoStyle == MemoStyle::Fpt;
+    return {m_table.path,
+            std::filesystem::path(m_table.path).replace_extension(fpt ? ".fpt" : ".dbt").string()};
+}
+
+std::string DbfTable::indexText() const {
+    const bool foxPro = (m_table.header.versionInfo.dialects & kFoxFamily) != 0;
+    std::string text = !m_table.header.indexFlag ? "none named in the header"
+                       : foxPro                  ? "a structural index (.cdx) named in the header"
+                                                 : "a production index (.mdx) named in the header";
+    if (!m_table.indexFile.empty()) text += "; " + m_table.indexFile + " is beside the table";
+    return text;
 }
 
 std::vector<std::pair<std::string, std::string>> DbfTable::properties() const {
@@ -112,18 +123,17 @@ std::vector<std::pair<std::string, std::string>> DbfTable::properties() const {
     out.emplace_back("Last update", updated);
     out.emplace_back("Record length", std::to_string(header.recordLength) + " bytes");
     out.emplace_back("Header length", std::to_string(header.headerLength) + " bytes");
-    out.emplace_back("Index flag", header.indexFlag ? "set" : "not set");
-    std::string counters, required;
-    for (std::size_t i = 0; i < header.fields.size(); ++i) {
-        const FieldDescriptor& field = header.fields[i];
-        const std::string& name = m_table.fields[i].name;
-        if (field.autoincrement && header.versionInfo.layout.counterAt != 0) {
-            counters += (counters.empty() ? "" : ", ") + name + " (next " +
-                        std::to_string(field.nextAutoincrement) + ")";
-        }
-        if (field.required) required += (required.empty() ? "" : ", ") + name;
+    if (header.versionInfo.layout.backlinkSize > 0) {
+        out.emplace_back("Database", m_table.backlink.empty() ? std::string("none (a free table)")
+                                                              : m_table.backlink);
     }
-    if (!counters.empty()) out.emplace_back("Autoincrement", counters);
+    out.emplace_back("Index", indexText());
+    std::string required;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        if (header.fields[i].required) {
+            required += (required.empty() ? "" : ", ") + m_table.fields[i].name;
+        }
+    }
     if (!required.empty()) out.emplace_back("Required", required);
     if (m_table.memo) {
         out.emplace_back("Memo file",

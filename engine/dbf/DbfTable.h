@@ -48,6 +48,8 @@ public:
 private:
     explicit DbfTable(OpenedTable table);
 
+    // The Index line of properties(): what the header says and which index files are there.
+    std::string indexText() const;
     void decodeField(const std::uint8_t* record, std::uint32_t physical, std::size_t field,
                      Value& out) const;
 

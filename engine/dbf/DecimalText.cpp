@@ -3,6 +3,7 @@
 // them).
 #include "engine/dbf/FieldCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -73,6 +74,58 @@ bool decodePlainDecimal(std::string_view text, Value& out) {
 }
 
 }  // namespace
+
+bool decimalTextOf(const Value& number, std::string& canonical) {
+    canonical = number.exactNumberText();
+    if (!canonical.empty()) return true;
+    // The shortest decimal that reads back as the double: 2.675 is 2.675 as the user wrote it,
+    // not the binary value just below it.
+    std::array<char, 400> buffer{};
+    auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                      number.asNumber(), std::chars_format::fixed);
+    return error == std::errc() &&
+           canonicalDecimal(std::string_view(buffer.data(), end), false, canonical);
+}
+
+std::size_t significantDecimals(std::string_view canonical) {
+    const std::size_t point = canonical.find('.');
+    if (point == std::string_view::npos) return 0;
+    const std::size_t last = canonical.find_last_not_of('0');
+    return last > point ? last - point : 0;
+}
+
+bool fitsDecimals(std::string_view canonical, int decimals, std::string& reason) {
+    const std::size_t has = significantDecimals(canonical);
+    if (has <= static_cast<std::size_t>(decimals)) return true;
+    reason = "it has " + std::to_string(has) + (has == 1 ? " decimal" : " decimals") +
+             " and the field holds " +
+             (decimals == 0 ? std::string("whole numbers only") : std::to_string(decimals));
+    return false;
+}
+
+bool scaleDecimal(std::string_view canonical, int decimals, std::uint64_t limit,
+                  std::int64_t& out) {
+    const bool negative = !canonical.empty() && canonical[0] == '-';
+    std::uint64_t magnitude = 0;
+    int fraction = -1;  // digits taken after the point; -1 before it
+    for (char c : canonical.substr(negative ? 1 : 0)) {
+        if (c == '.') {
+            fraction = 0;
+            continue;
+        }
+        if (fraction >= decimals) continue;  // trailing zeros (the caller checked)
+        if (fraction >= 0) ++fraction;
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (magnitude > (limit - digit) / 10) return false;
+        magnitude = magnitude * 10 + digit;
+    }
+    for (int i = std::max(fraction, 0); i < decimals; ++i) {
+        if (magnitude > limit / 10) return false;
+        magnitude *= 10;
+    }
+    out = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+    return true;
+}
 
 double decimalValue(std::string_view canonical) {
     double value = 0;

@@ -13,14 +13,6 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The digits after the point of a canonical decimal, trailing zeros not counted ("2.50" has 1).
-std::size_t significantDecimals(std::string_view canonical) {
-    const std::size_t point = canonical.find('.');
-    if (point == std::string_view::npos) return 0;
-    const std::size_t last = canonical.find_last_not_of('0');
-    return last > point ? last - point : 0;
-}
-
 // A canonical decimal with exactly `decimals` digits after the point: trailing zeros are added
 // or dropped. The caller has made sure that no other digit is dropped.
 std::string withDecimals(const std::string& canonical, int decimals) {
@@ -323,27 +315,13 @@ Value toTextValue(const Value& in) {
 
 bool formatNumber(const Value& number, int width, int decimals, std::string& out,
                   std::string& reason) {
-    std::string canonical = number.exactNumberText();
-    if (canonical.empty()) {
-        // The shortest decimal that reads back as the double: 2.675 is 2.675 as the user wrote
-        // it, not the binary value just below it.
-        std::array<char, 400> buffer{};
-        auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                          number.asNumber(), std::chars_format::fixed);
-        if (error != std::errc() ||
-            !canonicalDecimal(std::string_view(buffer.data(), end), false, canonical)) {
-            reason = "it is too large";
-            return false;
-        }
-    }
-    // Storing fewer decimals than the number has would store another number.
-    const std::size_t has = significantDecimals(canonical);
-    if (has > static_cast<std::size_t>(decimals)) {
-        reason = "it has " + std::to_string(has) + (has == 1 ? " decimal" : " decimals") +
-                 " and the field holds " +
-                 (decimals == 0 ? std::string("whole numbers only") : std::to_string(decimals));
+    std::string canonical;
+    if (!decimalTextOf(number, canonical)) {
+        reason = "it is too large";
         return false;
     }
+    // Storing fewer decimals than the number has would store another number.
+    if (!fitsDecimals(canonical, decimals, reason)) return false;
     std::string text = withDecimals(canonical, decimals);
     auto fieldWidth = static_cast<std::size_t>(width);
     if (text.size() > fieldWidth) {

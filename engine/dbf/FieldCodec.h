@@ -37,6 +37,17 @@ bool decodeMemoPointer(const std::uint8_t* bytes, std::size_t width, std::uint32
 bool canonicalDecimal(std::string_view text, bool allowComma, std::string& canonical);
 // The double nearest a canonical decimal.
 double decimalValue(std::string_view canonical);
+// The canonical decimal of a number value: its exact text when it carries one, else the shortest
+// decimal that reads back as its double. False when the double is too large to write out.
+bool decimalTextOf(const Value& number, std::string& canonical);
+// The digits after the point of a canonical decimal, trailing zeros not counted ("2.50" has 1).
+std::size_t significantDecimals(std::string_view canonical);
+// Whether a canonical decimal has at most that many decimals; if not, the reason ("it has 3
+// decimals and the field holds 2").
+bool fitsDecimals(std::string_view canonical, int decimals, std::string& reason);
+// A canonical decimal of at most that many decimals as a whole number times 10^decimals, exactly
+// (never through a double); false when its magnitude would pass limit.
+bool scaleDecimal(std::string_view canonical, int decimals, std::uint64_t limit, std::int64_t& out);
 
 // Conversions of a value a caller assigns into what a field of that type holds. Each returns
 // false with a reason ("it is not a number") when the value cannot be converted. Blank text

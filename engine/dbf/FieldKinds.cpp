@@ -1,13 +1,15 @@
 #include "engine/dbf/FieldKinds.h"
 
-#include "engine/TableDefinition.h"
+#include "base/Endian.h"
 #include "engine/dbf/CodePage.h"
 #include "engine/dbf/Dbase7Fields.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/DbfHeader.h"
 #include "engine/dbf/FieldCodec.h"
+#include "engine/dbf/FoxKinds.h"
 #include "engine/dbf/MemoStore.h"
 
+#include <algorithm>
 #include <array>
 
 namespace engine::dbf {
@@ -220,24 +222,31 @@ bool encodeRefused(const FieldDescriptor&, const CellContext&, const Value&, std
 // ---- The table ----
 
 constexpr int kAnyWidth = 0xFFFF;
+constexpr Dialects kText = kDbaseIIIto5 | kFoxFamily;  // C N F L D
+constexpr int kPointerWidth = 4;                       // Visual FoxPro's binary memo pointers
+constexpr int kMaxVarWidth = 255;
+constexpr KindTraits kBytes = kBinaryValue;
+constexpr KindTraits kBinaryForm = kBinaryVariant | kBinaryValue;
+
+namespace fox = foxkinds;
 
 // clang-format off
 constexpr FieldKind kKinds[] = {
     // letter, dialects, shown as, widths, long length, new width, widest new (III),
     // shown, memo pointer, readable, decode, prepare, encode
-    {'C', kDbaseIIIto5, FieldType::Character, 0, kAnyWidth, true, 0, kMaxCharacterWidth,
+    {'C', kText, FieldType::Character, 0, kAnyWidth, true, 0, kMaxCharacterWidth,
      kMaxCharacterWidth, Shown::Width, MemoPointer::None, true,
      decodeText, prepareText, encodeText},
-    {'N', kDbaseIIIto5, FieldType::Numeric, 0, kAnyWidth, false, 0, kMaxNumericWidth,
+    {'N', kText, FieldType::Numeric, 0, kAnyWidth, false, 0, kMaxNumericWidth,
      kMaxNumericWidthIII, Shown::WidthAndDecimals, MemoPointer::None, true,
      decodeNumberCell, prepareNumber, encodeNumberCell},
-    {'F', kDbaseIIIto5, FieldType::Float, 0, kAnyWidth, false, 0, kMaxNumericWidth,
+    {'F', kText, FieldType::Float, 0, kAnyWidth, false, 0, kMaxNumericWidth,
      kMaxNumericWidthIII, Shown::WidthAndDecimals, MemoPointer::None, true,
      decodeNumberCell, prepareNumber, encodeNumberCell},
-    {'L', kDbaseIIIto5, FieldType::Logical, 0, kAnyWidth, false, kLogicalWidth, kLogicalWidth,
+    {'L', kText, FieldType::Logical, 0, kAnyWidth, false, kLogicalWidth, kLogicalWidth,
      kLogicalWidth, Shown::Letter, MemoPointer::None, true,
      decodeLogicalCell, prepareLogical, encodeLogicalCell},
-    {'D', kDbaseIIIto5, FieldType::Date, 0, kAnyWidth, false, kDateWidth, kDateWidth, kDateWidth,
+    {'D', kText, FieldType::Date, 0, kAnyWidth, false, kDateWidth, kDateWidth, kDateWidth,
      Shown::Letter, MemoPointer::None, true,
      decodeDateCell, prepareDate, encodeDateCell},
     {'M', kDbaseIIIto5, FieldType::Memo, 0, kAnyWidth, false, kMemoWidth, kMemoWidth, kMemoWidth,
@@ -253,40 +262,91 @@ constexpr FieldKind kKinds[] = {
     {'I', kDbase7, FieldType::Integer, 4, 4, false, 4, 4, 4, Shown::Letter, MemoPointer::None,
      true, decodeDbase7Long, prepareDbase7Long, encodeDbase7Long},
     {'+', kDbase7, FieldType::Integer, 4, 4, false, 4, 4, 4, Shown::Letter, MemoPointer::None,
-     true, decodeDbase7Long, prepareAutoincrement, encodeDbase7Long, true},
+     true, decodeDbase7Long, prepareAutoincrement, encodeDbase7Long, kCountsItself},
     {'O', kDbase7, FieldType::Double, 8, 8, false, 8, 8, 8, Shown::Letter, MemoPointer::None,
      true, decodeDbase7Double, prepareDbase7Double, encodeDbase7Double},
     {'@', kDbase7, FieldType::DateTime, 8, 8, false, 8, 8, 8, Shown::Letter, MemoPointer::None,
      true, decodeDbase7Timestamp, prepareDbase7Timestamp, encodeDbase7Timestamp},
     {'B', kDbase7, FieldType::Binary, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
      kMemoWidth, Shown::Letter, MemoPointer::Digits, true,
-     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused},
+     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused, kBytes},
     {'G', kDbase7, FieldType::General, kMemoWidth, kMemoWidth, false, kMemoWidth, kMemoWidth,
      kMemoWidth, Shown::Letter, MemoPointer::Digits, true,
-     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused},
+     decodeMemoBinary<MemoPointer::Digits>, refuseBinary, encodeRefused, kBytes},
+    // FoxPro and Visual FoxPro. Memo pointers are ten digits or (in Visual FoxPro) four bytes,
+    // decided by the width; C and M with the binary flag hold bytes. (V fields with the flag
+    // hold text in every file seen: the flag only says it is not translated.)
+    {'C', kVisualFoxPro, FieldType::Character, 0, kAnyWidth, true, 0, 0, 0, Shown::Width,
+     MemoPointer::None, true, fox::decodeBytes, refuseBinary, fox::encodeBlankCharacters,
+     kBinaryForm},
+    {'M', kFoxFamily, FieldType::Memo, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true,
+     decodeMemoText<MemoPointer::Binary>, prepareMemoText, nullptr},
+    {'M', kFoxFamily, FieldType::Memo, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::Digits, true, decodeMemoText<MemoPointer::Digits>, prepareMemoText, nullptr},
+    {'M', kVisualFoxPro, FieldType::Memo, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
+     refuseBinary, nullptr, kBinaryForm},
+    {'G', kFoxFamily, FieldType::General, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
+     refuseBinary, nullptr, kBytes},
+    {'G', kFoxFamily, FieldType::General, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::Digits, true, decodeMemoBinary<MemoPointer::Digits>, refuseBinary, nullptr,
+     kBytes},
+    {'P', kFoxFamily, FieldType::Picture, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
+     refuseBinary, nullptr, kBytes},
+    {'P', kFoxFamily, FieldType::Picture, kMemoWidth, kMemoWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::Digits, true, decodeMemoBinary<MemoPointer::Digits>, refuseBinary, nullptr,
+     kBytes},
+    {'W', kVisualFoxPro, FieldType::Blob, kPointerWidth, kPointerWidth, false, 0, 0, 0,
+     Shown::Letter, MemoPointer::Binary, true, decodeMemoBinary<MemoPointer::Binary>,
+     refuseBinary, nullptr, kBytes},
+    {'V', kVisualFoxPro, FieldType::Varchar, 1, kMaxVarWidth, false, 0, 0, 0, Shown::Width,
+     MemoPointer::None, true, fox::decodeVarText, prepareText, fox::encodeVarText,
+     kVariableLength},
+    {'Q', kVisualFoxPro, FieldType::Varbinary, 1, kMaxVarWidth, false, 0, 0, 0, Shown::Width,
+     MemoPointer::None, true, fox::decodeBytes, refuseBinary, fox::encodeBlankVarBytes,
+     kBytes | kVariableLength},
+    {'B', kVisualFoxPro, FieldType::Double, 8, 8, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeDouble, fox::prepareDouble, fox::encodeDouble},
+    {'I', kVisualFoxPro, FieldType::Integer, 4, 4, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeInteger, fox::prepareInteger, fox::encodeInteger,
+     kAutoIncrementable},
+    {'Y', kVisualFoxPro, FieldType::Currency, 8, 8, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeCurrency, fox::prepareCurrency, fox::encodeCurrency},
+    {'T', kVisualFoxPro, FieldType::DateTime, 8, 8, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeDateTime, fox::prepareDateTime, fox::encodeDateTime,
+     kRoundedOnRead},
+    // Visual FoxPro's null flags, a system field: shown (as bytes) only when not marked as one.
+    {'0', kVisualFoxPro, FieldType::Binary, 1, kAnyWidth, false, 0, 0, 0, Shown::Letter,
+     MemoPointer::None, true, fox::decodeBytes, refuseBinary, encodeRefused, kBytes},
 };
 
-constexpr std::array<NewFieldType, 6> kNewFieldTypes{{
-    {kTypeBoolean, "Boolean", 'L', NewFieldType::Width::OfTheKind, 0, 0},
-    {kTypeInteger, "Integer", 'N', NewFieldType::Width::Fixed, 6, 0},  // holds -32768
-    {kTypeDouble, "Double", 'N', NewFieldType::Width::Widest, 0, 5},
-    {kTypeDate, "Date", 'D', NewFieldType::Width::OfTheKind, 0, 0},
-    {kTypeText, "Text", 'C', NewFieldType::Width::Caller, 0, 0},
-    {kTypeMemo, "Memo", 'M', NewFieldType::Width::OfTheKind, 0, 0},
-}};
+constexpr FieldKind kUnknownKind{
+    '?', kFoxFamily, FieldType::Binary, 0, kAnyWidth, false, 0, 0, 0, Shown::Width,
+    MemoPointer::None, true, fox::decodeBytes, refuseBinary, encodeRefused, kBytes};
+
 // clang-format on
 
 }  // namespace
 
-const FieldKind* findFieldKind(char letter, Dialects dialects, int width) {
-    for (const FieldKind& kind : kKinds) {
-        if (kind.letter == letter && (kind.dialects & dialects) != 0 && width >= kind.minWidth &&
-            width <= kind.maxWidth) {
-            return &kind;
+const FieldKind* findFieldKind(char letter, Dialects dialects, int width, bool binaryFlag) {
+    // A binary variant when the flag asks for one and the letter has one, else the plain kind.
+    for (bool variant : {true, false}) {
+        if (variant && !binaryFlag) continue;
+        for (const FieldKind& kind : kKinds) {
+            if (kind.letter == letter && (kind.dialects & dialects) != 0 &&
+                width >= kind.minWidth && width <= kind.maxWidth &&
+                ((kind.traits & kBinaryVariant) != 0) == variant) {
+                return &kind;
+            }
         }
     }
     return nullptr;
 }
+
+const FieldKind& unknownFieldKind() { return kUnknownKind; }
 
 const FieldKind* findFieldKind(char letter) {
     for (const FieldKind& kind : kKinds) {
@@ -314,6 +374,13 @@ bool decodePointer(MemoPointer pointer, const std::uint8_t* bytes, std::size_t w
     switch (pointer) {
         case MemoPointer::Digits:
             return decodeMemoPointer(bytes, width, block);
+        case MemoPointer::Binary:
+            if (width != kPointerWidth) return false;
+            // Four spaces, as some writers blank every field, mean no memo too.
+            block = std::all_of(bytes, bytes + width, [](std::uint8_t b) { return b == ' '; })
+                        ? 0
+                        : base::loadLittle<std::uint32_t>(bytes);
+            return true;
         case MemoPointer::None:
             break;
     }
@@ -329,41 +396,15 @@ bool encodePointer(MemoPointer pointer, std::uint32_t block, std::size_t width, 
             out += digits;
             return true;
         }
+        case MemoPointer::Binary:
+            if (width != kPointerWidth) return false;
+            out.assign(width, '\0');
+            base::storeLittle(reinterpret_cast<std::uint8_t*>(out.data()), block);
+            return true;
         case MemoPointer::None:
             break;
     }
     return false;
-}
-
-const NewFieldType* findNewFieldType(std::int32_t code) {
-    for (const NewFieldType& type : kNewFieldTypes) {
-        if (type.code == code) return &type;
-    }
-    return nullptr;
-}
-
-std::string newFieldTypeList() {
-    std::string text;
-    for (std::size_t i = 0; i < kNewFieldTypes.size(); ++i) {
-        if (i > 0) text += i + 1 == kNewFieldTypes.size() ? " or " : ", ";
-        text += std::to_string(kNewFieldTypes[i].code) + " " + kNewFieldTypes[i].name;
-    }
-    return text;
-}
-
-NewFieldShape newFieldShape(const NewFieldType& type, int size, bool dbaseIII) {
-    const FieldKind& kind = *findFieldKind(type.letter);
-    switch (type.width) {
-        case NewFieldType::Width::OfTheKind:
-            return {type.letter, kind.newWidth, type.decimals};
-        case NewFieldType::Width::Caller:
-            return {type.letter, size, type.decimals};
-        case NewFieldType::Width::Widest:
-            return {type.letter, dbaseIII ? kind.maxNewWidthIII : kind.maxNewWidth, type.decimals};
-        case NewFieldType::Width::Fixed:
-            break;
-    }
-    return {type.letter, type.fixedWidth, type.decimals};
 }
 
 }  // namespace engine::dbf

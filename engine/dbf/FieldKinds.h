@@ -22,6 +22,7 @@ struct FieldDescriptor;
 enum class MemoPointer {
     None,    // not a memo field
     Digits,  // ASCII digits, right-aligned, padded with spaces (or zeros)
+    Binary,  // a uint32 LE (Visual FoxPro)
 };
 
 // What a cell held that its type does not allow; the table words the warning.
@@ -46,6 +47,23 @@ struct CellContext {
     const MemoStore* memo = nullptr;            // null: no memo file, or one that cannot be read
     std::string* memoBytes = nullptr;           // a buffer for reading memos
 };
+
+// What else a kind is, as bits of FieldKind::traits.
+using KindTraits = std::uint8_t;
+// The kind is the form of its letter for fields with Visual FoxPro's binary flag (and only for
+// those).
+inline constexpr KindTraits kBinaryVariant = 1 << 0;
+// Its values are bytes, not text: shown by their size, never changed by this program.
+inline constexpr KindTraits kBinaryValue = 1 << 1;
+// A value shorter than the field keeps its length in the field's last byte and sets a length
+// bit in the null flags (V, Q). Its encode gives the value's own bytes, at most the width.
+inline constexpr KindTraits kVariableLength = 1 << 2;
+// Reading rounds what is stored (T to the second): assigning the value read keeps the bytes.
+inline constexpr KindTraits kRoundedOnRead = 1 << 3;
+// The field may be an autoincrement field (Visual FoxPro's I, when its flags say so).
+inline constexpr KindTraits kAutoIncrementable = 1 << 4;
+// The table always numbers such fields itself (dBASE 7 '+'): callers never assign them.
+inline constexpr KindTraits kCountsItself = 1 << 5;
 
 struct FieldKind {
     char letter;
@@ -80,13 +98,16 @@ struct FieldKind {
     // Null for memo fields, which the table writes by storing the memo and then its pointer.
     bool (*encode)(const FieldDescriptor& field, const CellContext& context, const Value& prepared,
                    std::string& out, std::string& reason);
-    // The table numbers such fields itself (dBASE 7 '+'): callers never assign them.
-    bool autoincrement = false;
+    KindTraits traits = 0;
 };
 
 // The kind of a field of a table of those dialects with that letter and width; null when there
-// is none (the table refuses such a field).
-const FieldKind* findFieldKind(char letter, Dialects dialects, int width);
+// is none (the table refuses such a field). binaryFlag: the field has Visual FoxPro's binary
+// flag, which picks the binary variant of C, M and V.
+const FieldKind* findFieldKind(char letter, Dialects dialects, int width, bool binaryFlag = false);
+// The kind of fields of FoxPro tables whose type is not known: their bytes as binary data, never
+// written.
+const FieldKind& unknownFieldKind();
 // The first row of that letter (for showing a field's type); null when there is none.
 const FieldKind* findFieldKind(char letter);
 
@@ -101,8 +122,8 @@ bool decodePointer(MemoPointer pointer, const std::uint8_t* bytes, std::size_t w
 // does not fit.
 bool encodePointer(MemoPointer pointer, std::uint32_t block, std::size_t width, std::string& out);
 
-// The field types a new table offers, by the creation codes callers pass (engine::DataTypeCode),
-// in the order of their codes.
+// The field types a new table offers (NewFieldTypes.cpp), by the creation codes callers pass
+// (engine::DataTypeCode), in the order of their codes.
 struct NewFieldType {
     std::int32_t code;
     const char* name;  // "Boolean", as refusals name it

@@ -29,8 +29,16 @@ public:
         }
         m_blockSize = base::loadBig<std::uint16_t>(header + kFptBlockSizeAt);
         if (m_blockSize == 0) {
-            throw EngineError("Cannot read the memo file " + path() +
-                              ": its header gives a block size of 0.");
+            // Some writers mean blocks of one byte; then the next free block is about the size.
+            const std::uint64_t nextFree = base::loadBig<std::uint32_t>(header);
+            const std::uint64_t size = m_file->size();
+            if (nextFree < kFptHeaderSize || nextFree > size + kFptHeaderSize ||
+                nextFree + kFptHeaderSize < size) {
+                throw EngineError("Cannot read the memo file " + path() +
+                                  ": its header gives a block size of 0.");
+            }
+            m_blockSize = 1;
+            m_doubt = "its header gives a block size of 0";
         }
         m_firstBlock = (kFptHeaderSize + m_blockSize - 1) / m_blockSize;
     }
@@ -57,6 +65,7 @@ public:
                                        start + kFptBlockHeaderSize, length, bytes);
     }
 
+    std::string doubt() const override { return m_doubt; }
     bool canHold(std::string_view) const override { return true; }
 
     std::uint32_t append(std::string_view bytes, Content content) override {
@@ -97,6 +106,7 @@ private:
     std::unique_ptr<File> m_file;
     std::uint32_t m_blockSize = 0;
     std::uint32_t m_firstBlock = 1;
+    std::string m_doubt;
 };
 
 }  // namespace

@@ -39,6 +39,9 @@ public:
 
     // The bytes of the memo starting at block (> 0), as stored (text in the table's code page).
     virtual ReadStatus read(std::uint32_t block, std::string& bytes) const = 0;
+    // Why the file should only be read ("its header gives a block size of 0"), when its header
+    // had to be guessed at; empty otherwise.
+    virtual std::string doubt() const { return {}; }
     // Whether the format can hold these bytes (a dBASE III memo ends at the first 0x1A).
     virtual bool canHold(std::string_view bytes) const = 0;
     // Writes bytes as a new memo after every block in use and returns its first block. Live
@@ -64,7 +67,9 @@ public:
 // A .dbt file; style is the one the table's version byte names (None when it names none: the
 // style is then taken from the file's header). Throws EngineError when the header cannot be read.
 std::unique_ptr<MemoStore> openDbtMemo(std::unique_ptr<File> file, MemoStyle style);
-// A FoxPro .fpt file. Throws EngineError when the header cannot be read or gives block size 0.
+// A FoxPro .fpt file. Throws EngineError when the header cannot be read, or gives block size 0
+// and a next free block that is not the file's size in bytes (with which it is read with blocks
+// of one byte, and doubted).
 std::unique_ptr<MemoStore> openFptMemo(std::unique_ptr<File> file);
 
 }  // namespace engine::dbf

@@ -2,6 +2,7 @@
 
 #include "base/Endian.h"
 #include "engine/EngineError.h"
+#include "engine/dbf/RecordCells.h"
 
 #include <algorithm>
 #include <ctime>
@@ -11,7 +12,8 @@ namespace engine::dbf {
 namespace {
 
 constexpr const char* kLockedMessage = "Record is locked by another user.";
-// The numbers an autoincrement field can take: those of a dBASE 7 long integer.
+// The numbers an autoincrement field can take: those of a dBASE 7 long integer, and of a Visual
+// FoxPro integer.
 constexpr std::uint32_t kAutoincrementLimit = 2'147'483'647;
 
 std::string quoted(const Value& value) {
@@ -119,14 +121,15 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
     requireWritable();
     requireRecord(physical);
     requireAssignable(assigned);
+    const TableHeader& header = m_table.header;
     // Encode everything that can fail before the first byte is written.
-    std::vector<std::pair<int, std::string>> writes;
+    std::vector<Cell> writes;
     std::vector<std::pair<int, const Value*>> memos;
     for (const auto& [field, value] : assigned) {
         if (isMemo(field)) {
             memos.emplace_back(field, &value);
         } else {
-            writes.emplace_back(field, encode(field, value));
+            writes.push_back({field, encode(field, value), value.isNull()});
         }
     }
     File& file = *m_table.file;
@@ -134,48 +137,85 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
     // The record as it is now, under the lock, with the new fields put in: the bytes from the
     // first changed field to the end of the last go out in one write, so that a failing write
     // leaves the record whole, old or new.
-    std::vector<std::uint8_t> record(m_table.header.recordLength);
+    std::vector<std::uint8_t> record(header.recordLength);
     file.readExactly(recordOffset(physical), record.data(), record.size());
     if (record[0] == kDeletedFlag) throw EngineError("Record is deleted.");
-    for (const auto& [field, value] : memos) writes.emplace_back(field, storeMemo(field, *value));
+    keepRoundedCells(record, assigned, writes);
+    for (const auto& [field, value] : memos) {
+        writes.push_back({field, storeMemo(field, *value), value->isNull()});
+    }
     if (writes.empty()) return;
     std::size_t first = record.size(), end = 0;
-    for (const auto& [field, bytes] : writes) {
-        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
-        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
-        first = std::min(first, offset);
-        end = std::max(end, offset + bytes.size());
+    for (const Cell& cell : writes) {
+        const FieldDescriptor& descriptor = header.fields[static_cast<std::size_t>(cell.field)];
+        placeCell(header, descriptor, cell.bytes, cell.null, record.data());
+        first = std::min(first, descriptor.offset);
+        end = std::max(end, descriptor.offset + static_cast<std::size_t>(descriptor.length));
+        if (usesNullFlags(descriptor)) {
+            first = std::min(first, header.nullFlagsOffset);
+            end = std::max(end, header.nullFlagsOffset + header.nullFlagsSize);
+        }
     }
     file.writeAt(recordOffset(physical) + first, record.data() + first, end - first);
     m_cache.patch(physical, first, record.data() + first, end - first);
 }
 
+void RecordWriter::keepRoundedCells(const std::vector<std::uint8_t>& record,
+                                    const Assignments& assigned, std::vector<Cell>& writes) const {
+    // A date-time reads rounded to the second: assigning the value read changes nothing.
+    for (const auto& [field, value] : assigned) {
+        const FieldDescriptor& descriptor = m_table.header.fields[static_cast<std::size_t>(field)];
+        if ((descriptor.kind->traits & kRoundedOnRead) == 0 || value.isNull()) continue;
+        Value stored;
+        decodeCell(m_table.header, descriptor, record.data(), m_context, stored);
+        if (stored != value) continue;
+        std::erase_if(writes, [field = field](const Cell& cell) { return cell.field == field; });
+    }
+}
+
+std::vector<std::uint8_t> RecordWriter::blankRecord(
+    const Assignments& assigned, std::vector<std::pair<int, const Value*>>& memos) const {
+    const TableHeader& header = m_table.header;
+    const std::size_t recordLength = header.recordLength;
+    std::vector<std::uint8_t> record(recordLength + 1, ' ');
+    record[recordLength] = kEndOfFile;
+    for (const FieldDescriptor& hidden : header.hiddenFields) {
+        std::fill_n(record.begin() + static_cast<std::ptrdiff_t>(hidden.offset), hidden.length, 0);
+    }
+    std::vector<const Value*> values(header.fields.size(), nullptr);
+    for (const auto& [field, value] : assigned) values[static_cast<std::size_t>(field)] = &value;
+    const Value none;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const int field = static_cast<int>(i);
+        const FieldDescriptor& descriptor = header.fields[i];
+        std::string bytes, reason;
+        if (values[i] != nullptr && isMemo(field)) {
+            memos.emplace_back(field, values[i]);
+            continue;  // its pointer is placed when the memo is stored
+        }
+        if (values[i] != nullptr) {
+            bytes = encode(field, *values[i]);
+        } else if (descriptor.kind->pointer != MemoPointer::None) {
+            encodePointer(descriptor.kind->pointer, 0, static_cast<std::size_t>(descriptor.length),
+                          bytes);
+        } else if (!descriptor.kind->encode(descriptor, m_context, none, bytes, reason)) {
+            bytes.assign(static_cast<std::size_t>(descriptor.length), ' ');
+        }
+        placeCell(header, descriptor, bytes, values[i] == nullptr || values[i]->isNull(),
+                  record.data());
+    }
+    return record;
+}
+
 std::uint32_t RecordWriter::append(const Assignments& assigned) {
     requireWritable();
     requireAssignable(assigned);
-    const std::size_t recordLength = m_table.header.recordLength;
-    std::vector<std::uint8_t> record(recordLength + 1, ' ');
-    record[recordLength] = kEndOfFile;
-    auto put = [&](int field, const std::string& bytes) {
-        std::size_t offset = m_table.header.fields[static_cast<std::size_t>(field)].offset;
-        std::copy(bytes.begin(), bytes.end(), record.begin() + static_cast<std::ptrdiff_t>(offset));
-    };
-    // Blank binary fields are all zero bytes, not spaces.
-    for (std::size_t i = 0; i < m_table.fields.size(); ++i) {
-        const auto field = static_cast<int>(i);
-        if (m_table.header.fields[i].kind->readable && !isMemo(field))
-            put(field, encode(field, {}));
-    }
+    const TableHeader& header = m_table.header;
+    const std::size_t recordLength = header.recordLength;
     std::vector<std::pair<int, const Value*>> memos;
-    for (const auto& [field, value] : assigned) {
-        if (isMemo(field)) {
-            memos.emplace_back(field, &value);
-        } else {
-            put(field, encode(field, value));
-        }
-    }
-    for (std::size_t i = 0; i < m_table.header.fields.size(); ++i) {
-        const FieldDescriptor& descriptor = m_table.header.fields[i];
+    std::vector<std::uint8_t> record = blankRecord(assigned, memos);
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const FieldDescriptor& descriptor = header.fields[i];
         bool given = std::any_of(assigned.begin(), assigned.end(), [&](const auto& a) {
             return static_cast<std::size_t>(a.first) == i && !a.second.isNull();
         });
@@ -200,26 +240,33 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
         throw EngineError("Cannot add a record to " + m_table.path +
                           ": the table would grow past 2 GB.");
     }
-    std::vector<std::pair<std::size_t, std::uint32_t>> counters = numberRecord(put);
-    for (const auto& [field, value] : memos) put(field, storeMemo(field, *value));
+    std::vector<Counter> counters = takeCounters(record);
+    for (const auto& [field, value] : memos) {
+        const FieldDescriptor& descriptor = header.fields[static_cast<std::size_t>(field)];
+        placeCell(header, descriptor, storeMemo(field, *value), value->isNull(), record.data());
+    }
     // The record and the end mark first, the counters and the count after: a process killed in
     // between leaves a table whose header still describes whole records, and whose counters
     // give the next append the numbers this one would have taken.
     file.writeAt(recordOffset(slot), record.data(), record.size());
-    for (const auto& [field, next] : counters) {
-        FieldDescriptor& descriptor = m_table.header.fields[field];
-        std::uint8_t bytes[4];
-        base::storeLittle(bytes, next);
-        file.writeAt(descriptor.descriptorAt + m_table.header.versionInfo.layout.counterAt, bytes,
-                     sizeof bytes);
-        descriptor.nextAutoincrement = next;
+    for (const Counter& counter : counters) {
+        FieldDescriptor& descriptor = m_table.header.fields[counter.field];
+        std::uint8_t next[4];
+        base::storeLittle(next, counter.next);
+        file.writeAt(descriptor.descriptorAt + header.versionInfo.layout.counterAt, next,
+                     sizeof next);
+        descriptor.nextAutoincrement = counter.next;
+        m_table.fields[counter.field].autoIncrementNext = counter.next;
     }
 
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     std::uint8_t update[7];
-    update[0] = static_cast<std::uint8_t>(std::clamp(local.tm_year, 0, 255));
+    // FoxPro writes the year modulo 100, dBASE the years since 1900.
+    const bool foxPro = (header.versionInfo.dialects & kFoxFamily) != 0;
+    update[0] = static_cast<std::uint8_t>(foxPro ? (local.tm_year + 1900) % 100
+                                                 : std::clamp(local.tm_year, 0, 255));
     update[1] = static_cast<std::uint8_t>(local.tm_mon + 1);
     update[2] = static_cast<std::uint8_t>(local.tm_mday);
     base::storeLittle<std::uint32_t>(update + 3, slot + 1);
@@ -231,23 +278,36 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
     return slot;
 }
 
-template <typename Put>
-std::vector<std::pair<std::size_t, std::uint32_t>> RecordWriter::numberRecord(const Put& put) {
-    std::vector<std::pair<std::size_t, std::uint32_t>> counters;
-    const std::size_t counterAt = m_table.header.versionInfo.layout.counterAt;
-    for (std::size_t i = 0; i < m_table.header.fields.size(); ++i) {
-        const FieldDescriptor& descriptor = m_table.header.fields[i];
-        if (!descriptor.autoincrement || counterAt == 0) continue;
-        // Read under the header's lock: another program may have appended meanwhile.
-        std::uint8_t bytes[4];
-        m_table.file->readExactly(descriptor.descriptorAt + counterAt, bytes, sizeof bytes);
-        const auto next = base::loadLittle<std::uint32_t>(bytes);
-        if (next >= kAutoincrementLimit) {
-            throw EngineError("Cannot add a record to " + m_table.path + ": the counter of field " +
-                              m_table.fields[i].name + " has reached its limit.");
+std::vector<RecordWriter::Counter> RecordWriter::takeCounters(std::vector<std::uint8_t>& record) {
+    // Another program may have appended since the table was opened: each counter is read again
+    // from the file, under the header lock the caller holds. dBASE 7 steps by 1; Visual FoxPro
+    // keeps the step beside the counter.
+    std::vector<Counter> counters;
+    const TableHeader& header = m_table.header;
+    const HeaderLayout& layout = header.versionInfo.layout;
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const FieldDescriptor& descriptor = header.fields[i];
+        if (!descriptor.autoincrement || layout.counterAt == 0) continue;
+        std::uint8_t stored[4];
+        m_table.file->readExactly(descriptor.descriptorAt + layout.counterAt, stored,
+                                  sizeof stored);
+        const std::uint32_t value = base::loadLittle<std::uint32_t>(stored);
+        std::uint8_t step = 1;
+        if (layout.fieldFlags) {
+            m_table.file->readExactly(descriptor.descriptorAt + kDescriptorAutoStep, &step, 1);
         }
-        put(static_cast<int>(i), encode(static_cast<int>(i), Value::number(next)));
-        counters.emplace_back(i, next + 1);
+        const std::string& field = m_table.fields[i].name;
+        if (step == 0) {
+            throw EngineError("Cannot add a record to " + m_table.path +
+                              ": the autoincrement field " + field + " has a step of 0.");
+        }
+        if (value > kAutoincrementLimit - step) {
+            throw EngineError("Cannot add a record to " + m_table.path + ": the counter of field " +
+                              field + " has reached its limit.");
+        }
+        const Value number = Value::number(value, std::to_string(value));
+        placeCell(header, descriptor, encode(static_cast<int>(i), number), false, record.data());
+        counters.push_back({i, value + step});
     }
     return counters;
 }

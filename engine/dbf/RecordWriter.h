@@ -1,7 +1,8 @@
 // Changing a table's records: values checked and encoded before anything is written, then, under
-// the record's (or the header's) byte lock, only the bytes that change. An append writes the
-// record and the end mark before it raises the header's count; a memo goes to fresh blocks of
-// the memo file before the record points at it.
+// the record's (or the header's) byte lock, only the bytes that change (in Visual FoxPro tables,
+// with the field's bits of the null flags). An append writes the record and the end mark before
+// it raises the header's count, and numbers autoincrement fields from their counters; a memo
+// goes to fresh blocks of the memo file before the record points at it.
 #pragma once
 
 #include "engine/TableSource.h"
@@ -31,14 +32,21 @@ public:
     void remove(std::uint32_t physical);
 
 private:
+    // A field's new bytes, and whether its value is null.
+    struct Cell {
+        int field;
+        std::string bytes;
+        bool null;
+    };
+    // An autoincrement field's counter after an append.
+    struct Counter {
+        std::size_t field;
+        std::uint32_t next;
+    };
+
     void requireWritable() const;
     // Refuses assignments to fields the table keeps itself or that hold binary data.
     void requireAssignable(const Assignments& assigned) const;
-    // Puts the next number of each autoincrement field into the record being appended (through
-    // put(field, bytes)), read from its descriptor under the header's lock; returns the
-    // counters to store once the record is written.
-    template <typename Put>
-    std::vector<std::pair<std::size_t, std::uint32_t>> numberRecord(const Put& put);
     void requireRecord(std::uint32_t physical) const;
     std::uint64_t recordOffset(std::uint32_t physical) const;
     bool isMemo(int field) const;
@@ -46,6 +54,16 @@ private:
     std::string encode(int field, const Value& prepared) const;
     // Writes a memo value to the memo file and returns the field's pointer bytes.
     std::string storeMemo(int field, const Value& prepared);
+    // Drops the writes of date-times assigned the value they read as (their stored bytes stay).
+    void keepRoundedCells(const std::vector<std::uint8_t>& record, const Assignments& assigned,
+                          std::vector<Cell>& writes) const;
+    // A new record (and its end mark): the assigned values, every other field blank (null where
+    // it can be); memos to store are left to the caller.
+    std::vector<std::uint8_t> blankRecord(const Assignments& assigned,
+                                          std::vector<std::pair<int, const Value*>>& memos) const;
+    // Puts the next number of every autoincrement field into a new record; the counters to
+    // write back. Throws EngineError when a counter cannot advance.
+    std::vector<Counter> takeCounters(std::vector<std::uint8_t>& record);
     [[noreturn]] void refuse(int field, const Value& value, const std::string& why) const;
 
     OpenedTable& m_table;

@@ -31,6 +31,7 @@ private:
     void readHeader();
     void checkVersionAndFlags();
     void chooseCodePage();
+    void checkFoxProParts();
     void chooseOwnCodePage();
     void buildFieldInfos();
     void reconcileCount();
@@ -52,6 +53,7 @@ void Opener::run(const std::string& path) {
     readHeader();
     checkVersionAndFlags();
     chooseCodePage();
+    checkFoxProParts();
     buildFieldInfos();
     reconcileCount();
     if (m_table.header.hasMemoFields()) openMemoFile();
@@ -139,12 +141,51 @@ void Opener::checkVersionAndFlags() {
                          "field whose counter its version cannot keep.",
                      true);
     }
-    if (header.indexFlag && m_files.findCompanion(m_table.path, ".mdx")) {
+    std::optional<std::string> mdx = m_files.findCompanion(m_table.path, ".mdx");
+    std::optional<std::string> cdx = m_files.findCompanion(m_table.path, ".cdx");
+    if (cdx || mdx)
+        m_table.indexFile = std::filesystem::path(cdx ? *cdx : *mdx).filename().string();
+    if (header.indexFlag && mdx) {
         makeReadOnly("it has a production index (.mdx) that writing would make stale",
                      name +
                          " has a production index (.mdx) that this program does not maintain; "
                          "the table is open read-only so that the index stays valid.",
                      true);
+    }
+    // FoxPro opens a structural index whenever the header says there is one, and looks for a
+    // same-named .cdx beside any table.
+    const bool foxPro = (header.versionInfo.dialects & kFoxFamily) != 0;
+    if ((foxPro && header.indexFlag) || cdx) {
+        makeReadOnly("it has a structural index (.cdx) that writing would make stale",
+                     name +
+                         " has a structural index (.cdx) that this program does not maintain; "
+                         "the table is open read-only so that the index stays valid.");
+    }
+}
+
+void Opener::checkFoxProParts() {
+    const TableHeader& header = m_table.header;
+    const std::string& name = m_table.name;
+    if (!header.unknownField.empty()) {
+        makeReadOnly("it has fields of types this program does not know",
+                     "In " + name + ", " + header.unknownField +
+                         ", which this program does not know: its bytes are shown as they are "
+                         "and the table is open read-only.");
+    }
+    if (header.nullFlagsIncomplete) {
+        makeReadOnly("its null flags do not cover its fields",
+                     name + " is open read-only because its null flags do not cover its fields.");
+    }
+    if (!header.backlink.empty()) {
+        m_table.codec->decode(reinterpret_cast<const std::uint8_t*>(header.backlink.data()),
+                              header.backlink.size(), m_table.backlink);
+        // The container holds the table's validation rules, triggers and relations, which a
+        // write that bypasses it would not apply.
+        makeReadOnly("it belongs to the database " + m_table.backlink +
+                         ", whose rules this program does not apply",
+                     name + " belongs to the database " + m_table.backlink +
+                         " (its rules, triggers and relations live there, and this program does "
+                         "not apply them); the table is open read-only.");
     }
 }
 
@@ -237,9 +278,16 @@ void Opener::buildFieldInfos() {
         info.length = descriptor.length;
         info.decimals = descriptor.decimals;
         info.available = descriptor.kind->readable;
+        info.binary = (descriptor.kind->traits & kBinaryValue) != 0;
+        info.nullable = descriptor.nullBit >= 0;
+        info.autoIncrement = descriptor.autoincrement;
+        // A table that keeps no counter (a dBASE 7 field in an older table) says 0 and 0.
+        const bool counted = m_table.header.versionInfo.layout.counterAt != 0;
+        info.autoIncrementNext = counted ? descriptor.nextAutoincrement : 0;
+        info.autoIncrementStep = counted ? descriptor.autoincrementStep : 0;
         // Counters the table keeps and binary data are never typed in.
-        info.editable = !descriptor.autoincrement && info.type != FieldType::Binary &&
-                        info.type != FieldType::General;
+        info.editable = !info.binary && !descriptor.autoincrement &&
+                        info.type != FieldType::Binary && info.type != FieldType::General;
         fields.push_back(std::move(info));
     }
 }
@@ -290,7 +338,16 @@ void Opener::reconcileCount() {
 }
 
 void Opener::openMemoFile() {
-    std::optional<std::string> memoPath = m_files.findCompanion(m_table.path, ".dbt");
+    // FoxPro tables keep their memos in .fpt files; a table whose version byte names no memo
+    // style (0x03) may be either program's.
+    const MemoStyle style = m_table.header.versionInfo.memoStyle;
+    const char* extension = style == MemoStyle::Fpt ? ".fpt" : ".dbt";
+    std::optional<std::string> memoPath = m_files.findCompanion(m_table.path, extension);
+    bool fpt = style == MemoStyle::Fpt;
+    if (!memoPath && style == MemoStyle::None) {
+        memoPath = m_files.findCompanion(m_table.path, ".fpt");
+        fpt = memoPath.has_value();
+    }
     auto markUnavailable = [this] {
         for (std::size_t i = 0; i < m_table.fields.size(); ++i) {
             const FieldKind& kind = *m_table.header.fields[i].kind;
@@ -301,16 +358,16 @@ void Opener::openMemoFile() {
         markUnavailable();
         makeReadOnly("its memo file is missing",
                      "The memo file of " + m_table.name + " (" +
-                         std::filesystem::path(m_table.path).stem().string() +
-                         ".dbt) is missing: memo fields are shown empty and the table is open "
+                         std::filesystem::path(m_table.path).stem().string() + extension +
+                         ") is missing: memo fields are shown empty and the table is open "
                          "read-only.");
         return;
     }
     bool memoWritable = m_openWritable && m_table.writable && m_files.writeAccess(*memoPath) == 0;
     try {
-        m_table.memo = openDbtMemo(
-            m_files.open(*memoPath, memoWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly),
-            m_table.header.versionInfo.memoStyle);
+        auto file =
+            m_files.open(*memoPath, memoWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly);
+        m_table.memo = fpt ? openFptMemo(std::move(file)) : openDbtMemo(std::move(file), style);
     } catch (const EngineError& error) {
         markUnavailable();
         makeReadOnly("its memo file cannot be read",
@@ -318,7 +375,12 @@ void Opener::openMemoFile() {
                          " Memo fields are shown empty and the table is open read-only.");
         return;
     }
-    if (!memoWritable && m_table.writable) {
+    if (std::string doubt = m_table.memo->doubt(); !doubt.empty()) {
+        makeReadOnly("its memo file is unusual (" + doubt + ")",
+                     "The memo file " + *memoPath + " is unusual (" + doubt +
+                         "); it was read as well as it could be and the table is open "
+                         "read-only.");
+    } else if (!memoWritable && m_table.writable) {
         makeReadOnly(
             "its memo file cannot be written",
             "The memo file " + *memoPath + " cannot be written; the table is open " + "read-only.");

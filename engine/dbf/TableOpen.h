@@ -42,13 +42,18 @@ struct OpenedTable {
     // well; empty when it has none (damage, a code page or the file's access are not its own).
     std::string ownReadOnlyReason;
     std::unique_ptr<MemoStore> memo;  // null without memo fields or when it cannot be read
+    // The name of an index file beside the table (.cdx, else .mdx), or "".
+    std::string indexFile;
+    // Visual FoxPro: the database container the table belongs to, in UTF-8 ("" for a free table).
+    std::string backlink;
     TableWarnings warnings;
 };
 
 // Opens the table file at path. Throws EngineError for a file that is missing, unreadable or
 // refused (see parseHeader). A table that can be read but not safely written (missing memo
-// file, truncated file, production index, incomplete transaction, write-protected file, a code
-// page without converter, a read-only version) opens read-only with a warning saying why.
+// file, truncated file, production or structural index, incomplete transaction, write-protected
+// file, a code page without converter, a read-only version, a FoxPro table with fields of unknown
+// types or one that belongs to a database container) opens read-only with a warning saying why.
 OpenedTable openTable(const std::string& path, const DbfOpenOptions& options);
 
 }  // namespace engine::dbf

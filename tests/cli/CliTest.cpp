@@ -82,16 +82,46 @@ TEST(CliTest, InfoDescribesFormatFieldsCountsAndWarnings) {
     EXPECT_NE(result.out.find("Warnings: 1\n  The memo file"), std::string::npos) << result.out;
 }
 
+TEST(CliTest, InfoShowsAFoxProTablesDatabaseIndexAndFieldFlags) {
+    struct Case {
+        const char* table;
+        std::vector<const char*> lines;
+    };
+    const Case cases[] = {
+        {"dbf/infused-dbf/dbase_31.dbf",
+         {"Format: Visual FoxPro table with autoincrement fields (version byte 0x31)\n",
+          "Database: northwind.dbc\n", "Index: a structural index (.cdx) named in the header\n",
+          "Access: read-only: it has a structural index (.cdx) that writing would make stale\n",
+          "  1. PRODUCTID I (autoincrement: next 78, step 1)\n", "  2. PRODUCTNAM C(40)\n",
+          "  6. UNITPRICE Y (nullable)\n", "Fields: 10\n"}},
+        {"dbf/luads-php-xbase/vfp.dbf",
+         {"Database: none (a free table)\n", "Index: none named in the header\n",
+          "FoxPro blocks of 64 bytes)\n", "Access: read and write\n",
+          "  15. VARCHAR V(10) (nullable)\n", "  16. NAME_BIN C(20) (binary, nullable)\n",
+          "  9. BLOB W (binary, nullable)\n"}},
+    };
+    for (const Case& c : cases) {
+        auto result = cli({"info", testsupport::dataPath(c.table).string()});
+        ASSERT_EQ(result.exitStatus, 0) << result.err;
+        for (const char* line : c.lines) {
+            EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
+        }
+    }
+}
+
 TEST(CliTest, FailuresGoToStandardErrorWithStatusOne) {
     TempDir dir;
     auto path = awkward(dir);
+    testsupport::Bytes encrypted(64, 0);
+    encrypted[0] = 0x06;
+    testsupport::writeFileBytes(dir / "locked.dbf", encrypted);
     struct Case {
         std::vector<std::string> arguments;
         const char* fragment;
     };
     const Case cases[] = {
         {{"dump", (dir / "missing.dbf").string()}, "no such table file"},
-        {{"info", testsupport::dataPath("dbf/infused-dbf/dbase_30.dbf").string()}, "Visual FoxPro"},
+        {{"info", (dir / "locked.dbf").string()}, "encrypted"},
         {{"dump", path.string(), "--connect", "Paradox;"}, "Unknown database driver"},
         {{"dump", path.string(), "--connect", "Excel 8.0;"}, "is a dBASE table"},
         {{"info", testsupport::dataPath("xls/python-excel-xlrd/formula_test_names.xls").string(),

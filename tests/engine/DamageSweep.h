@@ -1,6 +1,7 @@
 // The damage sweep every table layout goes through: each header byte set in turn to telling
 // values, the table cut at every length and its memo file at many: each variant either opens and
-// reads every cell (null where damaged) or is refused with a description naming the file.
+// reads every cell (null where damaged) or is refused with a description naming the file; and its
+// memo file's header damaged.
 #pragma once
 
 #include "engine/EngineError.h"
@@ -12,11 +13,12 @@
 
 namespace enginetest {
 
-// headerEnd: the bytes of the header to damage (and a few records' bytes after them).
-inline void expectDamageHandled(const testsupport::DbfBuilder& builder, std::size_t headerEnd) {
-    const testsupport::Bytes original = builder.dbf();
+// A table (and its memo file, memoPath, when memo is not empty) as bytes. headerEnd: the bytes
+// of the header to damage (and a few records' bytes after them).
+inline void expectDamageHandled(const testsupport::Bytes& original, const testsupport::Bytes& memo,
+                                const std::string& memoPath, std::size_t headerEnd) {
     testsupport::MemoryFileSystem files;
-    if (builder.hasMemo()) files.put("/t/t.dbt", builder.dbt());
+    if (!memo.empty()) files.put(memoPath, memo);
     auto tryTable = [&](const testsupport::Bytes& bytes) {
         files.put("/t/t.dbf", bytes);
         try {
@@ -40,13 +42,26 @@ inline void expectDamageHandled(const testsupport::DbfBuilder& builder, std::siz
     for (std::size_t size = 0; size <= original.size(); ++size) {
         tryTable(testsupport::Bytes(original.begin(), original.begin() + static_cast<long>(size)));
     }
-    if (!builder.hasMemo()) return;
-    auto memo = builder.dbt();
+    if (memo.empty()) return;
     for (std::size_t size = 0; size <= memo.size(); size += 37) {
-        files.put("/t/t.dbt",
+        files.put(memoPath,
                   testsupport::Bytes(memo.begin(), memo.begin() + static_cast<long>(size)));
         tryTable(original);
     }
+    // The memo file's header: next free block and block size.
+    for (std::size_t offset = 0; offset < std::min<std::size_t>(24, memo.size()); ++offset) {
+        for (std::uint8_t value : {0x00, 0x01, 0xFF}) {
+            auto damaged = memo;
+            damaged[offset] = value;
+            files.put(memoPath, damaged);
+            tryTable(original);
+        }
+    }
+}
+
+inline void expectDamageHandled(const testsupport::DbfBuilder& builder, std::size_t headerEnd) {
+    expectDamageHandled(builder.dbf(), builder.hasMemo() ? builder.dbt() : testsupport::Bytes(),
+                        "/t/t.dbt", headerEnd);
 }
 
 }  // namespace enginetest

@@ -15,40 +15,6 @@ using testsupport::TempDir;
 
 namespace {
 
-// argv: table path, JSON rows. python3-dbf pads text with spaces and reads blank text as "".
-const char* kCompareWithPythonDbf = R"PY(
-import datetime, json, sys
-import dbf
-
-path, rows_path = sys.argv[1:3]
-with open(rows_path, encoding='utf-8') as f:
-    ours = json.load(f)
-table = dbf.Table(path)
-table.open(dbf.READ_ONLY)
-theirs = [list(record) for record in table if not dbf.is_deleted(record)]
-table.close()
-problems = []
-if len(theirs) != len(ours['rows']):
-    problems.append('records: ours %d, dbf %d' % (len(ours['rows']), len(theirs)))
-for r, (mine, other) in enumerate(zip(ours['rows'], theirs)):
-    for f, (a, b) in enumerate(zip(mine, other)):
-        if isinstance(b, str) and ours['types'][f] == 'C':
-            b = b.rstrip(' ')
-        if a is None:
-            ok = b is None or b == ''
-        elif isinstance(a, bool):
-            ok = b is a
-        elif isinstance(a, dict) and 'n' in a:
-            ok = b is not None and float(a['n']) == b
-        elif isinstance(a, dict) and 'd' in a:
-            ok = isinstance(b, datetime.date) and b.isoformat() == a['d']
-        else:
-            ok = a == b
-        if not ok:
-            problems.append('record %d field %d: ours %r, dbf %r' % (r + 1, f + 1, a, b))
-print('\n'.join(problems[:20]), end='')
-)PY";
-
 void set(engine::Recordset& recordset, const char* field, const std::string& text) {
     recordset.Fields().Item(field).SetValue(Value::text(text));
 }
@@ -94,19 +60,6 @@ fs::path makeTable(const TempDir& dir, const std::string& connect, bool undefine
     return path;
 }
 
-std::string compareWith(const char* script, const fs::path& table,
-                        std::vector<std::string> extra = {}) {
-    auto source = enginetest::openTable(table, false);
-    fs::path rows = table.parent_path() / "rows.json";
-    enginetest::writeJsonRows(*source, rows);
-    std::vector<std::string> arguments{table.string(), rows.string()};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    auto result = testsupport::runPython(script, arguments);
-    fs::remove(rows);
-    if (result.exitStatus != 0) return "python failed: " + result.err;
-    return result.out;
-}
-
 }  // namespace
 
 TEST(IndependentReaderTest, TablesTheEngineWritesReadTheSameInDbfread) {
@@ -114,14 +67,15 @@ TEST(IndependentReaderTest, TablesTheEngineWritesReadTheSameInDbfread) {
         TempDir dir;
         fs::path path = makeTable(dir, connect, true);
         EXPECT_EQ(enginetest::openSet(path)->RecordCount(), 4) << connect;
-        EXPECT_EQ(compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "") << connect;
+        EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "")
+            << connect;
     }
 }
 
 TEST(IndependentReaderTest, DbaseIIITablesTheEngineWritesReadTheSameInPythonDbf) {
     TempDir dir;
     fs::path path = makeTable(dir, "DBase III;", false);
-    EXPECT_EQ(compareWith(kCompareWithPythonDbf, path), "");
+    EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithPythonDbf, path), "");
 }
 
 TEST(IndependentReaderTest, TablesPythonDbfWritesReadCorrectlyAndTakeChanges) {
@@ -166,6 +120,6 @@ table.close()
     recordset->AddNew();
     set(*recordset, "NAME", "\xC3\x85sa");
     recordset->Update();
-    EXPECT_EQ(compareWith(kCompareWithPythonDbf, path), "");
-    EXPECT_EQ(compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
+    EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithPythonDbf, path), "");
+    EXPECT_EQ(enginetest::compareWith(enginetest::kCompareWithDbfread, path, {"cp1252"}), "");
 }

@@ -18,6 +18,7 @@ TEST(RunCommand, IndependentReadersAreInstalled) {
     CommandResult result = runPython("import dbfread, dbf, xlrd; print('ok')");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "ok\n");
+    EXPECT_EQ(runCommand("pgdbf", {"-h"}).exitStatus, 0);
 }
 
 }  // namespace
