@@ -14,8 +14,7 @@ bool TableCheckReport::anyMendable() const {
 
 TableCheckReport checkTable(const std::string& path, const dbf::FileSystem* files,
                             const Progress& progress) {
-    return dbf::findTableProblems(path, files != nullptr ? *files : dbf::diskFileSystem(),
-                                  progress)
+    return dbf::findTableProblems(path, files != nullptr ? *files : dbf::diskFileSystem(), progress)
         .report;
 }
 

@@ -45,10 +45,9 @@ MemoCheck::MemoCheck(const MemoStore& memo, const TableHeader& header,
 
 void MemoCheck::problem(Kind kind, std::uint32_t physical, std::size_t field, std::string what,
                         std::string mend) {
-    m_out.report.problems.push_back({kind,
-                                     "record " + std::to_string(physical + 1) + ", field " +
-                                         m_names[field],
-                                     std::move(what), std::move(mend)});
+    m_out.report.problems.push_back(
+        {kind, "record " + std::to_string(physical + 1) + ", field " + m_names[field],
+         std::move(what), std::move(mend)});
 }
 
 void MemoCheck::record(std::uint32_t physical, const std::uint8_t* bytes) {
@@ -148,19 +147,22 @@ void MemoCheck::findOverlaps(const RecordScan& scanAgain) {
             std::string others;
             for (std::size_t i = 1; i < first.size(); ++i) others += (i > 1 ? "; " : "") + first[i];
             m_out.report.problems.push_back(
-                {Kind::MemoOverlap, first.front(),
+                {Kind::MemoOverlap,
+                 first.front(),
                  "its memo (" + blockRange(a.first, a.blocks) + ") is also the memo of " + others,
                  {}});
             continue;
         }
-        m_out.report.problems.push_back(
-            {Kind::MemoOverlap, second.front(),
-             "its memo (" + blockRange(b.first, b.blocks) + ") lies inside the memo of " +
-                 first.front() + " (" + blockRange(a.first, a.blocks) + ")",
-             {}});
+        m_out.report.problems.push_back({Kind::MemoOverlap,
+                                         second.front(),
+                                         "its memo (" + blockRange(b.first, b.blocks) +
+                                             ") lies inside the memo of " + first.front() + " (" +
+                                             blockRange(a.first, a.blocks) + ")",
+                                         {}});
     }
     if (more > 0) {
-        m_out.report.problems.push_back({Kind::MemoOverlap, "memo file",
+        m_out.report.problems.push_back({Kind::MemoOverlap,
+                                         "memo file",
                                          std::to_string(more) + " more memos overlap others",
                                          {}});
     }
@@ -180,8 +182,7 @@ void MemoCheck::checkNextFree() {
                " as the next free one, which lies inside the header";
     } else if (nextFree > m_fileBlocks) {
         what = "its header gives block " + std::to_string(nextFree) +
-               " as the next free one, past the end of the file (" + blockCount(m_fileBlocks) +
-               ")";
+               " as the next free one, past the end of the file (" + blockCount(m_fileBlocks) + ")";
     } else {
         return;
     }

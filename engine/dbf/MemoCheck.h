@@ -20,8 +20,8 @@ public:
 
     // memo, header and out must outlive the check; fieldNames are the fields' names as the
     // problems name them.
-    MemoCheck(const MemoStore& memo, const TableHeader& header,
-              std::vector<std::string> fieldNames, TableFindings& out);
+    MemoCheck(const MemoStore& memo, const TableHeader& header, std::vector<std::string> fieldNames,
+              TableFindings& out);
 
     // Checks the memo pointers of one record.
     void record(std::uint32_t physical, const std::uint8_t* bytes);

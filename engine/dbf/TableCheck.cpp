@@ -39,8 +39,10 @@ std::size_t recordLengthAt(const HeaderLayout& layout) {
 // The bytes a record of these fields takes, its deletion flag included.
 std::size_t fieldsLength(const TableHeader& header) {
     std::size_t end = 1;
-    for (const FieldDescriptor& field : header.fields) {
-        end = std::max(end, field.offset + static_cast<std::size_t>(field.length));
+    for (const auto* fields : {&header.fields, &header.hiddenFields}) {
+        for (const FieldDescriptor& field : *fields) {
+            end = std::max(end, field.offset + static_cast<std::size_t>(field.length));
+        }
     }
     return end;
 }
@@ -55,8 +57,7 @@ public:
 
 private:
     void add(Kind kind, std::string where, std::string what, std::string mend = {}) {
-        m_out.report.problems.push_back(
-            {kind, std::move(where), std::move(what), std::move(mend)});
+        m_out.report.problems.push_back({kind, std::move(where), std::move(what), std::move(mend)});
     }
     void readFile();
     bool parse();
@@ -115,7 +116,8 @@ void Checker::readFile() {
     if (m_head.size() < kHeaderSize) cannotCheck("the file is too short to be a dBASE table");
     const VersionInfo version = describeVersion(m_head[kOffsetVersion]);
     if (version.support == VersionSupport::Refused) cannotCheck(version.description);
-    if (version.layout.form == HeaderForm::Standard && m_head[kOffsetEncryption] == 1) {
+    const bool foxPro = (version.dialects & kFoxFamily) != 0;
+    if (version.layout.form == HeaderForm::Standard && !foxPro && m_head[kOffsetEncryption] == 1) {
         cannotCheck("the table is encrypted");
     }
     const std::size_t span = headerSpan(m_head.data(), m_head.size());
@@ -139,8 +141,8 @@ bool Checker::parse() {
     } catch (const EngineError& refusal) {
         return parseRefused(refusal);
     }
-    const std::uint16_t stated =
-        base::loadLittle<std::uint16_t>(m_head.data() + recordLengthAt(m_header.versionInfo.layout));
+    const std::uint16_t stated = base::loadLittle<std::uint16_t>(
+        m_head.data() + recordLengthAt(m_header.versionInfo.layout));
     checkRecordLength(stated);
     try {
         DbfOpenOptions options;
@@ -190,9 +192,9 @@ void Checker::checkRecordLength(std::uint16_t stated) {
     const std::size_t needed = fieldsLength(m_header);
     if (needed == stated) return;
     // A header one byte short is read at the fields' length already, when the file holds them.
-    const bool mend = m_header.mendedRecordLength ||
-                      (needed <= 0xFFFF && fits(needed) &&
-                       (!fits(stated) || m_size <= m_header.headerLength + 1u));
+    const bool mend =
+        m_header.mendedRecordLength || (needed <= 0xFFFF && fits(needed) &&
+                                        (!fits(stated) || m_size <= m_header.headerLength + 1u));
     std::string what = "it gives records of " + std::to_string(stated) + " bytes, but its " +
                        "fields take " + std::to_string(needed);
     if (needed < stated && !mend) {
@@ -295,7 +297,8 @@ void Checker::checkEnd() {
     const std::uint64_t end =
         m_header.headerLength + std::uint64_t{m_records} * m_header.recordLength;
     const std::uint64_t rest = m_size - end;
-    std::vector<std::uint8_t> tail(static_cast<std::size_t>(std::min<std::uint64_t>(rest, kTailBytes)));
+    std::vector<std::uint8_t> tail(
+        static_cast<std::size_t>(std::min<std::uint64_t>(rest, kTailBytes)));
     tail.resize(m_file->readAt(end, tail.data(), tail.size()));
     const bool marksOnly =
         !tail.empty() && tail.size() == rest &&
@@ -352,9 +355,11 @@ void Checker::checkRecords() {
             memo.emplace(*m_table->memo, m_header, std::move(names), m_out);
             m_out.memoPath = m_table->memo->path();
         } else {
-            const std::string memoName = std::filesystem::path(m_path).stem().string() + ".dbt";
+            const char* extension =
+                m_header.versionInfo.memoStyle == MemoStyle::Fpt ? ".fpt" : ".dbt";
+            const std::string memoName = std::filesystem::path(m_path).stem().string() + extension;
             add(Kind::MemoFile, "memo file",
-                m_files.findCompanion(m_path, ".dbt")
+                m_files.findCompanion(m_path, extension)
                     ? "the memo file " + memoName + " cannot be read: memos were not checked"
                     : "the memo file " + memoName + " is missing: memos were not checked");
         }
@@ -373,11 +378,15 @@ void Checker::checkRecords() {
     if (memo) memo->finish([this](const MemoCheck::RecordVisitor& visit) { scanRecords(visit); });
 }
 
+// FoxPro's flag names a structural .cdx, dBASE's a production .mdx.
 void Checker::checkIndexFlag() {
-    if (!m_header.indexFlag || m_files.findCompanion(m_path, ".mdx")) return;
+    const bool foxPro = (m_header.versionInfo.dialects & kFoxFamily) != 0;
+    const char* extension = foxPro ? ".cdx" : ".mdx";
+    if (!m_header.indexFlag || m_files.findCompanion(m_path, extension)) return;
     add(Kind::IndexFlag, "header",
-        "it says the table has a production index (" +
-            std::filesystem::path(m_path).stem().string() + ".mdx), but there is none",
+        std::string("it says the table has a ") + (foxPro ? "structural" : "production") +
+            " index (" + std::filesystem::path(m_path).stem().string() + extension +
+            "), but there is none",
         "clear the flag");
     m_out.mends.clearIndexFlag = true;
 }

@@ -156,10 +156,12 @@ void Opener::checkVersionAndFlags() {
     // same-named .cdx beside any table.
     const bool foxPro = (header.versionInfo.dialects & kFoxFamily) != 0;
     if ((foxPro && header.indexFlag) || cdx) {
+        // A flag without its index is damage that repair mends, not a reason of the table's.
         makeReadOnly("it has a structural index (.cdx) that writing would make stale",
                      name +
                          " has a structural index (.cdx) that this program does not maintain; "
-                         "the table is open read-only so that the index stays valid.");
+                         "the table is open read-only so that the index stays valid.",
+                     cdx.has_value());
     }
 }
 
@@ -170,11 +172,13 @@ void Opener::checkFoxProParts() {
         makeReadOnly("it has fields of types this program does not know",
                      "In " + name + ", " + header.unknownField +
                          ", which this program does not know: its bytes are shown as they are "
-                         "and the table is open read-only.");
+                         "and the table is open read-only.",
+                     true);
     }
     if (header.nullFlagsIncomplete) {
         makeReadOnly("its null flags do not cover its fields",
-                     name + " is open read-only because its null flags do not cover its fields.");
+                     name + " is open read-only because its null flags do not cover its fields.",
+                     true);
     }
     if (!header.backlink.empty()) {
         m_table.codec->decode(reinterpret_cast<const std::uint8_t*>(header.backlink.data()),
@@ -185,7 +189,8 @@ void Opener::checkFoxProParts() {
                          ", whose rules this program does not apply",
                      name + " belongs to the database " + m_table.backlink +
                          " (its rules, triggers and relations live there, and this program does "
-                         "not apply them); the table is open read-only.");
+                         "not apply them); the table is open read-only.",
+                     true);
     }
 }
 
@@ -379,7 +384,8 @@ void Opener::openMemoFile() {
         makeReadOnly("its memo file is unusual (" + doubt + ")",
                      "The memo file " + *memoPath + " is unusual (" + doubt +
                          "); it was read as well as it could be and the table is open "
-                         "read-only.");
+                         "read-only.",
+                     true);
     } else if (!memoWritable && m_table.writable) {
         makeReadOnly(
             "its memo file cannot be written",

@@ -1,8 +1,10 @@
 // The check of a table: damaged tables of every dialect and the problems it must list, each with
 // whether repair mends it; and what it cannot check at all.
+#include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/TableRepair.h"
 #include "tests/support/DbfBuilder.h"
+#include "tests/support/FoxBuilder.h"
 #include "tests/support/MemoryFile.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 using engine::TableProblem;
 using testsupport::Bytes;
 using testsupport::DbfBuilder;
+using testsupport::FoxBuilder;
 using testsupport::MemoryFileSystem;
 using Kind = TableProblem::Kind;
 
@@ -20,18 +23,60 @@ namespace {
 constexpr const char* kTable = "/t/t.dbf";
 constexpr const char* kMemo = "/t/t.dbt";
 
-// A table of three records; with a memo field when the version has memo files.
-DbfBuilder threeRecords(std::uint8_t version) {
+// A table of three records of a dialect, with a memo field when its version has memo files, as
+// bytes a case damages.
+struct Sample {
+    Bytes dbf;
+    Bytes memo;
+    std::string memoPath;
+    bool digits = true;           // memo pointers as digits (else Visual FoxPro's four bytes)
+    bool bigEndian = false;       // the memo header's byte order
+    std::uint32_t firstMemo = 1;  // the block of record 1's memo
+
+    bool hasMemo() const { return !memo.empty(); }
+    // Points record (from 1) at block.
+    void point(int record, std::uint32_t block) {
+        const std::size_t width = digits ? 10 : 4;
+        const std::size_t at = base::loadLittle<std::uint16_t>(dbf.data() + 8) +
+                               (record - 1) * base::loadLittle<std::uint16_t>(dbf.data() + 10) + 8;
+        std::string bytes = digits ? std::to_string(block) : FoxBuilder::le32(int(block));
+        if (digits) bytes.insert(0, width - bytes.size(), ' ');
+        std::copy(bytes.begin(), bytes.end(), dbf.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    void setNextFree(std::uint32_t block) {
+        if (bigEndian) {
+            base::storeBig(memo.data(), block);
+        } else {
+            base::storeLittle(memo.data(), block);
+        }
+    }
+};
+
+Sample sample(std::uint8_t version) {
+    Sample out;
+    const char* names[] = {"Ann", "Bob", "Cy"};
+    if (version == 0x30 || version == 0xF5) {
+        FoxBuilder table(version);
+        const int width = version == 0x30 ? 4 : 10;
+        table.field("NAME", 'C', 4).field("QTY", 'N', 3).field("NOTE", 'M', width);
+        for (const char* name : names) {
+            table.record({name, "  7", table.memo(std::string("about ") + name, width)});
+        }
+        return {table.dbf(), table.fpt(), "/t/t.fpt", width == 10, true, 8};
+    }
     const bool memo = version == 0x83 || version == 0x8B || version == 0x8C;
     DbfBuilder table(version);
     table.field("NAME", 'C', 4).field("QTY", 'N', 3);
     if (memo) table.field("NOTE", 'M', 10);
-    for (const char* name : {"Ann", "Bob", "Cy"}) {
+    for (const char* name : names) {
         std::vector<std::string> values{name, "7"};
         if (memo) values.emplace_back(std::string("about ") + name);
         table.record(values);
     }
-    return table;
+    out.dbf = table.dbf();
+    out.memo = table.dbt();
+    out.memoPath = kMemo;
+    return out;
 }
 
 struct Expected {
@@ -68,64 +113,68 @@ void put(MemoryFileSystem& files, const DbfBuilder& table) {
 TEST(TableCheckTest, EachDialectsDamageIsFoundAndMendableWhereItShouldBe) {
     struct Damage {
         const char* name;
-        std::function<void(DbfBuilder&, Bytes& dbf, Bytes& dbt)> apply;
+        std::function<void(Sample&)> apply;
         std::vector<Expected> problems;
-        bool memoOnly;
     };
-    const Damage damages[] = {
-        {"sound", [](DbfBuilder&, Bytes&, Bytes&) {}, {}, false},
+    auto setCount = [](Sample& table, std::uint8_t count) { table.dbf[4] = count; };
+    const std::vector<Damage> tableDamages = {
+        {"sound", [](Sample&) {}, {}},
         {"records past the count",
-         [](DbfBuilder& table, Bytes& dbf, Bytes&) { dbf = table.declaredCount(1).dbf(); },
-         {{Kind::RecordCount, true, "header: it counts 1 records, but 2 more whole records"}},
-         false},
+         [&](Sample& table) { setCount(table, 1); },
+         {{Kind::RecordCount, true, "header: it counts 1 records, but 2 more whole records"}}},
         {"cut inside the last record",
-         [](DbfBuilder&, Bytes& dbf, Bytes&) { dbf.resize(dbf.size() - 4); },
+         [](Sample& table) { table.dbf.resize(table.dbf.size() - 4); },
          {{Kind::RecordCount, true, "the file holds only 2 whole records (it may"},
-          {Kind::PartialRecord, true, "record 3: the file ends"}},
-         false},
-        {"no end mark", [](DbfBuilder&, Bytes& dbf, Bytes&) { dbf.pop_back(); },
-         {{Kind::EndMark, true, "end of file: there is no end-of-file mark"}}, false},
+          {Kind::PartialRecord, true, "record 3: the file ends"}}},
+        {"no end mark",
+         [](Sample& table) { table.dbf.pop_back(); },
+         {{Kind::EndMark, true, "end of file: there is no end-of-file mark"}}},
         {"data after the records",
-         [](DbfBuilder&, Bytes& dbf, Bytes&) { dbf.back() = 'x', dbf.push_back(0x1A); },
-         {{Kind::EndMark, true, "2 bytes of other data follow the last record, before the end"}},
-         false},
-        {"a pointer past the end of the memo file",
-         [](DbfBuilder&, Bytes& dbf, Bytes&) { dbf[dbf.size() - 3] = '9'; },
-         {{Kind::MemoPointer, true, "record 3, field NOTE: its memo pointer names block 93"}},
-         true},
-        {"a pointer that is not a number",
-         [](DbfBuilder&, Bytes& dbf, Bytes&) { dbf[dbf.size() - 4] = 'x'; },
-         {{Kind::MemoPointer, true, "its memo pointer \"       x 3\" is not a block number"}},
-         true},
-        {"two records share a memo",
-         [](DbfBuilder&, Bytes& dbf, Bytes&) { dbf[dbf.size() - 2] = '2'; },
-         {{Kind::MemoOverlap, false, "record 2, field NOTE: its memo (block 2) is also the memo "
-                                     "of record 3, field NOTE"}},
-         true},
-        {"a next free block among the memos",
-         [](DbfBuilder&, Bytes&, Bytes& dbt) { dbt[0] = 2; },
-         {{Kind::MemoNextFree, true, "memo file header: its header gives block 2 as the next "
-                                     "free one, but memos take the blocks up to 3"}},
-         true},
-        {"a next free block past the end",
-         [](DbfBuilder&, Bytes&, Bytes& dbt) { dbt[0] = 9; },
-         {{Kind::MemoNextFree, true, "past the end of the file (4 blocks); repair: set it to 4"}},
-         true},
+         [](Sample& table) { table.dbf.back() = 'x', table.dbf.push_back(0x1A); },
+         {{Kind::EndMark, true, "2 bytes of other data follow the last record, before the end"}}},
     };
-    for (std::uint8_t version : {0x03, 0x83, 0x8B, 0x04, 0x8C}) {
-        const bool memo = version != 0x03 && version != 0x04;
-        for (const Damage& damage : damages) {
-            if (damage.memoOnly && !memo) continue;
-            SCOPED_TRACE(std::to_string(version) + ": " + damage.name);
-            DbfBuilder table = threeRecords(version);
-            Bytes dbf = table.dbf(), dbt = table.dbt();
-            damage.apply(table, dbf, dbt);
-            MemoryFileSystem files;
-            files.put(kTable, dbf);
-            if (memo) files.put(kMemo, dbt);
-            expectProblems(files, damage.problems);
+    const std::vector<Damage> memoDamages = {
+        {"a pointer past the end of the memo file",
+         [](Sample& table) { table.point(3, 90); },
+         {{Kind::MemoPointer, true,
+           "record 3, field NOTE: its memo pointer names block 90, past"}}},
+        {"two records share a memo",
+         [](Sample& table) { table.point(3, table.firstMemo + 1); },
+         {
+             {Kind::MemoOverlap, false, "record 2, field NOTE: its memo (block "},
+         }},
+        {"a next free block among the memos",
+         [](Sample& table) { table.setNextFree(table.firstMemo + 1); },
+         {{Kind::MemoNextFree, true, "memo file header: its header gives block "}}},
+        {"a next free block past the end",
+         [](Sample& table) { table.setNextFree(90); },
+         {{Kind::MemoNextFree, true, "as the next free one, past the end of the file ("}}},
+    };
+    for (std::uint8_t version : {0x03, 0x83, 0x8B, 0x04, 0x8C, 0xF5, 0x30}) {
+        for (const std::vector<Damage>* damages : {&tableDamages, &memoDamages}) {
+            for (const Damage& damage : *damages) {
+                Sample table = sample(version);
+                if (damages == &memoDamages && !table.hasMemo()) continue;
+                SCOPED_TRACE(std::to_string(version) + ": " + damage.name);
+                damage.apply(table);
+                MemoryFileSystem files;
+                files.put(kTable, table.dbf);
+                if (table.hasMemo()) files.put(table.memoPath, table.memo);
+                expectProblems(files, damage.problems);
+            }
         }
     }
+}
+
+TEST(TableCheckTest, AMemoPointerThatIsNoNumberIsCleared) {
+    Sample table = sample(0x83);
+    table.dbf[table.dbf.size() - 4] = 'x';
+    MemoryFileSystem files;
+    files.put(kTable, table.dbf);
+    files.put(kMemo, table.memo);
+    expectProblems(files, {{Kind::MemoPointer, true,
+                            "its memo pointer \"       x 3\" is not a "
+                            "block number; repair: clear the pointer"}});
 }
 
 TEST(TableCheckTest, RecordLengthsAndFieldDescriptors) {
@@ -136,14 +185,15 @@ TEST(TableCheckTest, RecordLengthsAndFieldDescriptors) {
     };
     const Case cases[] = {
         {"one byte short, read at the fields' length",
-         [] {
-             return DbfBuilder(0x03).field("A", 'C', 3).record({"ab"}).headerByte(10, 3);
-         },
+         [] { return DbfBuilder(0x03).field("A", 'C', 3).record({"ab"}).headerByte(10, 3); },
          {{Kind::RecordLength, true, "records of 3 bytes, but its fields take 4; repair: set"}}},
         {"two bytes short: refused when opened, mended here",
          [] {
-             return DbfBuilder(0x03).field("A", 'C', 4).record({"ab"}).record({"cd"}).headerByte(
-                 10, 3);
+             return DbfBuilder(0x03)
+                 .field("A", 'C', 4)
+                 .record({"ab"})
+                 .record({"cd"})
+                 .headerByte(10, 3);
          },
          {{Kind::RecordLength, true, "set the record length to 5"}}},
         {"longer than the fields, as the file holds them",
@@ -159,8 +209,9 @@ TEST(TableCheckTest, RecordLengthsAndFieldDescriptors) {
                  .record({"a", "", "", "T"});
          },
          {{Kind::FieldDescriptor, false, "field 1: it has no name"},
-          {Kind::FieldDescriptor, false, "field 2 (D): it is 6 bytes wide, but fields of type D "
-                                         "take 8"},
+          {Kind::FieldDescriptor, false,
+           "field 2 (D): it is 6 bytes wide, but fields of type D "
+           "take 8"},
           {Kind::FieldDescriptor, false, "field 3 (N): its N(3,3) leaves no room"},
           {Kind::FieldDescriptor, false, "field 4 (d): its name is that of field 2"}}},
         {"a type no dialect has",
@@ -183,7 +234,7 @@ TEST(TableCheckTest, RecordLengthsAndFieldDescriptors) {
 
 TEST(TableCheckTest, AMissingMemoFileIsAProblemRepairCannotMend) {
     MemoryFileSystem files;
-    files.put(kTable, threeRecords(0x8B).dbf());
+    files.put(kTable, sample(0x8B).dbf);
     expectProblems(files, {{Kind::MemoFile, false, "the memo file t.dbt is missing"}});
 }
 
@@ -204,10 +255,22 @@ TEST(TableCheckTest, RepairLeavesAloneTablesReadOnlyForReasonsOfTheirOwn) {
 TEST(TableCheckTest, WhatIsNoTableCannotBeChecked) {
     MemoryFileSystem files;
     EXPECT_THROW(engine::checkTable(kTable, &files), engine::EngineError);
-    for (Bytes bytes : {Bytes(10, 3), Bytes(64, 0x77), Bytes{0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                              0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0,
-                                                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}) {
+    for (Bytes bytes :
+         {Bytes(10, 3), Bytes(64, 0x77), Bytes{0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0,
+                                               0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}) {
         files.put(kTable, bytes);
         EXPECT_THROW(engine::checkTable(kTable, &files), engine::EngineError);
     }
+}
+
+TEST(TableCheckTest, AFoxProIndexFlagWithoutItsIndexIsMendedUnlessTheTableBelongsToADatabase) {
+    MemoryFileSystem files;
+    FoxBuilder table(0x30);
+    table.field("A", 'C', 3).record({"abc"}).headerByte(28, 1);
+    table.put(files, "/t/t");
+    expectProblems(files, {{Kind::IndexFlag, true,
+                            "structural index (t.cdx), but there is none; "
+                            "repair: clear the flag"}});
+    table.backlink("shop.dbc").put(files, "/t/t");
+    EXPECT_NE(engine::checkTable(kTable, &files).repairRefused.find("shop.dbc"), std::string::npos);
 }
