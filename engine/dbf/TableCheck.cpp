@@ -135,7 +135,7 @@ bool Checker::fits(std::uint64_t recordLength) const {
 }
 
 bool Checker::parse() {
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
     try {
         m_header = parseHeader(m_head.data(), m_head.size(), m_size, m_path, warnings);
     } catch (const EngineError& refusal) {
@@ -167,7 +167,7 @@ bool Checker::parseRefused(const EngineError& refusal) {
     const std::uint16_t stated = base::loadLittle<std::uint16_t>(m_head.data() + lengthAt);
     std::vector<std::uint8_t> patched = m_head;
     base::storeLittle<std::uint16_t>(patched.data() + lengthAt, 0xFFFF);
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
     try {
         m_header = parseHeader(patched.data(), patched.size(), m_size, m_path, warnings);
     } catch (const EngineError&) {

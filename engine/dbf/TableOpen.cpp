@@ -63,7 +63,7 @@ void Opener::makeReadOnly(const std::string& reason, const std::string& warning,
     if (m_table.readOnlyReason.empty()) m_table.readOnlyReason = reason;
     if (own && m_table.ownReadOnlyReason.empty()) m_table.ownReadOnlyReason = reason;
     m_table.writable = false;
-    m_table.warnings.add(warning);
+    m_table.warnings.add(warning, WarningSeverity::Important);
 }
 
 void Opener::openFile(const std::string& path) {
@@ -87,9 +87,9 @@ void Opener::readHeader() {
         head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(span, m_fileSize)));
         got = file.readAt(0, head.data(), head.size());
     }
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
     m_table.header = parseHeader(head.data(), got, m_fileSize, m_table.path, warnings);
-    for (std::string& warning : warnings) m_table.warnings.add(std::move(warning));
+    for (Warning& warning : warnings) m_table.warnings.add(std::move(warning));
 }
 
 void Opener::checkVersionAndFlags() {
@@ -102,8 +102,9 @@ void Opener::checkVersionAndFlags() {
                      true);
     } else if (header.version == 0x7B) {
         m_table.warnings.add(name +
-                             " has the unusual version byte 0x7B; it was read as a dBASE IV "
-                             "table with memo.");
+                                 " has the unusual version byte 0x7B; it was read as a dBASE IV "
+                                 "table with memo.",
+                             WarningSeverity::Detail);
     }
     if (header.incompleteTransaction) {
         makeReadOnly("an unfinished transaction is marked in its header",
@@ -215,13 +216,15 @@ void Opener::chooseOwnCodePage() {
         source = "the default";
         if (!driverName.empty()) {
             m_table.warnings.add("The language driver of " + m_table.name + " (" + driverName +
-                                 ") names no code page this program knows; text is read as "
-                                 "code page " +
-                                 page.name + " unless another encoding is chosen.");
+                                     ") names no code page this program knows; text is read as "
+                                     "code page " +
+                                     page.name + " unless another encoding is chosen.",
+                                 WarningSeverity::Important);
         } else if (driver != 0) {
             m_table.warnings.add(
                 "The language driver byte of " + m_table.name + " (" + hexByte(driver) +
-                ") names no known code page; text is read as code page " + page.name + ".");
+                    ") names no known code page; text is read as code page " + page.name + ".",
+                WarningSeverity::Important);
         }
     }
 }
@@ -245,7 +248,8 @@ void Opener::chooseCodePage() {
             source = "from the .cpg file";
         } else {
             m_table.warnings.add("The .cpg file of " + m_table.name +
-                                 " names no code page this program knows; it was ignored.");
+                                     " names no code page this program knows; it was ignored.",
+                                 WarningSeverity::Important);
         }
     }
     if (source.empty()) chooseOwnCodePage();
@@ -316,7 +320,8 @@ void Opener::reconcileCount() {
     m_table.count = static_cast<std::uint32_t>(declared);
     std::uint64_t end = headerLength + declared * recordLength;
     if (end >= m_fileSize) {
-        m_table.warnings.add(name + " has no end-of-file mark after its last record.");
+        m_table.warnings.add(name + " has no end-of-file mark after its last record.",
+                             WarningSeverity::Detail);
         return;
     }
     std::vector<std::uint8_t> tail(
@@ -335,10 +340,12 @@ void Opener::reconcileCount() {
                          "; they are shown and the table is open read-only.");
     } else if (moreRecords) {
         m_table.warnings.add(name + " holds more records than its header counts (perhaps " +
-                             "from an interrupted append); only the " + std::to_string(declared) +
-                             " counted are shown.");
+                                 "from an interrupted append); only the " +
+                                 std::to_string(declared) + " counted are shown.",
+                             WarningSeverity::Important);
     } else {
-        m_table.warnings.add(name + " has data after its last record; it was ignored.");
+        m_table.warnings.add(name + " has data after its last record; it was ignored.",
+                             WarningSeverity::Detail);
     }
 }
 
