@@ -7,6 +7,7 @@
 #include "engine/TableSource.h"
 #include "engine/dbf/DbfTable.h"
 #include "engine/dbf/File.h"
+#include "engine/dbf/TableReplacement.h"
 #include "engine/xls/XlsSheetSource.h"
 
 #include <algorithm>
@@ -54,6 +55,9 @@ std::string findTable(const dbf::FileSystem& files, const std::string& folder,
     fs::path joined = folder.empty() ? relative : fs::path(folder) / relative;
     std::optional<std::string> found =
         files.findCompanion(joined.string(), joined.extension().string());
+    if (!found && dbf::finishInterruptedReplacement(files, joined.string())) {
+        found = files.findCompanion(joined.string(), joined.extension().string());
+    }
     if (!found) {
         throw EngineError("Cannot open " + joined.string() + ": there is no such table file.");
     }

@@ -74,6 +74,10 @@ inline constexpr std::uint8_t kMemoSignature[4] = {0xFF, 0xFF, 0x08, 0x00};
 
 // Byte-range locks, at the offsets dBASE uses: far past any data, so no byte is really locked.
 inline constexpr std::uint64_t kHeaderLockOffset = 0xEFFF'FFFE;
+// A table open for writing holds a shared lock on this byte for as long as it is open, so that a
+// tool that rewrites the table whole can tell, by an exclusive lock over the whole file, that no
+// one else has it open for writing.
+inline constexpr std::uint64_t kOpenLockOffset = kHeaderLockOffset + 1;
 // Record n (1-based) locks the byte kHeaderLockOffset - n.
 inline constexpr std::uint64_t recordLockOffset(std::uint32_t physical) {
     return kHeaderLockOffset - (std::uint64_t{physical} + 1);

@@ -21,12 +21,17 @@ void File::readExactly(std::uint64_t offset, void* buffer, std::size_t size) con
     }
 }
 
-void File::lockByte(std::uint64_t offset, const std::string& busyMessage) {
+bool File::lockWaiting(std::uint64_t offset, std::uint64_t length, LockKind kind) {
     for (int attempt = 1;; ++attempt) {
-        if (tryLockByte(offset)) return;
-        if (attempt >= kLockAttempts) throw EngineError(busyMessage);
+        if (tryLock(offset, length, kind)) return true;
+        if (attempt >= kLockAttempts) return false;
         std::this_thread::sleep_for(kLockDelay);
     }
+}
+
+void File::lock(std::uint64_t offset, std::uint64_t length, LockKind kind,
+                const std::string& busyMessage) {
+    if (!lockWaiting(offset, length, kind)) throw EngineError(busyMessage);
 }
 
 std::string errorText(int error) {

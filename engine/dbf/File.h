@@ -1,6 +1,7 @@
-// The files under a table: an open file (reads and writes at offsets, its size, byte locks) and
-// the folder it lives in (opening, companion files, write access), as interfaces, so that the
-// table code runs the same over the disk (PosixFile.h) and over files held in memory by tests.
+// The files under a table: an open file (reads and writes at offsets, its size, locks on byte
+// ranges) and the folder it lives in (opening and making files, companion files, write access,
+// renames), as interfaces, so that the table code runs the same over the disk (PosixFile.h) and
+// over files held in memory by tests.
 #pragma once
 
 #include <cstddef>
@@ -29,16 +30,29 @@ public:
     virtual void writeAt(std::uint64_t offset, const void* buffer, std::size_t size) = 0;
     // Cuts the file to size bytes, or extends it with zeros.
     virtual void truncate(std::uint64_t size) = 0;
+    // Makes what was written to the file durable (what a crash of the machine keeps).
+    virtual void sync() = 0;
 
-    // Takes a write lock on one byte for this open file (another open of the same file, in this
-    // process or another, is kept out). Retries for about half a second, then throws EngineError
-    // with busyMessage.
-    void lockByte(std::uint64_t offset, const std::string& busyMessage);
-    virtual void unlockByte(std::uint64_t offset) = 0;
+    // Locks belong to this open file: another open of the same file, in this process or
+    // another, is kept out (a shared lock only keeps out exclusive ones), while a lock this open
+    // file takes again over its own replaces that one. length 0 reaches past any end of file.
+    enum class LockKind { Shared, Exclusive };
+    // Takes the lock, retrying for about half a second; false when it stayed kept out. Throws
+    // EngineError when the system fails.
+    bool lockWaiting(std::uint64_t offset, std::uint64_t length, LockKind kind);
+    // lockWaiting that throws EngineError with busyMessage when kept out.
+    void lock(std::uint64_t offset, std::uint64_t length, LockKind kind,
+              const std::string& busyMessage);
+    virtual void unlock(std::uint64_t offset, std::uint64_t length) = 0;
+    // An exclusive lock on one byte, as the record and header locks are.
+    void lockByte(std::uint64_t offset, const std::string& busyMessage) {
+        lock(offset, 1, LockKind::Exclusive, busyMessage);
+    }
+    void unlockByte(std::uint64_t offset) { unlock(offset, 1); }
 
 protected:
-    // One attempt: false when another open file holds the byte.
-    virtual bool tryLockByte(std::uint64_t offset) = 0;
+    // One attempt: false when another open file holds a lock that keeps this one out.
+    virtual bool tryLock(std::uint64_t offset, std::uint64_t length, LockKind kind) = 0;
 };
 
 // Holds a byte lock for a scope.
@@ -70,6 +84,19 @@ public:
     // matched without regard to case; nullopt when there is none.
     virtual std::optional<std::string> findCompanion(const std::string& tablePath,
                                                      std::string_view extension) const = 0;
+
+    // Makes a new, empty file at path, open for reading and writing, with the permissions of
+    // the file at permissionsOf where there is one. Throws EngineError when path exists.
+    virtual std::unique_ptr<File> create(const std::string& path,
+                                         const std::string& permissionsOf) const = 0;
+    virtual bool exists(const std::string& path) const = 0;
+    // Gives the file at from the name to. Without replace a file at to is never replaced
+    // (EngineError "Cannot rename FROM to TO: File exists.").
+    virtual void rename(const std::string& from, const std::string& to, bool replace) const = 0;
+    // Removes the file at path, if there is one.
+    virtual void remove(const std::string& path) const = 0;
+    // Makes the names written in folder so far durable (what a crash of the machine keeps).
+    virtual void syncFolder(const std::string& folder) const = 0;
 };
 
 // The real files, through PosixFile.

@@ -3,6 +3,7 @@
 #include "engine/dbf/FileNames.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,14 +12,26 @@ namespace engine::dbf {
 
 namespace {
 
-struct flock byteRange(short type, std::uint64_t offset) {
+struct flock lockRange(short type, std::uint64_t offset, std::uint64_t length) {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = static_cast<off_t>(offset);
-    lock.l_len = 1;
+    lock.l_len = static_cast<off_t>(length);
     lock.l_pid = 0;
     return lock;
+}
+
+// A rename that never replaces: renameat2 where the file system has it, else a second link and
+// the removal of the first (file systems without either get a check and a rename).
+int renameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    if (::link(from.c_str(), to.c_str()) == 0) return ::unlink(from.c_str()) == 0 ? 0 : errno;
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+    struct stat existing {};
+    if (::lstat(to.c_str(), &existing) == 0) return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 class DiskFileSystem final : public FileSystem {
@@ -32,6 +45,38 @@ public:
     std::optional<std::string> findCompanion(const std::string& tablePath,
                                              std::string_view extension) const override {
         return dbf::findCompanion(tablePath, extension);
+    }
+    std::unique_ptr<File> create(const std::string& path,
+                                 const std::string& permissionsOf) const override {
+        return PosixFile::create(path, permissionsOf);
+    }
+    bool exists(const std::string& path) const override {
+        struct stat status {};
+        return ::lstat(path.c_str(), &status) == 0;
+    }
+    void rename(const std::string& from, const std::string& to, bool replace) const override {
+        int error = 0;
+        if (replace) {
+            if (::rename(from.c_str(), to.c_str()) != 0) error = errno;
+        } else {
+            error = renameWithoutReplacing(from, to);
+        }
+        if (error != 0) throwFileError("rename", from + " to " + to, error);
+    }
+    void remove(const std::string& path) const override {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) throwFileError("remove", path, errno);
+    }
+    void syncFolder(const std::string& folder) const override {
+        const std::string name = folder.empty() ? "." : folder;
+        const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) throwFileError("open", name, errno);
+        const int result = ::fsync(fd);
+        const int error = errno;
+        ::close(fd);
+        // Some file systems cannot sync a folder; their names are as durable as they get.
+        if (result != 0 && error != EINVAL && error != ENOTSUP) {
+            throwFileError("write to", name, error);
+        }
     }
 };
 
@@ -48,6 +93,22 @@ PosixFile::PosixFile(const std::string& path, Mode mode) : m_path(path) {
         m_fd = ::open(path.c_str(), flags);
     } while (m_fd < 0 && errno == EINTR);
     if (m_fd < 0) throwFileError("open", m_path, errno);
+}
+
+std::unique_ptr<PosixFile> PosixFile::create(const std::string& path,
+                                             const std::string& permissionsOf) {
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throwFileError("make", path, errno);
+    std::unique_ptr<PosixFile> file(new PosixFile(fd, path));
+    struct stat like {};
+    if (!permissionsOf.empty() && ::stat(permissionsOf.c_str(), &like) == 0 &&
+        ::fchmod(fd, like.st_mode & 07777) != 0) {
+        throwFileError("make", path, errno);
+    }
+    return file;
 }
 
 PosixFile::~PosixFile() {
@@ -96,8 +157,12 @@ void PosixFile::truncate(std::uint64_t size) {
     if (result != 0) throwFileError("write to", m_path, errno);
 }
 
-bool PosixFile::tryLockByte(std::uint64_t offset) {
-    struct flock lock = byteRange(F_WRLCK, offset);
+void PosixFile::sync() {
+    if (::fsync(m_fd) != 0) throwFileError("write to", m_path, errno);
+}
+
+bool PosixFile::tryLock(std::uint64_t offset, std::uint64_t length, LockKind kind) {
+    struct flock lock = lockRange(kind == LockKind::Shared ? F_RDLCK : F_WRLCK, offset, length);
     for (;;) {
         if (::fcntl(m_fd, F_OFD_SETLK, &lock) == 0) return true;
         int error = errno;
@@ -107,8 +172,8 @@ bool PosixFile::tryLockByte(std::uint64_t offset) {
     }
 }
 
-void PosixFile::unlockByte(std::uint64_t offset) {
-    struct flock lock = byteRange(F_UNLCK, offset);
+void PosixFile::unlock(std::uint64_t offset, std::uint64_t length) {
+    struct flock lock = lockRange(F_UNLCK, offset, length);
     ::fcntl(m_fd, F_OFD_SETLK, &lock);
 }
 

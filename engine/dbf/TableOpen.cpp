@@ -4,6 +4,7 @@
 #include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/FieldKinds.h"
+#include "engine/dbf/TableReplacement.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -67,6 +68,7 @@ void Opener::makeReadOnly(const std::string& reason, const std::string& warning,
 }
 
 void Opener::openFile(const std::string& path) {
+    if (!m_files.exists(path)) finishInterruptedReplacement(m_files, path);
     m_openWritable = m_options.writable;
     if (int error = m_openWritable ? m_files.writeAccess(path) : 0; error != 0 && error != ENOENT) {
         m_openWritable = false;
@@ -76,6 +78,12 @@ void Opener::openFile(const std::string& path) {
     }
     m_table.file =
         m_files.open(path, m_openWritable ? File::Mode::ReadWrite : File::Mode::ReadOnly);
+    if (m_openWritable && !m_table.file->lockWaiting(kOpenLockOffset, 1, File::LockKind::Shared)) {
+        makeReadOnly("another program is rewriting it",
+                     m_table.name +
+                         " is being rewritten by another program; it is open "
+                         "read-only.");
+    }
 }
 
 void Opener::readHeader() {

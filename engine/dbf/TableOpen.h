@@ -49,7 +49,9 @@ struct OpenedTable {
     TableWarnings warnings;
 };
 
-// Opens the table file at path. Throws EngineError for a file that is missing, unreadable or
+// Opens the table file at path (finishing first a replacement of it that a killed process left
+// half done; see TableReplacement.h). Opened for writing, the file holds a shared lock on
+// kOpenLockOffset while it is open. Throws EngineError for a file that is missing, unreadable or
 // refused (see parseHeader). A table that can be read but not safely written (missing memo
 // file, truncated file, production or structural index, incomplete transaction, write-protected
 // file, a code page without converter, a read-only version, a FoxPro table with fields of unknown

@@ -85,6 +85,47 @@ TEST_P(FileTest, ReadsWritesLocksAndFindsCompanionsAlike) {
     }
 }
 
+TEST_P(FileTest, MakesRenamesAndRemovesFilesAndSharesLocksAlike) {
+    Folder folder(GetParam());
+    const auto& files = folder.files();
+    const std::string made = folder.base + "new.dbf";
+    const std::string old = folder.base + "T.DBF";
+    files.create(made, old)->writeAt(0, "xyz", 3);
+    EXPECT_TRUE(files.exists(made));
+    EXPECT_THROW(files.create(made, ""), EngineError);
+    // Without replace a rename never takes the place of a file.
+    try {
+        files.rename(made, old, false);
+        ADD_FAILURE() << "renamed over a file";
+    } catch (const EngineError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot rename " + made + " to " + old + ": File exists.");
+    }
+    files.rename(made, folder.base + "moved.dbf", false);
+    EXPECT_FALSE(files.exists(made));
+    files.rename(folder.base + "moved.dbf", old, true);
+    char buffer[3] = {};
+    files.open(old, File::Mode::ReadOnly)->readExactly(0, buffer, 3);
+    EXPECT_EQ(std::string(buffer, 3), "xyz");
+    files.syncFolder(folder.base);
+    files.remove(old);
+    files.remove(old);  // nothing there: nothing to do
+    EXPECT_FALSE(files.exists(old));
+
+    // Shared locks keep out exclusive ones only; an open file's own lock is replaced by a new
+    // one over it, and a lock to the end of the file reaches every byte past it.
+    auto first = files.open(folder.base + "t.Dbt", File::Mode::ReadWrite);
+    auto second = files.open(folder.base + "t.Dbt", File::Mode::ReadWrite);
+    EXPECT_TRUE(first->lockWaiting(50, 1, File::LockKind::Shared));
+    EXPECT_TRUE(second->lockWaiting(50, 1, File::LockKind::Shared));
+    EXPECT_FALSE(second->lockWaiting(0, 0, File::LockKind::Exclusive));
+    first->unlock(50, 1);
+    EXPECT_TRUE(second->lockWaiting(0, 0, File::LockKind::Exclusive));
+    EXPECT_FALSE(first->lockWaiting(1'000'000, 1, File::LockKind::Shared));
+    second->unlock(0, 0);
+    EXPECT_TRUE(first->lockWaiting(1'000'000, 1, File::LockKind::Shared));
+}
+
 INSTANTIATE_TEST_SUITE_P(DiskAndMemory, FileTest, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& param) {
                              return std::string(param.param ? "Memory" : "Disk");
