@@ -44,10 +44,11 @@ MemoCheck::MemoCheck(const MemoStore& memo, const TableHeader& header,
 }
 
 void MemoCheck::problem(Kind kind, std::uint32_t physical, std::size_t field, std::string what,
-                        std::string mend) {
+                        bool cleared) {
     m_out.report.problems.push_back(
         {kind, "record " + std::to_string(physical + 1) + ", field " + m_names[field],
-         std::move(what), std::move(mend)});
+         std::move(what), cleared ? "clear the pointer" : "",
+         cleared ? "cleared the pointer" : ""});
 }
 
 void MemoCheck::record(std::uint32_t physical, const std::uint8_t* bytes) {
@@ -76,7 +77,7 @@ void MemoCheck::record(std::uint32_t physical, const std::uint8_t* bytes) {
                     problem(Kind::MemoPointer, physical, field,
                             "its memo at block " + std::to_string(block) +
                                 " runs past the end of the memo file",
-                            {});
+                            false);
                     [[fallthrough]];
                 default: {
                     const auto taken =
@@ -87,7 +88,7 @@ void MemoCheck::record(std::uint32_t physical, const std::uint8_t* bytes) {
                 }
             }
         }
-        problem(Kind::MemoPointer, physical, field, std::move(what), "clear the pointer");
+        problem(Kind::MemoPointer, physical, field, std::move(what), true);
         m_out.mends.clearPointers.push_back({physical, static_cast<std::uint16_t>(field)});
     }
 }
@@ -150,6 +151,7 @@ void MemoCheck::findOverlaps(const RecordScan& scanAgain) {
                 {Kind::MemoOverlap,
                  first.front(),
                  "its memo (" + blockRange(a.first, a.blocks) + ") is also the memo of " + others,
+                 {},
                  {}});
             continue;
         }
@@ -158,12 +160,14 @@ void MemoCheck::findOverlaps(const RecordScan& scanAgain) {
                                          "its memo (" + blockRange(b.first, b.blocks) +
                                              ") lies inside the memo of " + first.front() + " (" +
                                              blockRange(a.first, a.blocks) + ")",
+                                         {},
                                          {}});
     }
     if (more > 0) {
         m_out.report.problems.push_back({Kind::MemoOverlap,
                                          "memo file",
                                          std::to_string(more) + " more memos overlap others",
+                                         {},
                                          {}});
     }
 }
@@ -187,7 +191,8 @@ void MemoCheck::checkNextFree() {
         return;
     }
     m_out.report.problems.push_back({Kind::MemoNextFree, "memo file header", std::move(what),
-                                     "set it to " + std::to_string(target)});
+                                     "set the next free block to " + std::to_string(target),
+                                     "set the next free block to " + std::to_string(target)});
     m_out.mends.memoNextFree = static_cast<std::uint32_t>(target);
 }
 

@@ -35,8 +35,9 @@ private:
         std::uint32_t blocks;
     };
 
+    // cleared: repair clears the pointer.
     void problem(TableProblem::Kind kind, std::uint32_t physical, std::size_t field,
-                 std::string what, std::string mend);
+                 std::string what, bool cleared);
     void findOverlaps(const RecordScan& scanAgain);
     void checkNextFree();
 

@@ -56,8 +56,12 @@ public:
     void run();
 
 private:
-    void add(Kind kind, std::string where, std::string what, std::string mend = {}) {
-        m_out.report.problems.push_back({kind, std::move(where), std::move(what), std::move(mend)});
+    // mend and mended: what repair does, and says it did ("" when it cannot mend it).
+    void add(Kind kind, std::string where, std::string what, std::string mend = {},
+             std::string mended = {}) {
+        if (mended.empty()) mended = mend;
+        m_out.report.problems.push_back(
+            {kind, std::move(where), std::move(what), std::move(mend), std::move(mended)});
     }
     void readFile();
     bool parse();
@@ -98,6 +102,7 @@ void Checker::run() {
     checkDescriptors();
     checkIndexFlag();
     if (m_laidOut) checkRecords();
+    m_out.records = m_records;
     if (m_table) {
         m_out.report.repairRefused = m_table->ownReadOnlyReason;
     } else if (m_header.versionInfo.support == VersionSupport::ReadOnly) {
@@ -289,7 +294,8 @@ void Checker::checkCount() {
         "it counts " + std::to_string(declared) + " records, but " + std::to_string(more) +
             " more whole records follow them (records " + std::to_string(declared + 1) + " to " +
             std::to_string(m_records) + ")",
-        "raise the count to " + std::to_string(m_records));
+        "raise the count to " + std::to_string(m_records),
+        "raised the count to " + std::to_string(m_records));
     m_out.mends.count = m_records;
 }
 
@@ -307,11 +313,12 @@ void Checker::checkEnd() {
     const std::string bytes = std::to_string(rest) + " bytes";
     if (tail.empty()) {
         add(Kind::EndMark, "end of file", "there is no end-of-file mark after the last record",
-            "write the end-of-file mark");
+            "write the end-of-file mark", "wrote the end-of-file mark");
     } else if (isFlag(tail[0]) && rest < m_header.recordLength) {
         add(Kind::PartialRecord, "record " + std::to_string(m_records + 1),
             "the file ends " + bytes + " into it: the record is incomplete",
-            "cut it off and write the end-of-file mark");
+            "cut it off and write the end-of-file mark",
+            "cut it off and wrote the end-of-file mark");
     } else if (tail[0] == kEndOfFile) {
         add(Kind::EndMark, "end of file",
             std::to_string(rest - 1) + " bytes of other data follow the end-of-file mark",
@@ -321,7 +328,8 @@ void Checker::checkEnd() {
         add(Kind::EndMark, "end of file",
             bytes + " of other data follow the last record" +
                 (markLater ? ", before the end-of-file mark" : ", and no end-of-file mark"),
-            "cut them off and write the end-of-file mark");
+            "cut them off and write the end-of-file mark",
+            "cut them off and wrote the end-of-file mark");
     }
     m_out.mends.rewriteEnd = true;
     m_out.mends.endOfRecords = end;
@@ -387,7 +395,7 @@ void Checker::checkIndexFlag() {
         std::string("it says the table has a ") + (foxPro ? "structural" : "production") +
             " index (" + std::filesystem::path(m_path).stem().string() + extension +
             "), but there is none",
-        "clear the flag");
+        "clear the flag", "cleared the flag");
     m_out.mends.clearIndexFlag = true;
 }
 

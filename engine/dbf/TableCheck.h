@@ -46,6 +46,8 @@ struct TableFindings {
     // for the repair to lay out records by; the memo file's path ("" without one).
     TableHeader header;
     std::string memoPath;
+    // The records the table holds after the mends (the count they leave).
+    std::uint32_t records = 0;
 };
 
 // Checks the table at path (see checkTable in engine/TableRepair.h, which this serves).

@@ -232,8 +232,8 @@ TEST(DataControlTest, ImportantOpenWarningsLeaveOutHarmlessDetails) {
         {"records past the count",
          DbfBuilder(0x03).field("T", 'C', 4).record({"a"}).record({"b"}).declaredCount(1),
          "only the 1 counted are shown", true},
-        {"a memo file missing", DbfBuilder(0x8B).field("M", 'M', 10).record({""}),
-         "is missing", true},
+        {"a memo file missing", DbfBuilder(0x8B).field("M", 'M', 10).record({""}), "is missing",
+         true},
         {"an unknown language driver", DbfBuilder(0x03).field("T", 'C', 4).languageDriver(0xEE),
          "names no known code page", true},
     };
