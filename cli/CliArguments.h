@@ -38,5 +38,9 @@ int runDump(const std::vector<std::string>& arguments);
 int runReplace(const std::vector<std::string>& arguments);
 int runExport(const std::vector<std::string>& arguments);
 int runCreate(const std::vector<std::string>& arguments);
+// check: 0 when the table is sound, 3 when it found problems (each on its own line).
+int runCheck(const std::vector<std::string>& arguments);
+// repair: 0 when the table is sound afterwards, 3 when problems it cannot mend are left.
+int runRepair(const std::vector<std::string>& arguments);
 
 }  // namespace cli

@@ -22,6 +22,13 @@ constexpr const char* kUsage =
     "      writes the table to a new workbook, or as dump's CSV, by the extension\n"
     "  create FOLDER TABLE --connect TEXT --field NAME:TYPE[:LENGTH] ...\n"
     "      creates an empty dBASE table (TYPE: Boolean, Date, Double, Integer, Memo, Text)\n"
+    "  check TABLE\n"
+    "      lists each problem of a dBASE table on its own line; exit status 0 when it is\n"
+    "      sound, 3 when problems were found, 1 when it cannot be checked\n"
+    "  repair TABLE\n"
+    "      mends what check finds and can be mended safely, keeping the old files as backups\n"
+    "      (TABLE.dbf.bak, ...) unless one small write in place does it; prints what it\n"
+    "      changed and what is left (exit status 3 when problems are left)\n"
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
     "8.0;\").\n";
@@ -42,6 +49,8 @@ int main(int argc, char** argv) {
         if (command == "replace") return cli::runReplace(arguments);
         if (command == "export") return cli::runExport(arguments);
         if (command == "create") return cli::runCreate(arguments);
+        if (command == "check") return cli::runCheck(arguments);
+        if (command == "repair") return cli::runRepair(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
         std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;

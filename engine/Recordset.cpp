@@ -388,6 +388,9 @@ Value Recordset::prepareValue(int fieldIndex, const Value& value) const {
 }
 
 const std::vector<std::string>& Recordset::warnings() const { return m_impl->source->warnings(); }
+const std::vector<std::string>& Recordset::importantWarnings() const {
+    return m_impl->source->importantWarnings();
+}
 std::string Recordset::sourceDescription() const { return m_impl->source->description(); }
 std::vector<std::string> Recordset::sourceFiles() const { return m_impl->source->files(); }
 long Recordset::deletedCount() const { return m_impl->deleted; }

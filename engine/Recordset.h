@@ -140,6 +140,8 @@ public:
 
     // Oddities met while opening (record count repaired, memo file missing, ...), for display.
     const std::vector<std::string>& warnings() const;
+    // Those that change what the user sees or may do (see WarningSeverity).
+    const std::vector<std::string>& importantWarnings() const;
     // Where the table lives, for messages.
     std::string sourceDescription() const;
     // The files the set was opened from, which nothing may be written over while it is open:

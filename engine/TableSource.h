@@ -47,6 +47,9 @@ public:
     // Oddities met while opening, each a sentence for the user. A source may add more while it
     // reads (a field holding values that are not what its type says, once per field).
     virtual const std::vector<std::string>& warnings() const = 0;
+    // Those of the warnings that change what the user sees or may do (see WarningSeverity), for
+    // the window to show when the table opens; by default all of them.
+    virtual const std::vector<std::string>& importantWarnings() const { return warnings(); }
     // The file behind the source, for messages.
     virtual std::string description() const = 0;
     // The files behind the source, which nothing may be written over while it is open: the table

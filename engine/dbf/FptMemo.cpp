@@ -77,6 +77,31 @@ public:
                                       memoblocks::ByteOrder::Big, std::move(memo));
     }
 
+    std::uint32_t firstBlock() const override { return m_firstBlock; }
+    std::uint32_t nextFree() const override {
+        return memoblocks::readNextFree(*m_file, memoblocks::ByteOrder::Big);
+    }
+    void setNextFree(std::uint32_t block) override {
+        memoblocks::writeNextFree(*m_file, memoblocks::ByteOrder::Big, block);
+    }
+    std::uint64_t size() const override { return m_file->size(); }
+
+    ReadStatus span(std::uint32_t block, std::uint64_t& blocks) const override {
+        blocks = 0;
+        if (block < m_firstBlock) return block == 0 ? ReadStatus::PastEnd : ReadStatus::InHeader;
+        const std::uint64_t start = std::uint64_t{block} * m_blockSize;
+        std::uint8_t header[kFptBlockHeaderSize];
+        const std::size_t got = m_file->readAt(start, header, sizeof header);
+        if (got == 0) return ReadStatus::PastEnd;
+        const std::uint64_t taken =
+            got < sizeof header
+                ? got
+                : kFptBlockHeaderSize + std::uint64_t{base::loadBig<std::uint32_t>(header + 4)};
+        blocks = memoblocks::blocksTaken(*m_file, m_blockSize, block, taken);
+        return start + taken > m_file->size() || got < sizeof header ? ReadStatus::Cut
+                                                                     : ReadStatus::Ok;
+    }
+
 private:
     std::unique_ptr<File> m_file;
     std::uint32_t m_blockSize = 0;

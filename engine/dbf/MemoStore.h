@@ -50,6 +50,18 @@ public:
     // next-free pointer raised; the caller then stores the block number in the record. Throws
     // EngineError on I/O failure or when the file would grow past 2 GB.
     virtual std::uint32_t append(std::string_view bytes, Content content) = 0;
+
+    // For checking and repairing the file: the first block a memo may start at (the header
+    // comes before it), the next free block its header states, and the blocks the memo starting
+    // at block takes (its block header, data and end mark, as far as the file holds them), with
+    // the status read would give.
+    virtual std::uint32_t firstBlock() const = 0;
+    virtual std::uint32_t nextFree() const = 0;
+    virtual ReadStatus span(std::uint32_t block, std::uint64_t& blocks) const = 0;
+    // The file's size in bytes.
+    virtual std::uint64_t size() const = 0;
+    // Writes block as the header's next free block: four bytes in one write.
+    virtual void setNextFree(std::uint32_t block) = 0;
 };
 
 // A .dbt file; style is the one the table's version byte names (None when it names none: the
