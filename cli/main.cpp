@@ -14,14 +14,19 @@ constexpr const char* kUsage =
     "usage: quillon-cli COMMAND ARGUMENTS\n"
     "  info TABLE [--encoding NAME] [--connect TEXT]\n"
     "      format, version, code page, fields, record counts and warnings of a table\n"
-    "  dump TABLE [--encoding NAME] [--connect TEXT]\n"
-    "      every live record as CSV (UTF-8) on standard output\n"
+    "  dump TABLE [--with-deleted] [--encoding NAME] [--connect TEXT]\n"
+    "      every live record as CSV (UTF-8) on standard output; --with-deleted: every record,\n"
+    "      in table order, after a first column _deleted (true or false)\n"
     "  replace TABLE FIELD OLD NEW [--encoding NAME] [--connect TEXT]\n"
     "      puts NEW into FIELD of every record whose FIELD is exactly OLD\n"
     "  export TABLE OUT.xls|OUT.xlsx|OUT.csv [--encoding NAME] [--connect TEXT]\n"
     "      writes the table to a new workbook, or as dump's CSV, by the extension\n"
     "  create FOLDER TABLE --connect TEXT --field NAME:TYPE[:LENGTH] ...\n"
     "      creates an empty dBASE table (TYPE: Boolean, Date, Double, Integer, Memo, Text)\n"
+    "  recall TABLE [--record N] [--encoding NAME] [--connect TEXT]\n"
+    "      clears the deletion mark of record N (counted from 1, deleted ones included), or of\n"
+    "      every deleted record\n"
+
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
     "8.0;\").\n";
@@ -42,6 +47,8 @@ int main(int argc, char** argv) {
         if (command == "replace") return cli::runReplace(arguments);
         if (command == "export") return cli::runExport(arguments);
         if (command == "create") return cli::runCreate(arguments);
+        if (command == "recall") return cli::runRecall(arguments);
+
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
         std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;
