@@ -40,5 +40,6 @@ int runReplace(const std::vector<std::string>& arguments);
 int runExport(const std::vector<std::string>& arguments);
 int runCreate(const std::vector<std::string>& arguments);
 int runRecall(const std::vector<std::string>& arguments);
+int runPack(const std::vector<std::string>& arguments);
 
 }  // namespace cli

@@ -26,6 +26,9 @@ constexpr const char* kUsage =
     "  recall TABLE [--record N] [--encoding NAME] [--connect TEXT]\n"
     "      clears the deletion mark of record N (counted from 1, deleted ones included), or of\n"
     "      every deleted record\n"
+    "  pack TABLE\n"
+    "      removes the deleted records for good and compacts the memo file; the old files are\n"
+    "      kept as TABLE.dbf.bak (then .1.bak, .2.bak, ...) and the memo file's .bak\n"
 
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
         if (command == "export") return cli::runExport(arguments);
         if (command == "create") return cli::runCreate(arguments);
         if (command == "recall") return cli::runRecall(arguments);
+        if (command == "pack") return cli::runPack(arguments);
 
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {

@@ -82,6 +82,31 @@ public:
     }
 
     std::uint32_t append(std::string_view bytes, Content) override {
+        return memoblocks::appendMemo(*m_file, m_blockSize, 1, memoblocks::ByteOrder::Little,
+                                      framed(bytes));
+    }
+
+    ReadStatus readStored(std::uint32_t block, std::vector<std::uint8_t>& stored) const override {
+        std::string bytes;
+        const ReadStatus status = read(block, bytes);
+        stored = framed(bytes);
+        return status;
+    }
+
+    std::uint32_t firstBlock() const override { return 1; }
+
+    std::vector<std::uint8_t> freshHeader(std::uint32_t next) const override {
+        // Block 0, of which no more than the first 512 bytes mean anything.
+        std::vector<std::uint8_t> header(m_blockSize, 0);
+        header.resize(m_file->readAt(0, header.data(), std::min<std::size_t>(m_blockSize, 512)));
+        header.resize(m_blockSize, 0);
+        base::storeLittle(header.data() + kMemoHeaderNextFree, next);
+        return header;
+    }
+
+private:
+    // A memo as a block of the file holds it.
+    std::vector<std::uint8_t> framed(std::string_view bytes) const {
         std::vector<std::uint8_t> memo;
         if (m_style == MemoStyle::IV) {
             memo.resize(kMemoBlockHeaderSize);
@@ -94,11 +119,9 @@ public:
             memo.push_back(kEndOfFile);
             memo.push_back(kEndOfFile);
         }
-        return memoblocks::appendMemo(*m_file, m_blockSize, 1, memoblocks::ByteOrder::Little,
-                                      std::move(memo));
+        return memo;
     }
 
-private:
     // Some writers store the text's length without the 8 bytes of the block header. Read as
     // stated, such a memo would lose its last 8 bytes; the sign is text in those 8 bytes
     // (no NUL, no end mark, no 0x1F filler) with an end mark right after them.

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine::dbf {
 
@@ -47,6 +48,16 @@ public:
     // next-free pointer raised; the caller then stores the block number in the record. Throws
     // EngineError on I/O failure or when the file would grow past 2 GB.
     virtual std::uint32_t append(std::string_view bytes, Content content) = 0;
+
+    // For writing a fresh memo file of this one's format (pack): the memo at block as a block
+    // of the new file is to hold it (its block header, data and end marks; a .fpt memo keeps
+    // its type), read as read() reads it.
+    virtual ReadStatus readStored(std::uint32_t block, std::vector<std::uint8_t>& stored) const = 0;
+    // The first block a memo may take, and the header (block 0 onwards, up to that block) of a
+    // fresh file whose next free block is next: this file's, with its block size and other
+    // bytes.
+    virtual std::uint32_t firstBlock() const = 0;
+    virtual std::vector<std::uint8_t> freshHeader(std::uint32_t next) const = 0;
 };
 
 // A .dbt file; style is the one the table's version byte names (None when it names none: the

@@ -1,5 +1,7 @@
 // quillon-cli's tools over deleted records and whole tables (dump --with-deleted, recall, pack,
 // import), run as separate processes, with python3-dbfread reading what they leave.
+#include "engine/dbf/DbfFormat.h"
+#include "engine/dbf/PosixFile.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TestPaths.h"
@@ -74,4 +76,36 @@ TEST(ToolCommandsTest, RecallClearsTheMarkOfOneRecordOrOfEvery) {
     EXPECT_EQ(dbfread(path), "live: Ann,Bob,Cy,Dot | deleted: \n");
     EXPECT_EQ(cli({"dump", path.string()}).out,
               "NAME,NOTE\r\nAnn,first\r\nBob,gone\r\nCy,\r\nDot,also gone\r\n");
+}
+
+TEST(ToolCommandsTest, PackRemovesDeletedRecordsAndKeepsTheOldFilesAsBackups) {
+    TempDir dir;
+    const auto path = fourWithTwoDeleted(dir);
+    const std::string table = path.string(), memo = (dir / "people.dbt").string();
+    {
+        // Another program writing a record: refused, nothing changed.
+        engine::dbf::PosixFile holder(table, engine::dbf::PosixFile::Mode::ReadWrite);
+        holder.lockByte(engine::dbf::recordLockOffset(0), "busy");
+        auto refused = cli({"pack", table});
+        EXPECT_EQ(refused.exitStatus, 1);
+        EXPECT_EQ(refused.err,
+                  "Cannot pack people.dbf: another program has the table open for writing.\n");
+    }
+    auto result = cli({"pack", table});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "Packed " + table +
+                              ": 2 records kept, 2 removed. The old files are now " + table +
+                              ".bak and " + memo + ".bak.\n");
+    EXPECT_EQ(dbfread(path), "live: Ann,Cy | deleted: \n");
+    // dbfread reads the eight bytes after a dBASE IV memo as text: the block's zero padding here.
+    auto notes = testsupport::runPython(R"(
+import sys
+from dbfread import DBF
+print([r['NOTE'] and r['NOTE'].rstrip('\x00') for r in DBF(sys.argv[1])])
+)",
+                                        {table});
+    EXPECT_EQ(notes.out, "['first', None]\n") << notes.err;
+    result = cli({"pack", table});
+    EXPECT_NE(result.out.find(table + ".1.bak and " + memo + ".1.bak"), std::string::npos)
+        << result.out;
 }
