@@ -14,8 +14,9 @@ constexpr const char* kUsage =
     "usage: quillon-cli COMMAND ARGUMENTS\n"
     "  info TABLE [--encoding NAME] [--connect TEXT]\n"
     "      format, version, code page, fields, record counts and warnings of a table\n"
-    "  dump TABLE [--encoding NAME] [--connect TEXT]\n"
-    "      every live record as CSV (UTF-8) on standard output\n"
+    "  dump TABLE [--with-deleted] [--encoding NAME] [--connect TEXT]\n"
+    "      every live record as CSV (UTF-8) on standard output; --with-deleted: every record,\n"
+    "      in table order, after a first column _deleted (true or false)\n"
     "  replace TABLE FIELD OLD NEW [--encoding NAME] [--connect TEXT]\n"
     "      puts NEW into FIELD of every record whose FIELD is exactly OLD\n"
     "  export TABLE OUT.xls|OUT.xlsx|OUT.csv [--encoding NAME] [--connect TEXT]\n"
@@ -29,6 +30,12 @@ constexpr const char* kUsage =
     "      mends what check finds and can be mended safely, keeping the old files as backups\n"
     "      (TABLE.dbf.bak, ...) unless one small write in place does it; prints what it\n"
     "      changed and what is left (exit status 3 when problems are left)\n"
+    "  recall TABLE [--record N] [--encoding NAME] [--connect TEXT]\n"
+    "      clears the deletion mark of record N (counted from 1, deleted ones included), or of\n"
+    "      every deleted record\n"
+    "  pack TABLE\n"
+    "      removes the deleted records for good and compacts the memo file; the old files are\n"
+    "      kept as TABLE.dbf.bak (then .1.bak, .2.bak, ...) and the memo file's .bak\n"
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
     "8.0;\").\n";
@@ -51,6 +58,8 @@ int main(int argc, char** argv) {
         if (command == "create") return cli::runCreate(arguments);
         if (command == "check") return cli::runCheck(arguments);
         if (command == "repair") return cli::runRepair(arguments);
+        if (command == "recall") return cli::runRecall(arguments);
+        if (command == "pack") return cli::runPack(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
         std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;

@@ -187,4 +187,9 @@ void DataControl::recordChanged(long position) {
         [position](DataControlListener& listener) { listener.recordChanged(position); });
 }
 
+void DataControl::recordRecalled(long position) {
+    m_state->notify(
+        [position](DataControlListener& listener) { listener.recordRecalled(position); });
+}
+
 }  // namespace engine

@@ -89,6 +89,7 @@ private:
     void recordAppended(long position) override;
     void recordRemoved(long position) override;
     void recordChanged(long position) override;
+    void recordRecalled(long position) override;
 
     struct State;
     std::unique_ptr<State> m_state;

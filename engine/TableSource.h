@@ -1,6 +1,7 @@
 // The storage behind a record set: a dBASE table file or a worksheet. Engine-internal seam.
 #pragma once
 
+#include "engine/EngineError.h"
 #include "engine/FieldInfo.h"
 #include "engine/Value.h"
 
@@ -43,6 +44,10 @@ public:
     // written before the header's count is raised.
     virtual std::uint32_t appendRecord(const Assignments& assigned) = 0;
     virtual void deleteRecord(std::uint32_t physical) = 0;
+    // Clears the deletion mark of a record (nothing when it has none).
+    virtual void recallRecord(std::uint32_t /*physical*/) {
+        throw EngineError("Records of " + description() + " cannot be recalled.");
+    }
 
     // Oddities met while opening, each a sentence for the user. A source may add more while it
     // reads (a field holding values that are not what its type says, once per field).

@@ -50,20 +50,24 @@ public:
     }
 
     std::uint32_t append(std::string_view bytes, Content) override {
-        std::vector<std::uint8_t> memo;
-        if (m_style == MemoStyle::IV) {
-            memo.resize(kMemoBlockHeaderSize);
-            std::copy(std::begin(kMemoSignature), std::end(kMemoSignature), memo.begin());
-            base::storeLittle(memo.data() + 4,
-                              static_cast<std::uint32_t>(bytes.size() + kMemoBlockHeaderSize));
-            memo.insert(memo.end(), bytes.begin(), bytes.end());
-        } else {
-            memo.assign(bytes.begin(), bytes.end());
-            memo.push_back(kEndOfFile);
-            memo.push_back(kEndOfFile);
-        }
         return memoblocks::appendMemo(*m_file, m_blockSize, 1, memoblocks::ByteOrder::Little,
-                                      std::move(memo));
+                                      framed(bytes));
+    }
+
+    ReadStatus readStored(std::uint32_t block, std::vector<std::uint8_t>& stored) const override {
+        std::string bytes;
+        const ReadStatus status = read(block, bytes);
+        stored = framed(bytes);
+        return status;
+    }
+
+    std::vector<std::uint8_t> freshHeader(std::uint32_t next) const override {
+        // Block 0, of which no more than the first 512 bytes mean anything.
+        std::vector<std::uint8_t> header(m_blockSize, 0);
+        header.resize(m_file->readAt(0, header.data(), std::min<std::size_t>(m_blockSize, 512)));
+        header.resize(m_blockSize, 0);
+        base::storeLittle(header.data() + kMemoHeaderNextFree, next);
+        return header;
     }
 
     std::uint32_t firstBlock() const override { return 1; }
@@ -152,6 +156,23 @@ private:
             got = m_file->readAt(pos, chunk, sizeof chunk);
         }
         return status;
+    }
+
+    // A memo as a block of the file holds it.
+    std::vector<std::uint8_t> framed(std::string_view bytes) const {
+        std::vector<std::uint8_t> memo;
+        if (m_style == MemoStyle::IV) {
+            memo.resize(kMemoBlockHeaderSize);
+            std::copy(std::begin(kMemoSignature), std::end(kMemoSignature), memo.begin());
+            base::storeLittle(memo.data() + 4,
+                              static_cast<std::uint32_t>(bytes.size() + kMemoBlockHeaderSize));
+            memo.insert(memo.end(), bytes.begin(), bytes.end());
+        } else {
+            memo.assign(bytes.begin(), bytes.end());
+            memo.push_back(kEndOfFile);
+            memo.push_back(kEndOfFile);
+        }
+        return memo;
     }
 
     // Some writers store the text's length without the 8 bytes of the block header. Read as

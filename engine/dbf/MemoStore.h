@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine::dbf {
 
@@ -62,6 +63,13 @@ public:
     virtual std::uint64_t size() const = 0;
     // Writes block as the header's next free block: four bytes in one write.
     virtual void setNextFree(std::uint32_t block) = 0;
+    // For writing a fresh memo file of this one's format (pack): the memo at block as a block
+    // of the new file is to hold it (its block header, data and end marks; a .fpt memo keeps
+    // its type), read as read() reads it.
+    virtual ReadStatus readStored(std::uint32_t block, std::vector<std::uint8_t>& stored) const = 0;
+    // The header (block 0 onwards, up to firstBlock()) of a fresh file whose next free block is
+    // next: this file's, with its block size and other bytes.
+    virtual std::vector<std::uint8_t> freshHeader(std::uint32_t next) const = 0;
 };
 
 // A .dbt file; style is the one the table's version byte names (None when it names none: the

@@ -25,11 +25,13 @@ public:
     RecordWriter(OpenedTable& table, RecordCache& cache, const CellContext& context)
         : m_table(table), m_cache(cache), m_context(context) {}
 
-    // As TableSource::prepareValue, updateRecord, appendRecord and deleteRecord.
+    // As TableSource::prepareValue, updateRecord, appendRecord, deleteRecord and recallRecord.
     Value prepare(int field, const Value& value) const;
     void update(std::uint32_t physical, const Assignments& assigned);
     std::uint32_t append(const Assignments& assigned);
     void remove(std::uint32_t physical);
+    // Clears the record's deletion mark (a record already live is left as it is).
+    void recall(std::uint32_t physical);
 
 private:
     // A field's new bytes, and whether its value is null.
