@@ -82,8 +82,8 @@ MendOutcome Mender::run() {
     MendOutcome outcome;
     if (!mends.any()) return outcome;
     if (!m_found.report.repairRefused.empty()) {
-        throw EngineError("Cannot repair " + nameOf(m_path) + ": " +
-                          m_found.report.repairRefused + ".");
+        throw EngineError("Cannot repair " + nameOf(m_path) + ": " + m_found.report.repairRefused +
+                          ".");
     }
     for (const TableProblem& problem : m_found.report.problems) {
         if (problem.mendable()) outcome.mended.push_back(problem);
@@ -109,7 +109,8 @@ MendOutcome Mender::run() {
 // is laid out otherwise, are never repaired: they are read-only).
 void Mender::applyToHeader(std::vector<std::uint8_t>& head) const {
     const TableMends& mends = m_found.mends;
-    if (mends.count) base::storeLittle<std::uint32_t>(head.data() + kOffsetRecordCount, *mends.count);
+    if (mends.count)
+        base::storeLittle<std::uint32_t>(head.data() + kOffsetRecordCount, *mends.count);
     if (mends.recordLength) {
         base::storeLittle<std::uint16_t>(head.data() + kOffsetRecordLength, *mends.recordLength);
     }
@@ -132,8 +133,7 @@ void Mender::writeMemoHeaderInPlace() const {
 
 void Mender::rewrite(File& table, MendOutcome& outcome) const {
     const bool memo = m_found.mends.memoNextFree.has_value();
-    TableReplacement replacement(m_files, table, memo ? m_found.memoPath : std::string(),
-                                 "repair");
+    TableReplacement replacement(m_files, table, memo ? m_found.memoPath : std::string(), "repair");
     std::vector<std::uint8_t> head(m_found.header.headerLength);
     table.readExactly(0, head.data(), head.size());
     applyToHeader(head);
@@ -164,10 +164,10 @@ void Mender::copyRecords(const File& from, File& to) const {
             const FieldDescriptor& field = header.fields[nextClear->field];
             std::string blank;
             encodePointer(field.kind->pointer, 0, static_cast<std::size_t>(field.length), blank);
-            std::copy(blank.begin(), blank.end(),
-                      block.begin() +
-                          static_cast<std::ptrdiff_t>((nextClear->record - first) * recordLength +
-                                                      field.offset));
+            std::copy(
+                blank.begin(), blank.end(),
+                block.begin() + static_cast<std::ptrdiff_t>(
+                                    (nextClear->record - first) * recordLength + field.offset));
         }
         to.writeAt(at, block.data(), block.size());
         if (m_progress && !m_progress(static_cast<long>(first + count), records)) {

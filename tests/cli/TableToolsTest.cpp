@@ -36,7 +36,9 @@ std::string readWithDbfread(const std::filesystem::path& table) {
 std::filesystem::path damaged(const TempDir& dir) {
     DbfBuilder table(0x8B);
     table.field("NAME", 'C', 6).field("NOTE", 'M', 10);
-    table.record({"Ann", "first"}).rawRecord(std::string("Bob   ") + "        77").record({"Cy", "third"});
+    table.record({"Ann", "first"})
+        .rawRecord(std::string("Bob   ") + "        77")
+        .record({"Cy", "third"});
     return table.declaredCount(2).headerByte(28, 1).write(dir.path(), "people");
 }
 

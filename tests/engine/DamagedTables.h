@@ -36,7 +36,8 @@ struct Sample {
         const std::size_t width = digits ? 10 : 4;
         const std::size_t at = base::loadLittle<std::uint16_t>(dbf.data() + 8) +
                                (record - 1) * base::loadLittle<std::uint16_t>(dbf.data() + 10) + 8;
-        std::string bytes = digits ? std::to_string(block) : testsupport::FoxBuilder::le32(int(block));
+        std::string bytes =
+            digits ? std::to_string(block) : testsupport::FoxBuilder::le32(int(block));
         if (digits) bytes.insert(0, width - bytes.size(), ' ');
         std::copy(bytes.begin(), bytes.end(), dbf.begin() + static_cast<std::ptrdiff_t>(at));
     }

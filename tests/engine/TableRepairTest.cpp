@@ -30,29 +30,47 @@ struct Damage {
 
 const std::vector<Damage>& damages() {
     static const std::vector<Damage> all = {
-        {"records past the count", [](Sample& table) { table.dbf[4] = 1; }, false,
+        {"records past the count",
+         [](Sample& table) { table.dbf[4] = 1; },
+         false,
          {"Ann", "Bob", "Cy"}},
         {"no end mark", [](Sample& table) { table.dbf.pop_back(); }, false, {"Ann", "Bob", "Cy"}},
-        {"an index flag without its index", [](Sample& table) { table.dbf[28] |= 1; }, false,
+        {"an index flag without its index",
+         [](Sample& table) { table.dbf[28] |= 1; },
+         false,
          {"Ann", "Bob", "Cy"}},
         {"count, record length and index flag together",
          [](Sample& table) {
              table.dbf[4] = 2, table.dbf[28] |= 1;
              table.dbf[10] = static_cast<std::uint8_t>(table.dbf[10] - 1);
          },
-         false, {"Ann", "Bob", "Cy"}},
-        {"cut inside the last record", [](Sample& table) { table.dbf.resize(table.dbf.size() - 4); },
-         true, {"Ann", "Bob"}},
-        {"data after the records",
-         [](Sample& table) { table.dbf.back() = 'x', table.dbf.push_back(0x1A); }, true,
+         false,
          {"Ann", "Bob", "Cy"}},
-        {"a next free block past the end", [](Sample& table) { table.setNextFree(90); }, false,
-         {"Ann", "Bob", "Cy"}, true},
-        {"a dangling pointer", [](Sample& table) { table.point(3, 90); }, true,
-         {"Ann", "Bob", "Cy"}, true, 2},
+        {"cut inside the last record",
+         [](Sample& table) { table.dbf.resize(table.dbf.size() - 4); },
+         true,
+         {"Ann", "Bob"}},
+        {"data after the records",
+         [](Sample& table) { table.dbf.back() = 'x', table.dbf.push_back(0x1A); },
+         true,
+         {"Ann", "Bob", "Cy"}},
+        {"a next free block past the end",
+         [](Sample& table) { table.setNextFree(90); },
+         false,
+         {"Ann", "Bob", "Cy"},
+         true},
+        {"a dangling pointer",
+         [](Sample& table) { table.point(3, 90); },
+         true,
+         {"Ann", "Bob", "Cy"},
+         true,
+         2},
         {"a dangling pointer and a wrong next free block",
-         [](Sample& table) { table.point(1, 90), table.setNextFree(1); }, true,
-         {"Ann", "Bob", "Cy"}, true, 0},
+         [](Sample& table) { table.point(1, 90), table.setNextFree(1); },
+         true,
+         {"Ann", "Bob", "Cy"},
+         true,
+         0},
     };
     return all;
 }
@@ -81,8 +99,8 @@ TEST(TableRepairTest, EachDialectsDamageIsMendedInPlaceOrByARewriteWithBackups) 
             table.putInto(files);
             const engine::TableRepairReport report = engine::repairTable(kTable, &files);
             EXPECT_FALSE(report.mended.empty());
-            EXPECT_TRUE(report.after.sound()) << engine::problemLine(report.after,
-                                                                     report.after.problems[0]);
+            EXPECT_TRUE(report.after.sound())
+                << engine::problemLine(report.after, report.after.problems[0]);
             EXPECT_EQ(report.rewritten, damage.rewritten);
             EXPECT_EQ(names(files), damage.names);
             if (damage.rewritten) {
@@ -114,8 +132,9 @@ TEST(TableRepairTest, AKillOrAFailureAtAnyCallLeavesTheOldTableOrTheRepairedOne)
         for (const char* which : {"records past the count", "cut inside the last record",
                                   "a dangling pointer and a wrong next free block"}) {
             SCOPED_TRACE(std::to_string(version) + ": " + which);
-            const Damage& damage = *std::find_if(damages().begin(), damages().end(),
-                                                 [&](const Damage& d) { return d.name == std::string(which); });
+            const Damage& damage =
+                *std::find_if(damages().begin(), damages().end(),
+                              [&](const Damage& d) { return d.name == std::string(which); });
             Sample table = sample(version);
             if (damage.memo && !table.hasMemo()) continue;
             damage.apply(table);
@@ -172,7 +191,8 @@ TEST(TableRepairTest, RefusedWhileAnotherProgramWritesOrForTheTablesOwnReasonsCh
     };
     {
         auto writer = enginetest::openTable(files, kTable);
-        EXPECT_EQ(refusal(), "Cannot repair t.dbf: another program has the table open for writing.");
+        EXPECT_EQ(refusal(),
+                  "Cannot repair t.dbf: another program has the table open for writing.");
     }
     files.put("/t/t.mdx", Bytes(512, 0));
     files.put(kTable, [&] {
