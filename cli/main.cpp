@@ -36,6 +36,9 @@ constexpr const char* kUsage =
     "  pack TABLE\n"
     "      removes the deleted records for good and compacts the memo file; the old files are\n"
     "      kept as TABLE.dbf.bak (then .1.bak, .2.bak, ...) and the memo file's .bak\n"
+    "  import TABLE FILE.csv [--encoding NAME] [--connect TEXT]\n"
+    "      appends the CSV file's rows (UTF-8; a header row naming fields), all or none: a\n"
+    "      row that cannot be stored is reported with its line and field, and nothing is added\n"
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
     "8.0;\").\n";
@@ -60,6 +63,7 @@ int main(int argc, char** argv) {
         if (command == "repair") return cli::runRepair(arguments);
         if (command == "recall") return cli::runRecall(arguments);
         if (command == "pack") return cli::runPack(arguments);
+        if (command == "import") return cli::runImport(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
         std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;

@@ -30,10 +30,10 @@ DbfBuilder stockTable(std::uint8_t version) {
 }
 
 struct Outcome {
-    std::string error;     // empty when the import succeeded
-    long appended = 0;     // what importCsv returned
-    std::string records;   // every record as the engine reads it back, "NAME|QTY|DUE|OK;"
-    bool unchanged = true; // the table's bytes are those before the import
+    std::string error;      // empty when the import succeeded
+    long appended = 0;      // what importCsv returned
+    std::string records;    // every record as the engine reads it back, "NAME|QTY|DUE|OK;"
+    bool unchanged = true;  // the table's bytes are those before the import
 };
 
 Outcome import(MemoryFileSystem& files, const std::string& csv) {
@@ -43,8 +43,8 @@ Outcome import(MemoryFileSystem& files, const std::string& csv) {
     const Bytes before = files.bytes(kTable);
     Outcome outcome;
     {
-        engine::Recordset set(enginetest::openTable(files, kTable), engine::Recordset::Kind::Dynaset,
-                              false);
+        engine::Recordset set(enginetest::openTable(files, kTable),
+                              engine::Recordset::Kind::Dynaset, false);
         try {
             outcome.appended = engine::importCsv(set, csvPath.string());
         } catch (const engine::EngineError& error) {
@@ -73,8 +73,8 @@ TEST(CsvImportTest, AppendsEveryRowOrRefusesWithTheLineAndField) {
     const Case cases[] = {
         // A byte order mark, CR LF, names in any case and order, quotes holding commas, quotes
         // and line breaks; a field without a column stays blank.
-        {"\xEF\xBB\xBFqty,Name,ok\r\n7,\"a,\"\"b\"\"\",F\r\n,\"x\ny\",T\r\n",
-         "", "OLD|1|2024-01-01|true;a,\"b\"|7||false;x\ny|||true;"},
+        {"\xEF\xBB\xBFqty,Name,ok\r\n7,\"a,\"\"b\"\"\",F\r\n,\"x\ny\",T\r\n", "",
+         "OLD|1|2024-01-01|true;a,\"b\"|7||false;x\ny|||true;"},
         {"NAME,DUE\n\nNEW,2025-03-04\n", "", "OLD|1|2024-01-01|true;NEW||2025-03-04|;"},
         {"NAME\n", "", "OLD|1|2024-01-01|true;"},
         {"", "Nothing was imported: in.csv is empty.", ""},
