@@ -37,7 +37,11 @@ void requireUpdatable(engine::Recordset& set) {
 
 TableToolCommands::TableToolCommands(DataGrid& grid, engine::DataControl& dataControl,
                                      shell::AppServices& services, QMenu& menu, QObject* parent)
-    : QObject(parent), m_grid(grid), m_dataControl(dataControl), m_services(services), m_menu(menu) {
+    : QObject(parent),
+      m_grid(grid),
+      m_dataControl(dataControl),
+      m_services(services),
+      m_menu(menu) {
     m_menu.addSeparator();
     m_showDeleted = add("Show deleted records", "gridShowDeleted");
     m_showDeleted->setCheckable(true);

@@ -96,7 +96,7 @@ int ViewOrderModel::sourceRow(int viewRow) const {
         return static_cast<int>(openSet().livePositionsBefore(static_cast<std::uint32_t>(viewRow)));
     }
     if (viewRow < m_order.size()) return static_cast<int>(m_order.positionAt(viewRow));
-    return viewRow == m_order.size() && sourceShowsNewRecordRow() ? m_records : -1;
+    return viewRow == shownRecordCount() && sourceShowsNewRecordRow() ? m_records : -1;
 }
 
 int ViewOrderModel::viewRow(int sourceRow) const {

@@ -93,6 +93,9 @@ private slots:
         QVERIFY(action("gridShowDeleted")->isChecked());
         QCOMPARE(rows(), QString("Ann\u25B6 Bob~x\u2715 Cy Dot~x\u2715"));
         QCOMPARE(records().RecordCount(), 2L);
+        // The new-record row stays last and takes a record.
+        QCOMPARE(view()->rowCount(), 5);
+        QCOMPARE(view()->headerData(4, Qt::Vertical).toString(), QString("*"));
         grid()->setCurrentIndex(view()->index(3, 0));
         QCoreApplication::processEvents();
         trigger("gridRecall");
