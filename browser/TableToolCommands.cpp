@@ -124,11 +124,11 @@ void TableToolCommands::pack() {
     engine::PackResult result;
     try {
         result = engine::packTable(path);
-    } catch (...) {
-        m_dataControl.Refresh();
+    } catch (const std::exception& failure) {
+        reopen(failure.what());
         throw;
     }
-    m_dataControl.Refresh();
+    reopen("");
     std::string backups = base::shownText(result.tableBackup);
     if (!result.memoBackup.empty()) backups += " and " + base::shownText(result.memoBackup);
     m_services.prompts.messageBox(recordsText(result.kept, "record", "records") + " kept, " +
@@ -136,6 +136,17 @@ void TableToolCommands::pack() {
                                       " removed. The old files are now " + backups + ".",
                                   platform::MessageButtons::Ok, platform::MessageIcon::None,
                                   kPackTitle);
+}
+
+void TableToolCommands::reopen(const std::string& failure) {
+    try {
+        m_dataControl.Refresh();
+    } catch (const std::exception& reopening) {
+        // Both are told: what the tool did, and why the table is no longer open.
+        const std::string done = failure.empty() ? "The table was packed." : failure;
+        throw engine::EngineError(done +
+                                  " The table could not be opened again: " + reopening.what());
+    }
 }
 
 void TableToolCommands::importCsv() {

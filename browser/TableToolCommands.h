@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <string>
+
 class QAction;
 class QMenu;
 
@@ -42,6 +44,9 @@ private:
     void enableForMenu();
     // The table file of the open dBASE set; throws when none is open.
     std::string openTablePath() const;
+    // Opens the table again after a tool rewrote it; when that fails, throws both the tool's
+    // failure (empty: it succeeded) and why the table could not be opened.
+    void reopen(const std::string& failure);
 
     DataGrid& m_grid;
     engine::DataControl& m_dataControl;

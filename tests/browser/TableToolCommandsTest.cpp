@@ -3,6 +3,8 @@
 #include "browser/DataGrid.h"
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
+#include "engine/dbf/DbfFormat.h"
+#include "engine/dbf/PosixFile.h"
 #include "tests/browser/OpenWindowSteps.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/TestPaths.h"
@@ -117,6 +119,18 @@ private slots:
         m_services->prompts.messageAnswers = {platform::MessageResult::Cancel};
         trigger("gridPack");
         QCOMPARE(records().deletedCount(), 2L);
+        {
+            // Refused while another program writes a record: the table is open again, unchanged.
+            engine::dbf::PosixFile holder(m_file.string(), engine::dbf::PosixFile::Mode::ReadWrite);
+            holder.lockByte(engine::dbf::recordLockOffset(0), "busy");
+            m_services->prompts.messageAnswers = {platform::MessageResult::Ok};
+            trigger("gridPack");
+        }
+        QCOMPARE(messages().size(), 3);  // asked twice, then the refusal
+        QVERIFY2(messages()[2].contains("another program has the table open for writing"),
+                 qPrintable(messages()[2]));
+        QCOMPARE(records().deletedCount(), 2L);
+        m_services->prompts.asked.clear();
         m_services->prompts.messageAnswers = {platform::MessageResult::Ok};
         trigger("gridPack");
         QCOMPARE(records().deletedCount(), 0L);
