@@ -4,6 +4,7 @@
 #include "engine/EngineError.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/support/DbfBuilder.h"
+#include "tests/support/FoxBuilder.h"
 #include "tests/support/MemoryFile.h"
 #include "tests/support/TestPaths.h"
 
@@ -137,3 +138,20 @@ TEST(CsvImportTest, AFullDiskPartWaySaysHowManyRowsWentIn) {
 }
 
 }  // namespace
+
+TEST(CsvImportTest, VisualFoxProTablesNumberTheRowsAndTakeNulls) {
+    MemoryFileSystem files;
+    testsupport::FoxBuilder table(0x30);
+    table.field("ID", 'I', 4, 0, 0x0C, 5, 1)
+        .field("NAME", 'C', 8, 0, 0x02)
+        .field("PRICE", 'Y', 8, 4);
+    table.put(files, "/t/t");
+    Outcome outcome = import(files, "name,price\nA,1.5\n,2\n");
+    EXPECT_EQ(outcome.error, "");
+    EXPECT_EQ(outcome.records, "5|A|1.5000;6||2.0000;");
+    outcome = import(files, "ID,NAME\n9,B\n");
+    EXPECT_EQ(outcome.error.rfind("Nothing was imported: line 1 names field ID, whose values", 0),
+              0u)
+        << outcome.error;
+    EXPECT_TRUE(outcome.unchanged);
+}
