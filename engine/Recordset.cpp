@@ -90,7 +90,9 @@ public:
         if (cursor != Cursor::Record) throw EngineError(kNoCurrentRecord);
     }
 
+    // Ends a pending Edit (giving up the record's lock) or AddNew.
     void dropPending() {
+        if (mode == EditMode::Edit) source->releaseRecord();
         mode = EditMode::None;
         pending.clear();
     }
@@ -290,6 +292,7 @@ void Recordset::MovePrevious() {
 void Recordset::AddNew() {
     Impl& impl = *m_impl;
     impl.requireUpdatable();
+    impl.dropPending();
     impl.mode = EditMode::AddNew;
     impl.pending.assign(impl.source->fields().size(), std::nullopt);
 }
@@ -298,6 +301,9 @@ void Recordset::Edit() {
     Impl& impl = *m_impl;
     impl.requireUpdatable();
     impl.requireCurrent();
+    // The record's lock from here to the store, and its bytes as the file holds them now.
+    if (impl.mode == EditMode::AddNew) impl.dropPending();
+    impl.source->holdRecord(impl.toPhysical(impl.position));
     impl.mode = EditMode::Edit;
     impl.pending.assign(impl.source->fields().size(), std::nullopt);
 }
