@@ -56,7 +56,8 @@ TEST(TableChangedMeanwhileTest, AnOpenDuringAnAppendSeesTheAppendFinished) {
         MemoryFileSystem files;
         files.put(kPath, c.seen);
         // Lock 1 is the open's own; lock 2 the header's, taken to read the ending again.
-        if (c.finished) files.runAt(kPath, FileCall::Lock, 2, [&] { files.put(kPath, *c.finished); });
+        if (c.finished)
+            files.runAt(kPath, FileCall::Lock, 2, [&] { files.put(kPath, *c.finished); });
         auto opened = openTable(files, kPath);
         EXPECT_EQ(opened->physicalCount(), c.count) << c.what;
         EXPECT_EQ(opened->isWritable(), c.writable) << c.what;
@@ -69,19 +70,31 @@ TEST(TableChangedMeanwhileTest, AnOpenDuringAnAppendSeesTheAppendFinished) {
 }
 
 TEST(TableChangedMeanwhileTest, AWritePastACutIsRefusedAndNothingIsWritten) {
-    // Another program cuts the file to one record just before the size is checked under the
-    // lock: the write would have grown the file with zeros where records 2 and 3 were.
+    // Another program cuts the file to one record just before the write's last look at the
+    // file under the lock (the nth read, or size, from there): the write would have grown the
+    // file with zeros where records 2 and 3 were.
     struct Case {
         const char* what;
+        FileCall cutAt;
+        int nth;
         std::function<void(engine::dbf::DbfTable&)> write;
         const char* message;
     };
+    auto change = [](engine::dbf::DbfTable& t) {
+        t.updateRecord(2, {{0, t.prepareValue(0, Value::text("z"))}});
+    };
     const Case cases[] = {
-        {"change", [](auto& t) { t.updateRecord(2, {{0, t.prepareValue(0, Value::text("z"))}}); },
+        {"change", FileCall::Read, 1, change,
          "Cannot change record 3 of /t/t.dbf: the file now ends before it"},
-        {"delete", [](auto& t) { t.deleteRecord(2); },
+        {"change a held record", FileCall::Read, 2,
+         [&](auto& t) {
+             t.holdRecord(2);
+             change(t);
+         },
+         "Cannot change record 3 of /t/t.dbf: the file now ends before it"},
+        {"delete", FileCall::Read, 1, [](auto& t) { t.deleteRecord(2); },
          "Cannot delete record 3 of /t/t.dbf: the file now ends before it"},
-        {"append", [](auto& t) { t.appendRecord({}); },
+        {"append", FileCall::Size, 1, [](auto& t) { t.appendRecord({}); },
          "Cannot add a record to /t/t.dbf: the file now ends before the records its header "
          "counts"},
     };
@@ -91,7 +104,7 @@ TEST(TableChangedMeanwhileTest, AWritePastACutIsRefusedAndNothingIsWritten) {
         MemoryFileSystem files;
         files.put(kPath, whole);
         auto opened = openTable(files, kPath);
-        files.resizeAt(kPath, FileCall::Size, files.calls(kPath, FileCall::Size) + 1, cut);
+        files.resizeAt(kPath, c.cutAt, files.calls(kPath, c.cutAt) + c.nth, cut);
         try {
             c.write(*opened);
             ADD_FAILURE() << c.what << " wrote past the cut";
