@@ -1,6 +1,6 @@
 // Another program changing a table while this one has it open: an open that lands in the middle
-// of an append waits it out, and a write past the end of a file cut short is refused, nothing
-// written.
+// of an append waits it out, a write past the end of a file cut short is refused, nothing
+// written, and an edit starts from the record as the file holds it, locked until it is stored.
 #include "engine/EngineError.h"
 #include "engine/Replace.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -134,6 +134,34 @@ TEST(TableChangedMeanwhileTest, AReplaceStoppedByACutSaysWhatItReplaced) {
     }
     // The record's lock was given up with the edit: another open file may store it.
     EXPECT_EQ(set.editMode(), engine::Recordset::EditMode::None);
+}
+
+TEST(TableChangedMeanwhileTest, AnEditStartsFromTheRecordAsTheFileHoldsItNow) {
+    MemoryFileSystem files;
+    files.put(
+        kPath,
+        DbfBuilder(0x03).field("NAME", 'C', 4).field("CITY", 'C', 4).record({"ann", "rome"}).dbf());
+    const auto kind = engine::Recordset::Kind::Dynaset;
+    engine::Recordset mine(openTable(files, kPath), kind, false);
+    engine::Recordset theirs(openTable(files, kPath), kind, false);
+    mine.MoveFirst();
+    theirs.MoveFirst();
+    auto city = [](engine::Recordset& set) {
+        return set.Fields().Item("CITY").GetValue().asText();
+    };
+    EXPECT_EQ(city(mine), "rome");  // now in its page
+    theirs.Edit();
+    theirs.Fields().Item("CITY").SetValue(Value::text("oslo"));
+    theirs.Update();
+    mine.Edit();
+    EXPECT_EQ(city(mine), "oslo");
+    // Held by this edit, the record cannot be edited by another open file until it is stored.
+    EXPECT_THROW(theirs.Edit(), EngineError);
+    mine.Fields().Item("NAME").SetValue(Value::text("bob"));
+    mine.Update();
+    theirs.Edit();
+    EXPECT_EQ(theirs.Fields().Item("NAME").GetValue().asText(), "bob");
+    EXPECT_EQ(city(theirs), "oslo");
 }
 
 }  // namespace

@@ -66,8 +66,22 @@ TEST(TemporaryFileTest, LeavesNothingBehindButTheTargetItReplaces) {
     }
     EXPECT_EQ(testsupport::readFileBytes(target), (testsupport::Bytes{'n', 'e', 'w'}));
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    {
+        // Placed, a file never replaces one.
+        base::TemporaryFile placed(target, "new");
+        testsupport::writeFileBytes(placed.path(), {'p'});
+        try {
+            placed.place(target);
+            ADD_FAILURE() << "placed over a file";
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code().value(), EEXIST);
+        }
+        placed.place((dir / "fresh.csv").string());
+    }
+    EXPECT_EQ(testsupport::readFileBytes(target), (testsupport::Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(testsupport::readFileBytes(dir / "fresh.csv"), (testsupport::Bytes{'p'}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}),
-              3);  // out.csv, two look-alikes
+              4);  // out.csv, fresh.csv, two look-alikes
     EXPECT_THROW(base::TemporaryFile((dir / "none" / "x").string(), "new"), std::system_error);
 }
 
