@@ -115,8 +115,8 @@ long number(const CommandResult& result) {
 }
 
 // Each record holds its NAME and, at even numbers, one of the codes allowed there, counted.
-std::map<std::string, int> codesAt(const std::vector<std::vector<std::string>>& dumped,
-                                   int records, const std::vector<std::string>& allowed) {
+std::map<std::string, int> codesAt(const std::vector<std::vector<std::string>>& dumped, int records,
+                                   const std::vector<std::string>& allowed) {
     std::map<std::string, int> seen;
     EXPECT_EQ(dumped.size(), static_cast<std::size_t>(records));
     for (int i = 0; i < records && i < static_cast<int>(dumped.size()); ++i) {
@@ -146,8 +146,13 @@ TEST_P(ConcurrencyTest, TwoReplacesOfOneValueReplaceEachRecordOnce) {
     // the one that locked it first, and the other one sees its new value under the lock.
     TempDir dir;
     const std::string table = GetParam().build(dir.path(), kRaceRecords).string();
-    const auto [p, q] = together([&] { return cli({"replace", table, "CODE", "AAAA", "PPPP"}); },
-                                 [&] { return cli({"replace", table, "CODE", "AAAA", "QQQQ"}); });
+    const auto [p, q] = together(
+        [&] {
+            return cli({"replace", table, "CODE", "AAAA", "PPPP"});
+        },
+        [&] {
+            return cli({"replace", table, "CODE", "AAAA", "QQQQ"});
+        });
     auto seen = codesAt(rows(cli({"dump", table}).out), kRaceRecords, {"PPPP", "QQQQ"});
     EXPECT_EQ(number(p) + number(q), kRaceRecords / 2);
     EXPECT_EQ(seen["PPPP"], number(p));
@@ -157,9 +162,13 @@ TEST_P(ConcurrencyTest, TwoReplacesOfOneValueReplaceEachRecordOnce) {
 TEST_P(ConcurrencyTest, ADumpDuringAReplaceReadsEachRecordOldOrNew) {
     TempDir dir;
     const std::string table = GetParam().build(dir.path(), kRaceRecords).string();
-    const auto [replaced, dumped] =
-        together([&] { return cli({"replace", table, "CODE", "AAAA", "PPPP"}); },
-                 [&] { return cli({"dump", table}); });
+    const auto [replaced, dumped] = together(
+        [&] {
+            return cli({"replace", table, "CODE", "AAAA", "PPPP"});
+        },
+        [&] {
+            return cli({"dump", table});
+        });
     EXPECT_EQ(number(replaced), kRaceRecords / 2);
     EXPECT_EQ(dumped.exitStatus, 0) << dumped.err;
     codesAt(rows(dumped.out), kRaceRecords, {"AAAA", "PPPP"});
@@ -170,8 +179,13 @@ TEST_P(ConcurrencyTest, TwoAppendersAddEveryRecordOnceWithItsOwnNumber) {
     TempDir dir;
     const std::string table = GetParam().build(dir.path(), kFirst).string();
     const auto each = std::to_string(kEach);
-    const auto [a, b] = together([&] { return worker({"append", table, "NAME", "a", each}); },
-                                 [&] { return worker({"append", table, "NAME", "b", each}); });
+    const auto [a, b] = together(
+        [&] {
+            return worker({"append", table, "NAME", "a", each});
+        },
+        [&] {
+            return worker({"append", table, "NAME", "b", each});
+        });
     EXPECT_EQ(number(a), kEach);
     EXPECT_EQ(number(b), kEach);
     const auto dumped = rows(cli({"dump", table}).out);
@@ -194,9 +208,13 @@ TEST_P(ConcurrencyTest, TwoAppendersAddEveryRecordOnceWithItsOwnNumber) {
 TEST_P(ConcurrencyTest, AnOpenDuringAnAppendSeesWholeRecordsAndMayWrite) {
     TempDir dir;
     const std::string table = GetParam().build(dir.path(), 10).string();
-    const auto [appended, opened] =
-        together([&] { return worker({"append", table, "NAME", "a", "300"}); },
-                 [&] { return worker({"open", table, "150"}); });
+    const auto [appended, opened] = together(
+        [&] {
+            return worker({"append", table, "NAME", "a", "300"});
+        },
+        [&] {
+            return worker({"open", table, "150"});
+        });
     EXPECT_EQ(number(appended), 300);
     EXPECT_EQ(opened.exitStatus, 0) << opened.err;
     EXPECT_EQ(opened.out, "150 0\n") << opened.err;

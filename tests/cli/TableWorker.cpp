@@ -23,8 +23,7 @@ std::unique_ptr<engine::Recordset> openSet(const std::string& path) {
                                                engine::Recordset::Kind::Dynaset, false);
 }
 
-int append(const std::string& path, const std::string& field, const std::string& tag,
-           long count) {
+int append(const std::string& path, const std::string& field, const std::string& tag, long count) {
     auto set = openSet(path);
     for (long i = 1; i <= count; ++i) {
         set->AddNew();

@@ -56,7 +56,8 @@ TEST(TableChangedMeanwhileTest, AnOpenDuringAnAppendSeesTheAppendFinished) {
         MemoryFileSystem files;
         files.put(kPath, c.seen);
         // Lock 1 is the open's own; lock 2 the header's, taken to read the ending again.
-        if (c.finished) files.runAt(kPath, FileCall::Lock, 2, [&] { files.put(kPath, *c.finished); });
+        if (c.finished)
+            files.runAt(kPath, FileCall::Lock, 2, [&] { files.put(kPath, *c.finished); });
         auto opened = openTable(files, kPath);
         EXPECT_EQ(opened->physicalCount(), c.count) << c.what;
         EXPECT_EQ(opened->isWritable(), c.writable) << c.what;
@@ -77,7 +78,10 @@ TEST(TableChangedMeanwhileTest, AWritePastACutIsRefusedAndNothingIsWritten) {
         const char* message;
     };
     const Case cases[] = {
-        {"change", [](auto& t) { t.updateRecord(2, {{0, t.prepareValue(0, Value::text("z"))}}); },
+        {"change",
+         [](auto& t) {
+             t.updateRecord(2, {{0, t.prepareValue(0, Value::text("z"))}});
+         },
          "Cannot change record 3 of /t/t.dbf: the file now ends before it"},
         {"delete", [](auto& t) { t.deleteRecord(2); },
          "Cannot delete record 3 of /t/t.dbf: the file now ends before it"},
