@@ -114,7 +114,7 @@ void frmPrincipal::openAtStart(const QString& path) {
 }
 
 void frmPrincipal::showOpenWarnings() {
-    const std::vector<std::string>& warnings = dtcDbf.OpenWarnings();
+    const std::vector<std::string>& warnings = dtcDbf.ImportantOpenWarnings();
     if (warnings.empty()) return;
     std::string text;
     for (const std::string& warning : warnings) {

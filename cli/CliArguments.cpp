@@ -18,7 +18,8 @@ std::vector<std::string> CliArguments::optionValues(const std::string& name) con
 }
 
 CliArguments parseArguments(const std::vector<std::string>& arguments,
-                            const std::vector<std::string>& knownOptions) {
+                            const std::vector<std::string>& knownOptions,
+                            const std::vector<std::string>& knownFlags) {
     CliArguments result;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -27,6 +28,10 @@ CliArguments parseArguments(const std::vector<std::string>& arguments,
             continue;
         }
         std::string name = argument.substr(2);
+        if (std::find(knownFlags.begin(), knownFlags.end(), name) != knownFlags.end()) {
+            result.options.emplace(name, "");
+            continue;
+        }
         std::string value;
         if (std::size_t equals = name.find('='); equals != std::string::npos) {
             value = name.substr(equals + 1);

@@ -26,10 +26,11 @@ struct CliArguments {
 };
 
 // Splits arguments after the command name. Every option takes a value; "--name=value" and
-// "--name value" are both accepted. Throws UsageError for an option without a value or one not in
-// knownOptions.
+// "--name value" are both accepted. Flags (knownFlags, "--with-deleted") take none and are kept
+// with the value "". Throws UsageError for an option without a value or one not known.
 CliArguments parseArguments(const std::vector<std::string>& arguments,
-                            const std::vector<std::string>& knownOptions);
+                            const std::vector<std::string>& knownOptions,
+                            const std::vector<std::string>& knownFlags = {});
 
 // Each command returns the process's exit status; failures throw (std::exception's what() is
 // printed on standard error and the status is 1).
@@ -38,5 +39,11 @@ int runDump(const std::vector<std::string>& arguments);
 int runReplace(const std::vector<std::string>& arguments);
 int runExport(const std::vector<std::string>& arguments);
 int runCreate(const std::vector<std::string>& arguments);
+// check: 0 when the table is sound, 3 when it found problems (each on its own line).
+int runCheck(const std::vector<std::string>& arguments);
+// repair: 0 when the table is sound afterwards, 3 when problems it cannot mend are left.
+int runRepair(const std::vector<std::string>& arguments);
+int runRecall(const std::vector<std::string>& arguments);
+int runPack(const std::vector<std::string>& arguments);
 
 }  // namespace cli

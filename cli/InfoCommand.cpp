@@ -13,8 +13,9 @@ int runInfo(const std::vector<std::string>& arguments) {
     CliArguments parsed = parseArguments(arguments, {"encoding", "connect"});
     if (parsed.positional.size() != 1) throw UsageError("info takes one TABLE");
     engine::DataControl dtcDbf;
-    // Opened as for writing (nothing is written, no lock is taken) so that the Access line says
-    // whether the table could be changed, and why not.
+    // Opened as for writing (nothing is written; only the shared lock of an open writer is held
+    // while it runs) so that the Access line says whether the table could be changed, and why
+    // not.
     openTable(dtcDbf, parsed.positional[0], parsed, true);
     engine::TableInfo info = engine::describeTable(dtcDbf);
 

@@ -14,14 +14,28 @@ constexpr const char* kUsage =
     "usage: quillon-cli COMMAND ARGUMENTS\n"
     "  info TABLE [--encoding NAME] [--connect TEXT]\n"
     "      format, version, code page, fields, record counts and warnings of a table\n"
-    "  dump TABLE [--encoding NAME] [--connect TEXT]\n"
-    "      every live record as CSV (UTF-8) on standard output\n"
+    "  dump TABLE [--with-deleted] [--encoding NAME] [--connect TEXT]\n"
+    "      every live record as CSV (UTF-8) on standard output; --with-deleted: every record,\n"
+    "      in table order, after a first column _deleted (true or false)\n"
     "  replace TABLE FIELD OLD NEW [--encoding NAME] [--connect TEXT]\n"
     "      puts NEW into FIELD of every record whose FIELD is exactly OLD\n"
     "  export TABLE OUT.xls|OUT.xlsx|OUT.csv [--encoding NAME] [--connect TEXT]\n"
     "      writes the table to a new workbook, or as dump's CSV, by the extension\n"
     "  create FOLDER TABLE --connect TEXT --field NAME:TYPE[:LENGTH] ...\n"
     "      creates an empty dBASE table (TYPE: Boolean, Date, Double, Integer, Memo, Text)\n"
+    "  check TABLE\n"
+    "      lists each problem of a dBASE table on its own line; exit status 0 when it is\n"
+    "      sound, 3 when problems were found, 1 when it cannot be checked\n"
+    "  repair TABLE\n"
+    "      mends what check finds and can be mended safely, keeping the old files as backups\n"
+    "      (TABLE.dbf.bak, ...) unless one small write in place does it; prints what it\n"
+    "      changed and what is left (exit status 3 when problems are left)\n"
+    "  recall TABLE [--record N] [--encoding NAME] [--connect TEXT]\n"
+    "      clears the deletion mark of record N (counted from 1, deleted ones included), or of\n"
+    "      every deleted record\n"
+    "  pack TABLE\n"
+    "      removes the deleted records for good and compacts the memo file; the old files are\n"
+    "      kept as TABLE.dbf.bak (then .1.bak, .2.bak, ...) and the memo file's .bak\n"
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
     "8.0;\").\n";
@@ -42,6 +56,10 @@ int main(int argc, char** argv) {
         if (command == "replace") return cli::runReplace(arguments);
         if (command == "export") return cli::runExport(arguments);
         if (command == "create") return cli::runCreate(arguments);
+        if (command == "check") return cli::runCheck(arguments);
+        if (command == "repair") return cli::runRepair(arguments);
+        if (command == "recall") return cli::runRecall(arguments);
+        if (command == "pack") return cli::runPack(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
         std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;

@@ -3,6 +3,7 @@
 #include "engine/Recordset.h"
 #include "engine/Value.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,10 @@ void appendCsvValue(std::string& out, const Value& value) {
 }  // namespace
 
 bool writeCsv(const Recordset& recordset, const std::function<void(std::string_view)>& write,
-              const Progress& progress) {
+              const Progress& progress, bool withDeleted) {
     std::string out;
     out.reserve(kFlushAt + 64 * 1024);
+    if (withDeleted) out += "_deleted,";
     const auto& fields = recordset.fieldInfos();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) out.push_back(',');
@@ -54,9 +56,24 @@ bool writeCsv(const Recordset& recordset, const std::function<void(std::string_v
     }
     out += "\r\n";
     std::vector<Value> row;
-    const long count = recordset.RecordCount();
-    for (long position = 0; position < count; ++position) {
-        recordset.readRowInto(position, row);
+    const std::vector<std::uint32_t> none;
+    const std::vector<std::uint32_t>& deleted =
+        withDeleted ? recordset.deletedRecordNumbers() : none;
+    const long live = recordset.RecordCount();
+    const long count = live + static_cast<long>(deleted.size());
+    std::size_t nextDeleted = 0;
+    long position = 0;
+    for (long done = 0; done < count; ++done) {
+        // Table order: the deleted record first when it comes before the next live one.
+        const bool isDeleted =
+            nextDeleted < deleted.size() &&
+            (position == live || deleted[nextDeleted] < recordset.recordNumber(position));
+        if (isDeleted) {
+            recordset.readDeletedRowInto(deleted[nextDeleted++], row);
+        } else {
+            recordset.readRowInto(position++, row);
+        }
+        if (withDeleted) out += isDeleted ? "true," : "false,";
         for (std::size_t i = 0; i < row.size(); ++i) {
             if (i > 0) out.push_back(',');
             appendCsvValue(out, row[i]);
@@ -66,7 +83,7 @@ bool writeCsv(const Recordset& recordset, const std::function<void(std::string_v
             write(out);
             out.clear();
         }
-        if (progress && !progress(position + 1, count) && position + 1 < count) return false;
+        if (progress && !progress(done + 1, count) && done + 1 < count) return false;
     }
     if (!out.empty()) write(out);
     return true;

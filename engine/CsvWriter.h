@@ -19,7 +19,10 @@ class Recordset;
 // progress hears of every record written; when it answers false the writing stops there, what
 // is not handed to write yet is dropped, and false is returned. Passes on what the record set or
 // write throws.
+//
+// withDeleted writes the deleted records too, every record in table order, after a first column
+// "_deleted" that is true or false.
 bool writeCsv(const Recordset& recordset, const std::function<void(std::string_view)>& write,
-              const Progress& progress = {});
+              const Progress& progress = {}, bool withDeleted = false);
 
 }  // namespace engine

@@ -29,6 +29,7 @@ struct DataControl::State {
     std::string caption;
     std::unique_ptr<Recordset> recordset;
     std::vector<std::string> openWarnings;
+    std::vector<std::string> importantOpenWarnings;
     std::vector<DataControlListener*> listeners;
 
     template <typename Event>
@@ -133,6 +134,7 @@ void DataControl::Refresh() {
     state.recordset = std::move(opened);
     state.recordset->setListener(this);
     state.openWarnings = state.recordset->warnings();
+    state.importantOpenWarnings = state.recordset->importantWarnings();
     state.notify([](DataControlListener& listener) { listener.recordsetReplaced(); });
     state.notify([](DataControlListener& listener) { listener.recordPositionChanged(); });
 }
@@ -145,10 +147,14 @@ void DataControl::SetRecordsetNothing() {
     state.recordset->setListener(nullptr);
     state.recordset.reset();
     state.openWarnings.clear();
+    state.importantOpenWarnings.clear();
     state.notify([](DataControlListener& listener) { listener.recordsetReplaced(); });
 }
 
 const std::vector<std::string>& DataControl::OpenWarnings() const { return m_state->openWarnings; }
+const std::vector<std::string>& DataControl::ImportantOpenWarnings() const {
+    return m_state->importantOpenWarnings;
+}
 
 void DataControl::addListener(DataControlListener* listener) {
     if (std::find(m_state->listeners.begin(), m_state->listeners.end(), listener) ==
@@ -179,6 +185,11 @@ void DataControl::recordRemoved(long position) {
 void DataControl::recordChanged(long position) {
     m_state->notify(
         [position](DataControlListener& listener) { listener.recordChanged(position); });
+}
+
+void DataControl::recordRecalled(long position) {
+    m_state->notify(
+        [position](DataControlListener& listener) { listener.recordRecalled(position); });
 }
 
 }  // namespace engine

@@ -75,8 +75,11 @@ public:
     // "Recordset := nothing": drops the open set (views hear recordsetReplaced).
     void SetRecordsetNothing();
 
-    // The warnings of the last successful open, for the window to show once.
+    // The warnings of the last successful open, and those of them that change what the user
+    // sees or may do (records hidden, read-only and why, values unreadable), for the window to
+    // show once; the others are harmless details left to the table check.
     const std::vector<std::string>& OpenWarnings() const;
+    const std::vector<std::string>& ImportantOpenWarnings() const;
 
     void addListener(DataControlListener* listener);
     void removeListener(DataControlListener* listener);
@@ -86,6 +89,7 @@ private:
     void recordAppended(long position) override;
     void recordRemoved(long position) override;
     void recordChanged(long position) override;
+    void recordRecalled(long position) override;
 
     struct State;
     std::unique_ptr<State> m_state;

@@ -4,6 +4,7 @@
 #include "engine/FieldInfo.h"
 #include "engine/Value.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -145,6 +146,8 @@ public:
 
     // Oddities met while opening (record count repaired, memo file missing, ...), for display.
     const std::vector<std::string>& warnings() const;
+    // Those that change what the user sees or may do (see WarningSeverity).
+    const std::vector<std::string>& importantWarnings() const;
     // Where the table lives, for messages.
     std::string sourceDescription() const;
     // The files the set was opened from, which nothing may be written over while it is open:
@@ -153,6 +156,26 @@ public:
     // Records of the table marked deleted (hidden from the set): those found at open and those
     // this set deleted.
     long deletedCount() const;
+
+    // Deleted records, reached by record number: a record's 0-based slot in the table, deleted
+    // ones included (people count them from 1). None of these moves the set or changes its
+    // positions, except Recall.
+    //
+    // The numbers of the deleted records (deletedCount of them), ascending.
+    const std::vector<std::uint32_t>& deletedRecordNumbers() const;
+    // The number of the live record at position; throws EngineError when there is none.
+    std::uint32_t recordNumber(long position) const;
+    // How many live records come before that record number in table order.
+    long livePositionsBefore(std::uint32_t recordNumber) const;
+    // A deleted record's values; throws EngineError "Record N is not deleted." (N from 1) when
+    // it is not one of deletedRecordNumbers.
+    void readDeletedRowInto(std::uint32_t recordNumber, std::vector<Value>& row) const;
+    Value readDeletedValue(std::uint32_t recordNumber, int fieldIndex) const;
+    // Marks a deleted record live again: it takes its place among the live records in table
+    // order (the positions from it on move up by one), becomes the current record, and its
+    // position is returned. Throws EngineError, leaving the set as it was, when the set cannot
+    // be updated or the record is not deleted ("Record N is not deleted.").
+    long Recall(std::uint32_t recordNumber);
     // The storage behind the set, for the table-information call.
     const TableSource& source() const;
 

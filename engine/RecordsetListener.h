@@ -16,6 +16,9 @@ public:
     virtual void recordRemoved(long /*position*/) {}
     // The record at this position was stored (Update after Edit).
     virtual void recordChanged(long /*position*/) {}
+    // A deleted record was recalled and is now at this position; the positions from it on moved
+    // up by one.
+    virtual void recordRecalled(long /*position*/) {}
 };
 
 }  // namespace engine

@@ -1,6 +1,7 @@
 // The storage behind a record set: a dBASE table file or a worksheet. Engine-internal seam.
 #pragma once
 
+#include "engine/EngineError.h"
 #include "engine/FieldInfo.h"
 #include "engine/Value.h"
 
@@ -54,10 +55,17 @@ public:
     // written before the header's count is raised.
     virtual std::uint32_t appendRecord(const Assignments& assigned) = 0;
     virtual void deleteRecord(std::uint32_t physical) = 0;
+    // Clears the deletion mark of a record (nothing when it has none).
+    virtual void recallRecord(std::uint32_t /*physical*/) {
+        throw EngineError("Records of " + description() + " cannot be recalled.");
+    }
 
     // Oddities met while opening, each a sentence for the user. A source may add more while it
     // reads (a field holding values that are not what its type says, once per field).
     virtual const std::vector<std::string>& warnings() const = 0;
+    // Those of the warnings that change what the user sees or may do (see WarningSeverity), for
+    // the window to show when the table opens; by default all of them.
+    virtual const std::vector<std::string>& importantWarnings() const { return warnings(); }
     // The file behind the source, for messages.
     virtual std::string description() const = 0;
     // The files behind the source, which nothing may be written over while it is open: the table

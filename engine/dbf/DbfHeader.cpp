@@ -31,7 +31,7 @@ std::string printableName(const std::string& raw) {
 // null bit to every nullable field (a nullable V or Q field gets both, length first). Marks the
 // autoincrement fields.
 void splitSystemFields(TableHeader& header, const std::string& name,
-                       std::vector<std::string>& warnings) {
+                       std::vector<Warning>& warnings) {
     std::vector<FieldDescriptor> shown;
     const FieldDescriptor* nullFlags = nullptr;
     for (FieldDescriptor& field : header.fields) {
@@ -71,14 +71,15 @@ void splitSystemFields(TableHeader& header, const std::string& name,
     header.nullFlagsIncomplete = lost;
     if (lost) {
         warnings.push_back(
-            nullFlags == nullptr
-                ? "Some fields of " + name +
-                      " are marked as holding null or varying lengths, but the table has no "
-                      "_NullFlags field; they were read as always holding a value of full "
-                      "length."
-                : "The _NullFlags field of " + name +
-                      " has too few bits for its fields; those without one were read as always "
-                      "holding a value of full length.");
+            {nullFlags == nullptr
+                 ? "Some fields of " + name +
+                       " are marked as holding null or varying lengths, but the table has no "
+                       "_NullFlags field; they were read as always holding a value of full "
+                       "length."
+                 : "The _NullFlags field of " + name +
+                       " has too few bits for its fields; those without one were read as always "
+                       "holding a value of full length.",
+             WarningSeverity::Important});
     }
 }
 
@@ -160,7 +161,7 @@ std::string typeText(char type) {
 
 // Each field's kind from its letter and width, in the dialects of the table's version.
 void findKinds(TableHeader& header, const std::vector<int>& rawLengths, const std::string& path,
-               const std::string& name, std::vector<std::string>& warnings) {
+               const std::string& name, std::vector<Warning>& warnings) {
     const bool dbaseII = header.versionInfo.layout.form == HeaderForm::DbaseII;
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         FieldDescriptor& field = header.fields[i];
@@ -177,10 +178,12 @@ void findKinds(TableHeader& header, const std::vector<int>& rawLengths, const st
             field.kind = findFieldKind(type, kDbase7, rawLengths[i]);
             if (field.kind != nullptr) {
                 header.foreignAutoincrement = true;
-                warnings.push_back("Field " + printableName(field.rawName) + " of " + name +
-                                   " is an autoincrement field ('+'), which its version (" +
-                                   header.versionInfo.description +
-                                   ") does not have; it was read as a dBASE 7 one.");
+                // The opener says the table is then read-only.
+                warnings.push_back({"Field " + printableName(field.rawName) + " of " + name +
+                                        " is an autoincrement field ('+'), which its version (" +
+                                        header.versionInfo.description +
+                                        ") does not have; it was read as a dBASE 7 one.",
+                                    WarningSeverity::Detail});
             }
         }
         if (field.kind != nullptr) {
@@ -203,7 +206,7 @@ void findKinds(TableHeader& header, const std::vector<int>& rawLengths, const st
 }  // namespace
 
 TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_t fileSize,
-                        const std::string& path, std::vector<std::string>& warnings) {
+                        const std::string& path, std::vector<Warning>& warnings) {
     const std::string name = std::filesystem::path(path).filename().string();
     if (fileSize == 0) refuse(path, "the file is empty");
     if (size < kHeaderSize || fileSize < kHeaderSize) {
@@ -244,8 +247,9 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
         if (first == kFieldTerminator ||
             (!dbaseII && (first == kOldFieldTerminator || first == 0))) {
             if (first != kFieldTerminator) {
-                warnings.push_back("The field list in the header of " + name +
-                                   " ends with an unusual mark; the table was read anyway.");
+                warnings.push_back({"The field list in the header of " + name +
+                                        " ends with an unusual mark; the table was read anyway.",
+                                    WarningSeverity::Detail});
             }
             terminated = true;
             break;
@@ -279,8 +283,9 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
                "of a dBASE II table");
     }
     if (!terminated) {
-        warnings.push_back("The field list in the header of " + name +
-                           " has no end mark; the header length was used instead.");
+        warnings.push_back({"The field list in the header of " + name +
+                                " has no end mark; the header length was used instead.",
+                            WarningSeverity::Detail});
     } else if (layout.backlinkSize > 0) {
         for (std::size_t i = pos + 1; i < limit && i <= pos + layout.backlinkSize; ++i) {
             if (data[i] == 0) break;
@@ -306,8 +311,9 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     }
     bool useLong = anyLong && longSum == header.recordLength && plainSum != header.recordLength;
     if (anyLong && longSum != header.recordLength && plainSum != header.recordLength) {
-        warnings.push_back("Some character fields of " + name +
-                           " have a decimal count; it was ignored.");
+        warnings.push_back(
+            {"Some character fields of " + name + " have a decimal count; it was ignored.",
+             WarningSeverity::Detail});
     }
     std::size_t offset = 1;
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
@@ -322,10 +328,12 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
     // length fill the file, they are read at that length.
     if (offset == std::size_t{header.recordLength} + 1 &&
         header.headerLength + std::uint64_t{header.declaredCount} * offset <= fileSize) {
-        warnings.push_back("The header of " + name + " gives records of " +
-                           std::to_string(header.recordLength) + " bytes, one less than its " +
-                           "fields need; they were read as " + std::to_string(offset) +
-                           " bytes long.");
+        // The opener says the table is then read-only.
+        warnings.push_back({"The header of " + name + " gives records of " +
+                                std::to_string(header.recordLength) + " bytes, one less than its " +
+                                "fields need; they were read as " + std::to_string(offset) +
+                                " bytes long.",
+                            WarningSeverity::Detail});
         header.recordLength = static_cast<std::uint16_t>(offset);
         header.mendedRecordLength = true;
     }
@@ -335,8 +343,9 @@ TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_
                          " bytes");
     }
     if (offset < header.recordLength) {
-        warnings.push_back("The records of " + name + " are longer than its fields need; the " +
-                           "extra bytes are ignored.");
+        warnings.push_back({"The records of " + name + " are longer than its fields need; the " +
+                                "extra bytes are ignored.",
+                            WarningSeverity::Detail});
     }
     if (layout.fieldFlags) splitSystemFields(header, name, warnings);
     return header;

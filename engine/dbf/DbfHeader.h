@@ -1,6 +1,7 @@
 // The table header and field descriptors of a .dbf file, read with the tolerance real files need.
 #pragma once
 
+#include "engine/Warning.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/FieldProperties.h"
 
@@ -85,7 +86,7 @@ std::size_t headerSpan(const std::uint8_t* first, std::size_t size);
 // such fields as bytes instead). The version byte decides the header's layout. Oddities it
 // tolerates go to warnings as sentences.
 TableHeader parseHeader(const std::uint8_t* data, std::size_t size, std::uint64_t fileSize,
-                        const std::string& path, std::vector<std::string>& warnings);
+                        const std::string& path, std::vector<Warning>& warnings);
 
 // The year the header's year byte means: dBASE writes year - 1900, some writers year mod 100.
 int displayYear(std::uint8_t yearByte);

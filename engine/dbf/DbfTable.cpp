@@ -93,6 +93,8 @@ std::uint32_t DbfTable::appendRecord(const Assignments& assigned) {
 
 void DbfTable::deleteRecord(std::uint32_t physical) { m_writer.remove(physical); }
 
+void DbfTable::recallRecord(std::uint32_t physical) { m_writer.recall(physical); }
+
 std::vector<std::string> DbfTable::files() const {
     if (m_table.memo) return {m_table.path, m_table.memo->path()};
     const bool fpt = m_table.header.versionInfo.memoStyle == MemoStyle::Fpt;

@@ -38,7 +38,11 @@ public:
     void updateRecord(std::uint32_t physical, const Assignments& assigned) override;
     std::uint32_t appendRecord(const Assignments& assigned) override;
     void deleteRecord(std::uint32_t physical) override;
+    void recallRecord(std::uint32_t physical) override;
     const std::vector<std::string>& warnings() const override { return m_warnings.all(); }
+    const std::vector<std::string>& importantWarnings() const override {
+        return m_warnings.important();
+    }
     std::string description() const override { return m_table.path; }
     std::vector<std::string> files() const override;
     std::string readOnlyReason() const override { return m_table.readOnlyReason; }

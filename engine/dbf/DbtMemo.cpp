@@ -41,6 +41,87 @@ public:
     }
 
     ReadStatus read(std::uint32_t block, std::string& bytes) const override {
+        bool ivBlock = false;
+        return readMemo(block, bytes, ivBlock);
+    }
+
+    bool canHold(std::string_view bytes) const override {
+        return m_style != MemoStyle::III || bytes.find(static_cast<char>(kEndOfFile)) == bytes.npos;
+    }
+
+    std::uint32_t append(std::string_view bytes, Content) override {
+        return memoblocks::appendMemo(*m_file, m_blockSize, 1, memoblocks::ByteOrder::Little,
+                                      framed(bytes));
+    }
+
+    ReadStatus readStored(std::uint32_t block, std::vector<std::uint8_t>& stored) const override {
+        std::string bytes;
+        const ReadStatus status = read(block, bytes);
+        stored = framed(bytes);
+        return status;
+    }
+
+    std::vector<std::uint8_t> freshHeader(std::uint32_t next) const override {
+        // Block 0, of which no more than the first 512 bytes mean anything.
+        std::vector<std::uint8_t> header(m_blockSize, 0);
+        header.resize(m_file->readAt(0, header.data(), std::min<std::size_t>(m_blockSize, 512)));
+        header.resize(m_blockSize, 0);
+        base::storeLittle(header.data() + kMemoHeaderNextFree, next);
+        return header;
+    }
+
+    std::uint32_t firstBlock() const override { return 1; }
+    std::uint32_t nextFree() const override {
+        return memoblocks::readNextFree(*m_file, memoblocks::ByteOrder::Little);
+    }
+    void setNextFree(std::uint32_t block) override {
+        memoblocks::writeNextFree(*m_file, memoblocks::ByteOrder::Little, block);
+    }
+    std::uint64_t size() const override { return m_file->size(); }
+
+    // A dBASE IV memo takes its block header and its data, a dBASE III memo its text and the end
+    // mark that ends it; measured without holding the memo, whatever length its header states.
+    ReadStatus span(std::uint32_t block, std::uint64_t& blocks) const override {
+        blocks = 0;
+        if (block == 0) return ReadStatus::PastEnd;
+        const std::uint64_t start = std::uint64_t{block} * m_blockSize;
+        char chunk[kReadChunk];
+        std::size_t got = m_file->readAt(start, chunk, sizeof chunk);
+        if (got == 0) return ReadStatus::PastEnd;
+        const std::uint64_t size = m_file->size();
+        ReadStatus status = ReadStatus::Ok;
+        std::uint64_t taken = 0;
+        if (got >= kMemoBlockHeaderSize &&
+            std::equal(chunk, chunk + 4, reinterpret_cast<const char*>(kMemoSignature))) {
+            const std::uint32_t length =
+                base::loadLittle<std::uint32_t>(reinterpret_cast<const std::uint8_t*>(chunk) + 4);
+            if (lengthLeavesOutHeader(chunk, got, start, length)) {
+                status = ReadStatus::LengthWithoutHeader;
+                taken = kMemoBlockHeaderSize + std::uint64_t{length};
+            } else {
+                taken = std::max<std::uint64_t>(length, kMemoBlockHeaderSize);
+            }
+            if (start + taken > size) status = ReadStatus::Cut;
+        } else {
+            if (m_style == MemoStyle::IV) status = ReadStatus::NotIvStyle;
+            for (std::uint64_t pos = start; got > 0;
+                 got = m_file->readAt(pos, chunk, sizeof chunk)) {
+                const char* end = std::find(chunk, chunk + got, static_cast<char>(kEndOfFile));
+                taken += static_cast<std::uint64_t>(end - chunk);
+                if (end != chunk + got) {
+                    ++taken;
+                    break;
+                }
+                pos += got;
+            }
+        }
+        blocks = memoblocks::blocksTaken(*m_file, m_blockSize, block, taken);
+        return status;
+    }
+
+private:
+    // read, telling whether the memo had a dBASE IV block header.
+    ReadStatus readMemo(std::uint32_t block, std::string& bytes, bool& ivBlock) const {
         bytes.clear();
         if (block == 0) return ReadStatus::PastEnd;
         const std::uint64_t start = std::uint64_t{block} * m_blockSize;
@@ -48,8 +129,8 @@ public:
         std::size_t got = m_file->readAt(start, chunk, sizeof chunk);
         if (got == 0) return ReadStatus::PastEnd;
         // No dBASE III text starts with FF FF 08 00.
-        bool ivBlock = got >= kMemoBlockHeaderSize &&
-                       std::equal(chunk, chunk + 4, reinterpret_cast<const char*>(kMemoSignature));
+        ivBlock = got >= kMemoBlockHeaderSize &&
+                  std::equal(chunk, chunk + 4, reinterpret_cast<const char*>(kMemoSignature));
         if (ivBlock) {
             std::uint32_t length =
                 base::loadLittle<std::uint32_t>(reinterpret_cast<const std::uint8_t*>(chunk) + 4);
@@ -77,11 +158,8 @@ public:
         return status;
     }
 
-    bool canHold(std::string_view bytes) const override {
-        return m_style != MemoStyle::III || bytes.find(static_cast<char>(kEndOfFile)) == bytes.npos;
-    }
-
-    std::uint32_t append(std::string_view bytes, Content) override {
+    // A memo as a block of the file holds it.
+    std::vector<std::uint8_t> framed(std::string_view bytes) const {
         std::vector<std::uint8_t> memo;
         if (m_style == MemoStyle::IV) {
             memo.resize(kMemoBlockHeaderSize);
@@ -94,11 +172,9 @@ public:
             memo.push_back(kEndOfFile);
             memo.push_back(kEndOfFile);
         }
-        return memoblocks::appendMemo(*m_file, m_blockSize, 1, memoblocks::ByteOrder::Little,
-                                      std::move(memo));
+        return memo;
     }
 
-private:
     // Some writers store the text's length without the 8 bytes of the block header. Read as
     // stated, such a memo would lose its last 8 bytes; the sign is text in those 8 bytes
     // (no NUL, no end mark, no 0x1F filler) with an end mark right after them.

@@ -69,15 +69,66 @@ public:
     bool canHold(std::string_view) const override { return true; }
 
     std::uint32_t append(std::string_view bytes, Content content) override {
-        std::vector<std::uint8_t> memo(kFptBlockHeaderSize);
-        base::storeBig(memo.data(), content == Content::Text ? kFptText : kFptBinary);
-        base::storeBig(memo.data() + 4, static_cast<std::uint32_t>(bytes.size()));
-        memo.insert(memo.end(), bytes.begin(), bytes.end());
-        return memoblocks::appendMemo(*m_file, m_blockSize, m_firstBlock,
-                                      memoblocks::ByteOrder::Big, std::move(memo));
+        return memoblocks::appendMemo(
+            *m_file, m_blockSize, m_firstBlock, memoblocks::ByteOrder::Big,
+            framed(content == Content::Text ? kFptText : kFptBinary, bytes));
+    }
+
+    ReadStatus readStored(std::uint32_t block, std::vector<std::uint8_t>& stored) const override {
+        std::string bytes;
+        const ReadStatus status = read(block, bytes);
+        std::uint8_t type[4] = {0, 0, 0, kFptText};
+        if (status != ReadStatus::PastEnd && status != ReadStatus::InHeader) {
+            m_file->readAt(std::uint64_t{block} * m_blockSize, type, sizeof type);
+        }
+        stored = framed(base::loadBig<std::uint32_t>(type), bytes);
+        return status;
+    }
+
+    std::uint32_t firstBlock() const override { return m_firstBlock; }
+
+    std::vector<std::uint8_t> freshHeader(std::uint32_t next) const override {
+        std::vector<std::uint8_t> header(kFptHeaderSize, 0);
+        header.resize(m_file->readAt(0, header.data(), header.size()));
+        header.resize(std::size_t{m_firstBlock} * m_blockSize, 0);
+        base::storeBig(header.data(), next);
+        return header;
+    }
+
+    std::uint32_t nextFree() const override {
+        return memoblocks::readNextFree(*m_file, memoblocks::ByteOrder::Big);
+    }
+    void setNextFree(std::uint32_t block) override {
+        memoblocks::writeNextFree(*m_file, memoblocks::ByteOrder::Big, block);
+    }
+    std::uint64_t size() const override { return m_file->size(); }
+
+    ReadStatus span(std::uint32_t block, std::uint64_t& blocks) const override {
+        blocks = 0;
+        if (block < m_firstBlock) return block == 0 ? ReadStatus::PastEnd : ReadStatus::InHeader;
+        const std::uint64_t start = std::uint64_t{block} * m_blockSize;
+        std::uint8_t header[kFptBlockHeaderSize];
+        const std::size_t got = m_file->readAt(start, header, sizeof header);
+        if (got == 0) return ReadStatus::PastEnd;
+        const std::uint64_t taken =
+            got < sizeof header
+                ? got
+                : kFptBlockHeaderSize + std::uint64_t{base::loadBig<std::uint32_t>(header + 4)};
+        blocks = memoblocks::blocksTaken(*m_file, m_blockSize, block, taken);
+        return start + taken > m_file->size() || got < sizeof header ? ReadStatus::Cut
+                                                                     : ReadStatus::Ok;
     }
 
 private:
+    // A memo as a block of the file holds it: its type, its length, its bytes.
+    static std::vector<std::uint8_t> framed(std::uint32_t type, std::string_view bytes) {
+        std::vector<std::uint8_t> memo(kFptBlockHeaderSize);
+        base::storeBig(memo.data(), type);
+        base::storeBig(memo.data() + 4, static_cast<std::uint32_t>(bytes.size()));
+        memo.insert(memo.end(), bytes.begin(), bytes.end());
+        return memo;
+    }
+
     std::unique_ptr<File> m_file;
     std::uint32_t m_blockSize = 0;
     std::uint32_t m_firstBlock = 1;

@@ -30,15 +30,36 @@ MemoStore::ReadStatus readCounted(const File& file, const char* chunk, std::size
     return status;
 }
 
+std::uint32_t readNextFree(const File& file, ByteOrder order) {
+    std::uint8_t header[4];
+    file.readExactly(kMemoHeaderNextFree, header, sizeof header);
+    return order == ByteOrder::Little ? base::loadLittle<std::uint32_t>(header)
+                                      : base::loadBig<std::uint32_t>(header);
+}
+
+void writeNextFree(File& file, ByteOrder order, std::uint32_t block) {
+    std::uint8_t header[4];
+    if (order == ByteOrder::Little) {
+        base::storeLittle(header, block);
+    } else {
+        base::storeBig(header, block);
+    }
+    file.writeAt(kMemoHeaderNextFree, header, sizeof header);
+}
+
+std::uint64_t blocksTaken(const File& file, std::uint32_t blockSize, std::uint32_t block,
+                          std::uint64_t bytes) {
+    const std::uint64_t start = std::uint64_t{block} * blockSize;
+    const std::uint64_t size = file.size();
+    if (size > start) bytes = std::min(bytes, size - start);
+    return std::max<std::uint64_t>(1, (bytes + blockSize - 1) / blockSize);
+}
+
 std::uint32_t appendMemo(File& file, std::uint32_t blockSize, std::uint64_t firstUsable,
                          ByteOrder order, std::vector<std::uint8_t> memo) {
     ByteLock lock(file, kHeaderLockOffset,
                   "The memo file " + file.path() + " is locked by another user.");
-    std::uint8_t header[4];
-    file.readExactly(0, header, sizeof header);
-    const std::uint64_t nextFree = order == ByteOrder::Little
-                                       ? base::loadLittle<std::uint32_t>(header)
-                                       : base::loadBig<std::uint32_t>(header);
+    const std::uint64_t nextFree = readNextFree(file, order);
     const std::uint64_t fileBlocks = (file.size() + blockSize - 1) / blockSize;
     const std::uint64_t first = std::max({nextFree, fileBlocks, firstUsable});
     const std::uint64_t blocks = (memo.size() + blockSize - 1) / blockSize;
@@ -48,13 +69,7 @@ std::uint32_t appendMemo(File& file, std::uint32_t blockSize, std::uint64_t firs
                           ": it would grow past 2 GB.");
     }
     file.writeAt(first * blockSize, memo.data(), memo.size());
-    const auto next = static_cast<std::uint32_t>(first + blocks);
-    if (order == ByteOrder::Little) {
-        base::storeLittle(header, next);
-    } else {
-        base::storeBig(header, next);
-    }
-    file.writeAt(0, header, sizeof header);
+    writeNextFree(file, order, static_cast<std::uint32_t>(first + blocks));
     return static_cast<std::uint32_t>(first);
 }
 

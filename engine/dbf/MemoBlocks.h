@@ -24,6 +24,15 @@ MemoStore::ReadStatus readCounted(const File& file, const char* chunk, std::size
 
 enum class ByteOrder { Little, Big };
 
+// The next free block a memo file's header states (a uint32 at offset 0 in that byte order), and
+// writing it (one write of four bytes).
+std::uint32_t readNextFree(const File& file, ByteOrder order);
+void writeNextFree(File& file, ByteOrder order, std::uint32_t block);
+
+// The blocks from block that bytes bytes take, at least one, as far as the file holds them.
+std::uint64_t blocksTaken(const File& file, std::uint32_t blockSize, std::uint32_t block,
+                          std::uint64_t bytes);
+
 // Adds a memo (its block header, data and end marks already in memo) to the file as
 // MemoStore::append describes: the first block is the largest of the header's next-free
 // pointer (a uint32 at offset 0 in that byte order), the first block past the end of the file

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine::dbf {
 
@@ -50,6 +51,25 @@ public:
     // next-free pointer raised; the caller then stores the block number in the record. Throws
     // EngineError on I/O failure or when the file would grow past 2 GB.
     virtual std::uint32_t append(std::string_view bytes, Content content) = 0;
+
+    // For checking and repairing the file: the first block a memo may start at (the header
+    // comes before it), the next free block its header states, and the blocks the memo starting
+    // at block takes (its block header, data and end mark, as far as the file holds them), with
+    // the status read would give.
+    virtual std::uint32_t firstBlock() const = 0;
+    virtual std::uint32_t nextFree() const = 0;
+    virtual ReadStatus span(std::uint32_t block, std::uint64_t& blocks) const = 0;
+    // The file's size in bytes.
+    virtual std::uint64_t size() const = 0;
+    // Writes block as the header's next free block: four bytes in one write.
+    virtual void setNextFree(std::uint32_t block) = 0;
+    // For writing a fresh memo file of this one's format (pack): the memo at block as a block
+    // of the new file is to hold it (its block header, data and end marks; a .fpt memo keeps
+    // its type), read as read() reads it.
+    virtual ReadStatus readStored(std::uint32_t block, std::vector<std::uint8_t>& stored) const = 0;
+    // The header (block 0 onwards, up to firstBlock()) of a fresh file whose next free block is
+    // next: this file's, with its block size and other bytes.
+    virtual std::vector<std::uint8_t> freshHeader(std::uint32_t next) const = 0;
 };
 
 // A .dbt file; style is the one the table's version byte names (None when it names none: the

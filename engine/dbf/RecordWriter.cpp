@@ -387,4 +387,17 @@ void RecordWriter::remove(std::uint32_t physical) {
     m_cache.patch(physical, 0, &flag, 1);
 }
 
+void RecordWriter::recall(std::uint32_t physical) {
+    requireWritable();
+    requireRecord(physical);
+    ByteLock lock(*m_table.file, recordLockOffset(physical), kLockedMessage);
+    requireInFile(physical, "recall");
+    std::uint8_t flag = 0;
+    m_table.file->readExactly(recordOffset(physical), &flag, 1);
+    if (flag != kDeletedFlag) return;
+    flag = kLiveFlag;
+    m_table.file->writeAt(recordOffset(physical), &flag, 1);
+    m_cache.patch(physical, 0, &flag, 1);
+}
+
 }  // namespace engine::dbf

@@ -30,14 +30,16 @@ public:
     RecordWriter(OpenedTable& table, RecordCache& cache, const CellContext& context)
         : m_table(table), m_cache(cache), m_context(context) {}
 
-    // As TableSource::prepareValue, holdRecord, releaseRecord, updateRecord, appendRecord and
-    // deleteRecord. A write to the held record uses the lock held.
+    // As TableSource::prepareValue, holdRecord, releaseRecord, updateRecord, appendRecord,
+    // deleteRecord and recallRecord. A write to the held record uses the lock held.
     Value prepare(int field, const Value& value) const;
     void hold(std::uint32_t physical);
     void release();
     void update(std::uint32_t physical, const Assignments& assigned);
     std::uint32_t append(const Assignments& assigned);
     void remove(std::uint32_t physical);
+    // Clears the record's deletion mark (a record already live is left as it is).
+    void recall(std::uint32_t physical);
 
 private:
     // A field's new bytes, and whether its value is null.

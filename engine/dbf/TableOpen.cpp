@@ -26,7 +26,9 @@ public:
     void run(const std::string& path);
 
 private:
-    void makeReadOnly(const std::string& reason, const std::string& warning);
+    // own: the reason is the table's own (its version, an index this program does not keep, ...),
+    // not damage or the file's access, so the tools refuse it too.
+    void makeReadOnly(const std::string& reason, const std::string& warning, bool own = false);
     void openFile(const std::string& path);
     void readHeader();
     void checkVersionAndFlags();
@@ -59,10 +61,11 @@ void Opener::run(const std::string& path) {
     if (m_table.header.hasMemoFields()) openMemoFile();
 }
 
-void Opener::makeReadOnly(const std::string& reason, const std::string& warning) {
+void Opener::makeReadOnly(const std::string& reason, const std::string& warning, bool own) {
     if (m_table.readOnlyReason.empty()) m_table.readOnlyReason = reason;
+    if (own && m_table.ownReadOnlyReason.empty()) m_table.ownReadOnlyReason = reason;
     m_table.writable = false;
-    m_table.warnings.add(warning);
+    m_table.warnings.add(warning, WarningSeverity::Important);
 }
 
 void Opener::openFile(const std::string& path) {
@@ -93,9 +96,9 @@ void Opener::readHeader() {
         head.resize(static_cast<std::size_t>(std::min<std::uint64_t>(span, m_fileSize)));
         got = file.readAt(0, head.data(), head.size());
     }
-    std::vector<std::string> warnings;
+    std::vector<Warning> warnings;
     m_table.header = parseHeader(head.data(), got, m_fileSize, m_table.path, warnings);
-    for (std::string& warning : warnings) m_table.warnings.add(std::move(warning));
+    for (Warning& warning : warnings) m_table.warnings.add(std::move(warning));
 }
 
 void Opener::checkVersionAndFlags() {
@@ -104,22 +107,26 @@ void Opener::checkVersionAndFlags() {
     if (header.versionInfo.support == VersionSupport::ReadOnly) {
         makeReadOnly("it is a " + header.versionInfo.description,
                      name + " is a " + header.versionInfo.description +
-                         ", which this program opens read-only.");
+                         ", which this program opens read-only.",
+                     true);
     } else if (header.version == 0x7B) {
         m_table.warnings.add(name +
-                             " has the unusual version byte 0x7B; it was read as a dBASE IV "
-                             "table with memo.");
+                                 " has the unusual version byte 0x7B; it was read as a dBASE IV "
+                                 "table with memo.",
+                             WarningSeverity::Detail);
     }
     if (header.incompleteTransaction) {
         makeReadOnly("an unfinished transaction is marked in its header",
                      "The header of " + name +
-                         " marks an unfinished transaction; the table is open read-only.");
+                         " marks an unfinished transaction; the table is open read-only.",
+                     true);
     }
     const FieldProperties& properties = header.properties;
     if (properties.unreadable) {
         makeReadOnly("its field properties cannot be read",
                      "The field properties in the header of " + name +
-                         " cannot be read; the table is open read-only.");
+                         " cannot be read; the table is open read-only.",
+                     true);
     } else if (properties.rules > 0 || properties.constraints > 0) {
         makeReadOnly("it has field properties (" +
                          std::string(properties.rules > 0 ? "referential-integrity rules"
@@ -128,7 +135,8 @@ void Opener::checkVersionAndFlags() {
                      name +
                          " has field properties (referential-integrity rules, value "
                          "constraints or defaults) that this program does not keep; the "
-                         "table is open read-only.");
+                         "table is open read-only.",
+                     true);
     }
     if (header.mendedRecordLength) {
         makeReadOnly("its header's record length is one byte short of its fields",
@@ -140,7 +148,8 @@ void Opener::checkVersionAndFlags() {
         makeReadOnly("it has an autoincrement field whose counter its version cannot keep",
                      "The table " + name +
                          " is open read-only, since it has an autoincrement "
-                         "field whose counter its version cannot keep.");
+                         "field whose counter its version cannot keep.",
+                     true);
     }
     std::optional<std::string> mdx = m_files.findCompanion(m_table.path, ".mdx");
     std::optional<std::string> cdx = m_files.findCompanion(m_table.path, ".cdx");
@@ -150,16 +159,19 @@ void Opener::checkVersionAndFlags() {
         makeReadOnly("it has a production index (.mdx) that writing would make stale",
                      name +
                          " has a production index (.mdx) that this program does not maintain; "
-                         "the table is open read-only so that the index stays valid.");
+                         "the table is open read-only so that the index stays valid.",
+                     true);
     }
     // FoxPro opens a structural index whenever the header says there is one, and looks for a
     // same-named .cdx beside any table.
     const bool foxPro = (header.versionInfo.dialects & kFoxFamily) != 0;
     if ((foxPro && header.indexFlag) || cdx) {
+        // A flag without its index is damage that repair mends, not a reason of the table's.
         makeReadOnly("it has a structural index (.cdx) that writing would make stale",
                      name +
                          " has a structural index (.cdx) that this program does not maintain; "
-                         "the table is open read-only so that the index stays valid.");
+                         "the table is open read-only so that the index stays valid.",
+                     cdx.has_value());
     }
 }
 
@@ -170,11 +182,13 @@ void Opener::checkFoxProParts() {
         makeReadOnly("it has fields of types this program does not know",
                      "In " + name + ", " + header.unknownField +
                          ", which this program does not know: its bytes are shown as they are "
-                         "and the table is open read-only.");
+                         "and the table is open read-only.",
+                     true);
     }
     if (header.nullFlagsIncomplete) {
         makeReadOnly("its null flags do not cover its fields",
-                     name + " is open read-only because its null flags do not cover its fields.");
+                     name + " is open read-only because its null flags do not cover its fields.",
+                     true);
     }
     if (!header.backlink.empty()) {
         m_table.codec->decode(reinterpret_cast<const std::uint8_t*>(header.backlink.data()),
@@ -185,7 +199,8 @@ void Opener::checkFoxProParts() {
                          ", whose rules this program does not apply",
                      name + " belongs to the database " + m_table.backlink +
                          " (its rules, triggers and relations live there, and this program does "
-                         "not apply them); the table is open read-only.");
+                         "not apply them); the table is open read-only.",
+                     true);
     }
 }
 
@@ -210,13 +225,15 @@ void Opener::chooseOwnCodePage() {
         source = "the default";
         if (!driverName.empty()) {
             m_table.warnings.add("The language driver of " + m_table.name + " (" + driverName +
-                                 ") names no code page this program knows; text is read as "
-                                 "code page " +
-                                 page.name + " unless another encoding is chosen.");
+                                     ") names no code page this program knows; text is read as "
+                                     "code page " +
+                                     page.name + " unless another encoding is chosen.",
+                                 WarningSeverity::Important);
         } else if (driver != 0) {
             m_table.warnings.add(
                 "The language driver byte of " + m_table.name + " (" + hexByte(driver) +
-                ") names no known code page; text is read as code page " + page.name + ".");
+                    ") names no known code page; text is read as code page " + page.name + ".",
+                WarningSeverity::Important);
         }
     }
 }
@@ -240,7 +257,8 @@ void Opener::chooseCodePage() {
             source = "from the .cpg file";
         } else {
             m_table.warnings.add("The .cpg file of " + m_table.name +
-                                 " names no code page this program knows; it was ignored.");
+                                     " names no code page this program knows; it was ignored.",
+                                 WarningSeverity::Important);
         }
     }
     if (source.empty()) chooseOwnCodePage();
@@ -315,7 +333,8 @@ void Opener::reconcileCount() {
     m_table.count = static_cast<std::uint32_t>(declared);
     std::uint64_t end = headerLength + declared * recordLength;
     if (end >= m_fileSize) {
-        m_table.warnings.add(name + " has no end-of-file mark after its last record.");
+        m_table.warnings.add(name + " has no end-of-file mark after its last record.",
+                             WarningSeverity::Detail);
         return;
     }
     const std::vector<std::uint8_t>& tail = ending.tail;
@@ -330,10 +349,12 @@ void Opener::reconcileCount() {
                          "; they are shown and the table is open read-only.");
     } else if (moreRecords) {
         m_table.warnings.add(name + " holds more records than its header counts (perhaps " +
-                             "from an interrupted append); only the " + std::to_string(declared) +
-                             " counted are shown.");
+                                 "from an interrupted append); only the " +
+                                 std::to_string(declared) + " counted are shown.",
+                             WarningSeverity::Important);
     } else {
-        m_table.warnings.add(name + " has data after its last record; it was ignored.");
+        m_table.warnings.add(name + " has data after its last record; it was ignored.",
+                             WarningSeverity::Detail);
     }
 }
 
@@ -379,7 +400,8 @@ void Opener::openMemoFile() {
         makeReadOnly("its memo file is unusual (" + doubt + ")",
                      "The memo file " + *memoPath + " is unusual (" + doubt +
                          "); it was read as well as it could be and the table is open "
-                         "read-only.");
+                         "read-only.",
+                     true);
     } else if (!memoWritable && m_table.writable) {
         makeReadOnly(
             "its memo file cannot be written",

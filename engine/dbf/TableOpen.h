@@ -37,6 +37,10 @@ struct OpenedTable {
     std::uint32_t count = 0;  // records shown: the header's count, or what the file holds
     bool writable = false;
     std::string readOnlyReason;
+    // The first reason that is the table's own (a read-only version, an unfinished transaction,
+    // an index this program does not keep, ...), which the tools that change a table refuse as
+    // well; empty when it has none (damage, a code page or the file's access are not its own).
+    std::string ownReadOnlyReason;
     std::unique_ptr<MemoStore> memo;  // null without memo fields or when it cannot be read
     // The name of an index file beside the table (.cdx, else .mdx), or "".
     std::string indexFile;

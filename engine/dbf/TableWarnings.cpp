@@ -32,6 +32,17 @@ const char* whatTheCellsHold(CellProblem problem) {
     return "values it cannot read";
 }
 
+// Whether the values are lost to the user, or shown whole all the same.
+WarningSeverity severityOf(CellProblem problem) {
+    switch (problem) {
+        case CellProblem::MemoNotIvStyle:
+        case CellProblem::MemoLengthWithoutHeader:
+            return WarningSeverity::Detail;
+        default:
+            return WarningSeverity::Important;
+    }
+}
+
 // What the table shows for such values.
 const char* howTheyAreShown(CellProblem problem) {
     switch (problem) {
@@ -48,21 +59,28 @@ const char* howTheyAreShown(CellProblem problem) {
 
 }  // namespace
 
+void TableWarnings::add(std::string sentence, WarningSeverity severity) {
+    if (severity == WarningSeverity::Important) m_important.push_back(sentence);
+    m_warnings.push_back(std::move(sentence));
+}
+
 void TableWarnings::badCell(std::size_t field, const std::string& fieldName, std::uint32_t physical,
                             CellProblem problem) {
     if (field >= m_fieldWarned.size()) m_fieldWarned.resize(field + 1, false);
     if (m_fieldWarned[field]) return;
     m_fieldWarned[field] = true;
     add("Field " + fieldName + " of " + m_tableName + " holds " + whatTheCellsHold(problem) +
-        " (first in record " + std::to_string(physical + 1) + "); " + howTheyAreShown(problem) +
-        ".");
+            " (first in record " + std::to_string(physical + 1) + "); " + howTheyAreShown(problem) +
+            ".",
+        severityOf(problem));
 }
 
 void TableWarnings::oddDeletionMarks() {
     if (m_flagsWarned) return;
     m_flagsWarned = true;
     add("Some records of " + m_tableName +
-        " have an unusual deletion mark; they are shown as live records.");
+            " have an unusual deletion mark; they are shown as live records.",
+        WarningSeverity::Important);
 }
 
 }  // namespace engine::dbf

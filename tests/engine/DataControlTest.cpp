@@ -212,3 +212,42 @@ TEST(DataControlTest, OpenWarningsAndTheEncodingOverride) {
     control.Refresh();
     EXPECT_EQ(control.GetRecordset()->readValue(0, 0).asText(), "\xD0\x9F");
 }
+
+// Only what changes what the user sees or may do is shown when a table opens; harmless details
+// are listed with the rest.
+TEST(DataControlTest, ImportantOpenWarningsLeaveOutHarmlessDetails) {
+    struct Case {
+        const char* name;
+        DbfBuilder table;
+        const char* fragment;
+        bool important;
+    };
+    const Case cases[] = {
+        {"no end mark", DbfBuilder(0x03).field("T", 'C', 4).record({"a"}).endMark(false),
+         "end-of-file mark", false},
+        {"an unusual field list mark", DbfBuilder(0x03).field("T", 'C', 4).terminator(0x0A),
+         "unusual mark", false},
+        {"slack in the records", DbfBuilder(0x03).field("T", 'C', 4).recordSlack(3),
+         "longer than its fields need", false},
+        {"records past the count",
+         DbfBuilder(0x03).field("T", 'C', 4).record({"a"}).record({"b"}).declaredCount(1),
+         "only the 1 counted are shown", true},
+        {"a memo file missing", DbfBuilder(0x8B).field("M", 'M', 10).record({""}), "is missing",
+         true},
+        {"an unknown language driver", DbfBuilder(0x03).field("T", 'C', 4).languageDriver(0xEE),
+         "names no known code page", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        c.table.write(dir.path(), "t");
+        std::filesystem::remove(dir.path() / "t.dbt");
+        DataControl control;
+        control.SetDatabaseName(dir.path().string());
+        control.SetRecordSource("t.dbf");
+        control.Refresh();
+        EXPECT_TRUE(enginetest::anyContains(control.OpenWarnings(), c.fragment));
+        EXPECT_EQ(enginetest::anyContains(control.ImportantOpenWarnings(), c.fragment),
+                  c.important);
+    }
+}

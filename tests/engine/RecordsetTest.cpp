@@ -319,3 +319,45 @@ TEST(RecordsetTest, PositionsStayRightAcrossManyDeletedRecords) {
     EXPECT_EQ(set->readValue(100, 0).asNumber(), live[101]);
     EXPECT_EQ(set->readValue(99, 0).asNumber(), live[99]);
 }
+
+TEST(RecordsetTest, DeletedRecordsAreReadByNumberAndRecalledIntoTheirPlace) {
+    TempDir dir;
+    const auto path = fiveWithTwoDeleted(dir);
+    auto set = openSet(path);
+    struct : CountingListener {
+        std::vector<long> recalled;
+        void recordRecalled(long position) override { recalled.push_back(position); }
+    } listener;
+    set->setListener(&listener);
+    EXPECT_EQ(set->deletedRecordNumbers(), (std::vector<std::uint32_t>{1, 3}));
+    EXPECT_EQ(set->recordNumber(2), 4u);
+    EXPECT_EQ(set->livePositionsBefore(3), 2);
+    std::vector<Value> row;
+    set->readDeletedRowInto(3, row);
+    EXPECT_EQ(row[0].asText(), "D");
+    EXPECT_EQ(set->readDeletedValue(1, 1).toString(), "2");
+    expectFails([&] { set->readDeletedRowInto(2, row); }, "Record 3 is not deleted.");
+    expectFails([&] { set->Recall(0); }, "Record 1 is not deleted.");
+
+    // Standing on C (position 1), B is recalled: it comes before C and becomes current.
+    set->SetAbsolutePosition(1);
+    EXPECT_EQ(set->Recall(1), 1);
+    EXPECT_EQ(listener.recalled, (std::vector<long>{1}));
+    EXPECT_EQ(set->RecordCount(), 4);
+    EXPECT_EQ(set->deletedCount(), 1);
+    EXPECT_EQ(name(*set), "B");
+    EXPECT_EQ(set->readValue(2, 0).asText(), "C");
+    // A record deleted by the set is read and recalled as those found at open.
+    set->MoveFirst();
+    set->Delete();
+    EXPECT_EQ(set->deletedRecordNumbers(), (std::vector<std::uint32_t>{0, 3}));
+    EXPECT_EQ(set->Recall(0), 0);
+    EXPECT_EQ(name(*set), "A");
+    set->setListener(nullptr);
+    set.reset();
+    auto reread = openSet(path, true);
+    EXPECT_EQ(reread->RecordCount(), 4);
+    EXPECT_EQ(reread->deletedRecordNumbers(), (std::vector<std::uint32_t>{3}));
+    expectFails([&] { reread->Recall(3); },
+                "Cannot update: the record set is read-only (it was opened read-only).");
+}
