@@ -125,7 +125,10 @@ void RecordWriter::refuseCut(std::uint32_t physical, const char* verb) const {
 }
 
 void RecordWriter::requireInFile(std::uint32_t physical, const char* verb) const {
-    if (m_table.file->size() < recordOffset(physical) + m_table.header.recordLength) {
+    // Its last byte read is cheaper than the file's size.
+    std::uint8_t last = 0;
+    if (m_table.file->readAt(recordOffset(physical) + m_table.header.recordLength - 1, &last, 1) !=
+        1) {
         refuseCut(physical, verb);
     }
 }
@@ -149,8 +152,8 @@ void RecordWriter::hold(std::uint32_t physical) {
     const bool again = m_held == physical;
     if (!again) file.lockByte(recordLockOffset(physical), kLockedMessage);
     try {
-        const std::vector<std::uint8_t> record = readLocked(physical);
-        m_cache.patch(physical, 0, record.data(), record.size());
+        m_heldRecord = readLocked(physical);
+        m_cache.patch(physical, 0, m_heldRecord.data(), m_heldRecord.size());
     } catch (...) {
         if (!again) file.unlockByte(recordLockOffset(physical));
         throw;
@@ -180,12 +183,14 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
         }
     }
     File& file = *m_table.file;
+    // The record as it is now, under the lock (as hold read it, or read here), with the new
+    // fields put in: the bytes from the first changed field to the end of the last go out in one
+    // write, so that a failing write leaves the record whole, old or new, and the fields between
+    // keep what the file holds.
+    const bool held = m_held == physical;
     std::optional<ByteLock> lock;
-    if (m_held != physical) lock.emplace(file, recordLockOffset(physical), kLockedMessage);
-    // The record as it is now, under the lock, with the new fields put in: the bytes from the
-    // first changed field to the end of the last go out in one write, so that a failing write
-    // leaves the record whole, old or new, and the fields between keep what the file holds.
-    std::vector<std::uint8_t> record = readLocked(physical);
+    if (!held) lock.emplace(file, recordLockOffset(physical), kLockedMessage);
+    std::vector<std::uint8_t> record = held ? m_heldRecord : readLocked(physical);
     keepRoundedCells(record, assigned, writes);
     for (const auto& [field, value] : memos) {
         writes.push_back({field, storeMemo(field, *value), value->isNull()});
@@ -205,9 +210,11 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
             end = std::max(end, header.nullFlagsOffset + header.nullFlagsSize);
         }
     }
-    requireInFile(physical, "change");
+    // A record read just now was in the file; one read by hold may have been cut off since.
+    if (held) requireInFile(physical, "change");
     file.writeAt(recordOffset(physical) + first, record.data() + first, end - first);
     m_cache.patch(physical, 0, record.data(), record.size());
+    if (held) m_heldRecord = std::move(record);
 }
 
 void RecordWriter::keepRoundedCells(const std::vector<std::uint8_t>& record,

@@ -2,7 +2,7 @@
 // the record's (or the header's) byte lock, only the bytes that change (in Visual FoxPro tables,
 // with the field's bits of the null flags), put onto the record as the file holds it then. An
 // edit may hold the record's lock from the read it depends on to its store. Every write is
-// preceded, under the lock, by a look at the file's size: a record past the end of a file that
+// preceded, under the lock, by a look at the file's end: a record past the end of a file that
 // another program cut short is refused, never written (which would grow the file with zeros). An
 // append writes the record and the end mark before it raises the header's count, and numbers
 // autoincrement fields from their counters; a memo goes to fresh blocks of the memo file before
@@ -86,8 +86,10 @@ private:
     OpenedTable& m_table;
     RecordCache& m_cache;
     const CellContext& m_context;
-    // The record whose lock an edit holds.
+    // The record whose lock an edit holds, and its bytes as read under the lock (and as
+    // written since).
     std::optional<std::uint32_t> m_held;
+    std::vector<std::uint8_t> m_heldRecord;
 };
 
 }  // namespace engine::dbf

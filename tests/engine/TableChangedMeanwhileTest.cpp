@@ -1,6 +1,6 @@
 // Another program changing a table while this one has it open: an open that lands in the middle
-// of an append waits it out, and a write past the end of a file cut short is refused, nothing
-// written.
+// of an append waits it out, a write past the end of a file cut short is refused, nothing
+// written, and an edit starts from the record as the file holds it, locked until it is stored.
 #include "engine/EngineError.h"
 #include "engine/Replace.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -70,22 +70,31 @@ TEST(TableChangedMeanwhileTest, AnOpenDuringAnAppendSeesTheAppendFinished) {
 }
 
 TEST(TableChangedMeanwhileTest, AWritePastACutIsRefusedAndNothingIsWritten) {
-    // Another program cuts the file to one record just before the size is checked under the
-    // lock: the write would have grown the file with zeros where records 2 and 3 were.
+    // Another program cuts the file to one record just before the write's last look at the
+    // file under the lock (the nth read, or size, from there): the write would have grown the
+    // file with zeros where records 2 and 3 were.
     struct Case {
         const char* what;
+        FileCall cutAt;
+        int nth;
         std::function<void(engine::dbf::DbfTable&)> write;
         const char* message;
     };
+    auto change = [](engine::dbf::DbfTable& t) {
+        t.updateRecord(2, {{0, t.prepareValue(0, Value::text("z"))}});
+    };
     const Case cases[] = {
-        {"change",
-         [](auto& t) {
-             t.updateRecord(2, {{0, t.prepareValue(0, Value::text("z"))}});
+        {"change", FileCall::Read, 1, change,
+         "Cannot change record 3 of /t/t.dbf: the file now ends before it"},
+        {"change a held record", FileCall::Read, 2,
+         [&](auto& t) {
+             t.holdRecord(2);
+             change(t);
          },
          "Cannot change record 3 of /t/t.dbf: the file now ends before it"},
-        {"delete", [](auto& t) { t.deleteRecord(2); },
+        {"delete", FileCall::Read, 1, [](auto& t) { t.deleteRecord(2); },
          "Cannot delete record 3 of /t/t.dbf: the file now ends before it"},
-        {"append", [](auto& t) { t.appendRecord({}); },
+        {"append", FileCall::Size, 1, [](auto& t) { t.appendRecord({}); },
          "Cannot add a record to /t/t.dbf: the file now ends before the records its header "
          "counts"},
     };
@@ -95,7 +104,7 @@ TEST(TableChangedMeanwhileTest, AWritePastACutIsRefusedAndNothingIsWritten) {
         MemoryFileSystem files;
         files.put(kPath, whole);
         auto opened = openTable(files, kPath);
-        files.resizeAt(kPath, FileCall::Size, files.calls(kPath, FileCall::Size) + 1, cut);
+        files.resizeAt(kPath, c.cutAt, files.calls(kPath, c.cutAt) + c.nth, cut);
         try {
             c.write(*opened);
             ADD_FAILURE() << c.what << " wrote past the cut";
@@ -125,6 +134,34 @@ TEST(TableChangedMeanwhileTest, AReplaceStoppedByACutSaysWhatItReplaced) {
     }
     // The record's lock was given up with the edit: another open file may store it.
     EXPECT_EQ(set.editMode(), engine::Recordset::EditMode::None);
+}
+
+TEST(TableChangedMeanwhileTest, AnEditStartsFromTheRecordAsTheFileHoldsItNow) {
+    MemoryFileSystem files;
+    files.put(
+        kPath,
+        DbfBuilder(0x03).field("NAME", 'C', 4).field("CITY", 'C', 4).record({"ann", "rome"}).dbf());
+    const auto kind = engine::Recordset::Kind::Dynaset;
+    engine::Recordset mine(openTable(files, kPath), kind, false);
+    engine::Recordset theirs(openTable(files, kPath), kind, false);
+    mine.MoveFirst();
+    theirs.MoveFirst();
+    auto city = [](engine::Recordset& set) {
+        return set.Fields().Item("CITY").GetValue().asText();
+    };
+    EXPECT_EQ(city(mine), "rome");  // now in its page
+    theirs.Edit();
+    theirs.Fields().Item("CITY").SetValue(Value::text("oslo"));
+    theirs.Update();
+    mine.Edit();
+    EXPECT_EQ(city(mine), "oslo");
+    // Held by this edit, the record cannot be edited by another open file until it is stored.
+    EXPECT_THROW(theirs.Edit(), EngineError);
+    mine.Fields().Item("NAME").SetValue(Value::text("bob"));
+    mine.Update();
+    theirs.Edit();
+    EXPECT_EQ(theirs.Fields().Item("NAME").GetValue().asText(), "bob");
+    EXPECT_EQ(city(theirs), "oslo");
 }
 
 }  // namespace
