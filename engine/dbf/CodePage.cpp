@@ -252,4 +252,14 @@ std::uint8_t languageDriverFor(int codePageNumber) {
     }
 }
 
+std::uint8_t languageDriverMarking(int codePageNumber) {
+    if (std::uint8_t own = languageDriverFor(codePageNumber); own != 0) return own;
+    // 0xF0 is read as UTF-8 where a writer put it, but no reader expects it.
+    if (codePageNumber <= 0 || codePageNumber == 65001) return 0;
+    for (const LanguageDriver& driver : kLanguageDrivers) {
+        if (driver.codePage == codePageNumber) return driver.id;
+    }
+    return 0;
+}
+
 }  // namespace engine::dbf

@@ -46,4 +46,9 @@ CodePage codePageFromUserName(const std::string& name);
 // The language driver byte that names this code page in new tables (0 when none does).
 std::uint8_t languageDriverFor(int codePageNumber);
 
+// The language driver byte that marks an existing table as being in this code page: the one new
+// tables get, else the first that names it; 0 when none does (UTF-8, code pages known only by
+// name), where a .cpg file has to say it.
+std::uint8_t languageDriverMarking(int codePageNumber);
+
 }  // namespace engine::dbf
