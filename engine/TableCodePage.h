@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace engine {
 
@@ -47,5 +48,27 @@ CodePageResult markCodePage(const std::string& tablePath, const std::string& cod
 CodePageResult convertCodePage(const std::string& tablePath, const std::string& from,
                                const std::string& codePage, const dbf::FileSystem* files = nullptr,
                                const Progress& progress = {});
+
+// How the first values of a field read in each of the usual code pages (dbf::usualCodePages),
+// so that the user sees which one reads right.
+struct CodePagePreview {
+    struct Row {
+        std::string name;      // "866 (Russian MS-DOS)"
+        std::string encoding;  // what DataControl::SetEncoding takes: "866", "ISO-8859-5"
+        bool current = false;  // the code page the table is read in now
+        std::vector<std::string> values;
+    };
+    std::string field;  // the field shown: the one asked for, else the first text field
+    std::vector<Row> rows;
+};
+
+// The first count values of field (0-based) of the dBASE table at tablePath, as each usual code
+// page reads them: values with letters beyond ASCII first (the ones that tell code pages
+// apart), from the first 10,000 live records. A field that holds no text (numbers, dates,
+// binary data) gives way to the first text or memo field; a table without any gives rows
+// without values. encoding: the code page the table is read in now ("": its own).
+CodePagePreview previewCodePages(const std::string& tablePath, const std::string& encoding,
+                                 int field, std::size_t count,
+                                 const dbf::FileSystem* files = nullptr);
 
 }  // namespace engine

@@ -44,9 +44,7 @@ Marking markingFor(const OpenedTable& table, const CodePage& page, const FileSys
     if (marking.cpg) {
         std::filesystem::path path(table.path);
         marking.cpgPath = existing ? *existing : path.replace_extension(".cpg").string();
-        marking.cpgText = page.number == 65001 ? "UTF-8"
-                          : page.number > 0    ? std::to_string(page.number)
-                                               : page.converter;
+        marking.cpgText = userNameOf(page);
         if (!marking.description.empty()) marking.description += " and ";
         marking.description += std::filesystem::path(marking.cpgPath).filename().string() + " (" +
                                marking.cpgText + ")";
