@@ -15,11 +15,18 @@ namespace {
 
 QString shown(const std::string& text) { return QString::fromStdString(base::shownText(text)); }
 
-// The preview values of a row on one line, each cut short where long.
+// The preview values of a row on one line, each cut short where long; control characters (a
+// code page that reads wrong gives many) show as U+FFFD rather than as escapes.
 QString previewLine(const std::vector<std::string>& values) {
     QStringList parts;
     for (const std::string& value : values) {
-        QString part = shown(value).simplified();
+        QString text = QString::fromStdString(value);
+        for (QChar& c : text) {
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)) {
+                c = QChar(QChar::ReplacementCharacter);
+            }
+        }
+        QString part = shown(text.toStdString()).simplified();
         if (part.size() > 40) part = part.left(39) + QChar(0x2026);
         parts << part;
     }
@@ -75,10 +82,17 @@ CodePageDialog::CodePageDialog(Purpose purpose, const std::string& table,
     m_accept->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &QDialog::accept);
-    connect(m_list, &QTreeWidget::currentItemChanged, this,
-            [this] { m_accept->setEnabled(chosenRow() >= 0); });
-    m_accept->setEnabled(chosenRow() >= 0);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (m_accept->isEnabled()) accept();
+    });
+    // Converting into the code page the table is in already would change nothing.
+    const auto enable = [this, reopen] {
+        const int row = chosenRow();
+        m_accept->setEnabled(row >= 0 &&
+                             (reopen || !m_preview.rows[static_cast<std::size_t>(row)].current));
+    };
+    connect(m_list, &QTreeWidget::currentItemChanged, this, enable);
+    enable();
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);

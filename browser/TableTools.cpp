@@ -77,10 +77,9 @@ void TableTools::enableForMenu() {
 void TableTools::reopenWithCodePage() {
     if (m_dataControl.GetRecordset() == nullptr) return;
     const std::string path = m_dataControl.TablePath();
-    const engine::CodePagePreview preview =
-        engine::previewCodePages(path, m_dataControl.Encoding(),
-                                 std::max(0, m_grid.currentIndex().column()), kPreviewValues,
-                                 &m_dataControl.Files());
+    const engine::CodePagePreview preview = engine::previewCodePages(
+        path, m_dataControl.Encoding(), std::max(0, m_grid.currentIndex().column()), kPreviewValues,
+        &m_dataControl.Files());
     CodePageDialog dialog(CodePageDialog::Purpose::Reopen, fileName(path), preview, &m_grid);
     m_services.showModal(dialog);
     const int row = dialog.chosenRow();
@@ -100,8 +99,8 @@ void TableTools::convertCodePage() {
     if (m_dataControl.GetRecordset() == nullptr) return;
     const std::string path = m_dataControl.TablePath();
     // No values: the text stays as it reads; only its bytes change.
-    const engine::CodePagePreview preview = engine::previewCodePages(
-        path, m_dataControl.Encoding(), -1, 0, &m_dataControl.Files());
+    const engine::CodePagePreview preview =
+        engine::previewCodePages(path, m_dataControl.Encoding(), -1, 0, &m_dataControl.Files());
     CodePageDialog dialog(CodePageDialog::Purpose::Convert, fileName(path), preview, &m_grid);
     m_services.showModal(dialog);
     const int row = dialog.chosenRow();
@@ -133,14 +132,13 @@ void TableTools::convertCodePage() {
         // The table names its code page now.
         m_dataControl.SetEncoding("");
     });
-    std::string done = "Converted " + fileName(path) + " to code page " + result.codePage + ": " +
-                       std::to_string(result.changedValues) +
-                       (result.changedValues == 1 ? " value" : " values") +
-                       " re-encoded. The old files are now " + fileName(result.tableBackup) +
-                       (result.memoBackup.empty() ? "" : " and " + fileName(result.memoBackup)) +
-                       ".";
-    prompts.messageBox(done, platform::MessageButtons::Ok,
-                       platform::MessageIcon::None, kConvertTitle);
+    std::string done =
+        "Converted " + fileName(path) + " to code page " + result.codePage + ": " +
+        std::to_string(result.changedValues) + (result.changedValues == 1 ? " value" : " values") +
+        " re-encoded. The old files are now " + fileName(result.tableBackup) +
+        (result.memoBackup.empty() ? "" : " and " + fileName(result.memoBackup)) + ".";
+    prompts.messageBox(done, platform::MessageButtons::Ok, platform::MessageIcon::None,
+                       kConvertTitle);
 }
 
 void TableTools::repair() {
@@ -158,14 +156,14 @@ void TableTools::repair() {
         list += problemItem(problem.where, problem.mendable() ? problem.mend : problem.what);
     }
     if (!check.anyMendable() || !check.repairRefused.empty()) {
-        std::string text = check.sound() ? "The check finds no damage in " + fileName(path) + "."
-                           : check.repairRefused.empty()
-                               ? "Repair cannot mend what the check finds in " + fileName(path) +
-                                     ":" + others
-                               : "Repair leaves " + fileName(path) + " alone: " +
-                                     base::shownText(check.repairRefused) + ".";
-        prompts.messageBox(text, platform::MessageButtons::Ok,
-                           platform::MessageIcon::None, kRepairTitle);
+        std::string text =
+            check.sound() ? "The check finds no damage in " + fileName(path) + "."
+            : check.repairRefused.empty()
+                ? "Repair cannot mend what the check finds in " + fileName(path) + ":" + others
+                : "Repair leaves " + fileName(path) +
+                      " alone: " + base::shownText(check.repairRefused) + ".";
+        prompts.messageBox(text, platform::MessageButtons::Ok, platform::MessageIcon::None,
+                           kRepairTitle);
         return;
     }
     std::string question = "Repair " + fileName(path) + "? Repair will:" + mends;
@@ -192,8 +190,8 @@ void TableTools::repair() {
     for (const engine::TableProblem& problem : repaired.after.problems) {
         done += "\nLeft:" + problemItem(problem.where, problem.what);
     }
-    prompts.messageBox(done, platform::MessageButtons::Ok,
-                       platform::MessageIcon::None, kRepairTitle);
+    prompts.messageBox(done, platform::MessageButtons::Ok, platform::MessageIcon::None,
+                       kRepairTitle);
 }
 
 void TableTools::withTableClosed(const std::function<void()>& work) {

@@ -1,6 +1,5 @@
 // The first values of a field as each usual code page reads them (engine/TableCodePage.h).
 #include "engine/TableCodePage.h"
-
 #include "engine/dbf/FieldKinds.h"
 #include "engine/dbf/MemoStore.h"
 #include "engine/dbf/TableOpen.h"
@@ -73,8 +72,8 @@ CodePagePreview previewCodePages(const std::string& tablePath, const std::string
             if (record[0] == kDeletedFlag) continue;
             std::optional<std::string> bytes = storedText(table, descriptor, record.data(), memo);
             if (!bytes || bytes->empty()) continue;
-            const bool ascii = std::all_of(bytes->begin(), bytes->end(),
-                                           [](char c) { return (c & 0x80) == 0; });
+            const bool ascii =
+                std::all_of(bytes->begin(), bytes->end(), [](char c) { return (c & 0x80) == 0; });
             if (!ascii) {
                 beyondAscii.push_back(*bytes);
             } else if (plain.size() < count) {

@@ -99,7 +99,7 @@ private slots:
     void thePreviewShowsWhichCodePageReadsRightAndReopeningUsesIt() {
         const auto table = misreadTable(m_temp->path());
         open(table);
-        QCOMPARE(cell(0, 0), QString("\u2020\u00E3\u00AA"));  // as 1252 reads it
+        QCOMPARE(cell(0, 0), QString("\u2020\u00E3\u00AA"));    // as 1252 reads it
         grid()->setCurrentIndex(grid()->model()->index(0, 1));  // AGE holds no text: NAME shows
         QString shownFor866, shownForCurrent;
         throughDialog("gridReopenCodePage", "866", [&](QTreeWidget& list) {
