@@ -36,12 +36,13 @@ bool TableEnding::agrees(const TableHeader& header) const {
            std::all_of(tail.begin(), tail.end(), [](std::uint8_t b) { return b == kEndOfFile; });
 }
 
-TableEnding readTableEnding(File& file, const TableHeader& header, std::uint64_t fileSize) {
+TableEnding readTableEnding(File& file, const TableHeader& header, std::uint64_t fileSize,
+                            bool waitForAppend) {
     TableEnding ending{header.declaredCount, fileSize, {}};
     readTail(file, header, ending);
     // dBASE II keeps its count elsewhere, and no program of ours appends to it.
     if (ending.agrees(header) || header.versionInfo.layout.form != HeaderForm::Standard ||
-        !waitOutAppend(file)) {
+        !waitForAppend || !waitOutAppend(file)) {
         return ending;
     }
     try {

@@ -24,6 +24,8 @@ struct TableEnding {
 // and a size read between the two disagree. Read with the header's count and fileSize as read
 // while the table was opened; when they disagree, they are read again once the lock is free
 // (a shared lock keeping the next append out meanwhile; waiting about half a second at most).
-TableEnding readTableEnding(File& file, const TableHeader& header, std::uint64_t fileSize);
+// Without waitForAppend the first reading stands.
+TableEnding readTableEnding(File& file, const TableHeader& header, std::uint64_t fileSize,
+                            bool waitForAppend);
 
 }  // namespace engine::dbf

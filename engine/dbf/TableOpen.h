@@ -23,6 +23,9 @@ struct DbfOpenOptions {
     std::string encoding;
     // Where the table's files are; null: on disk.
     const FileSystem* fileSystem = nullptr;
+    // False when the caller itself holds the table's lock (a tool that checks the table it is
+    // about to change): no append can be under way then, and a wait would only wait on itself.
+    bool waitOutAppend = true;
 };
 
 struct OpenedTable {
