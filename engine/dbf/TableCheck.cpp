@@ -51,7 +51,10 @@ class Checker {
 public:
     Checker(const std::string& path, const FileSystem& files, const Progress& progress,
             bool tableLocked, TableFindings& out)
-        : m_path(path), m_files(files), m_progress(progress), m_tableLocked(tableLocked),
+        : m_path(path),
+          m_files(files),
+          m_progress(progress),
+          m_tableLocked(tableLocked),
           m_out(out) {}
 
     void run();

@@ -312,7 +312,8 @@ void Opener::buildFieldInfos() {
 
 void Opener::reconcileCount() {
     TableHeader& header = m_table.header;
-    TableEnding ending = readTableEnding(*m_table.file, header, m_fileSize, m_options.waitOutAppend);
+    TableEnding ending =
+        readTableEnding(*m_table.file, header, m_fileSize, m_options.waitOutAppend);
     header.declaredCount = ending.declared;
     m_fileSize = ending.fileSize;
     const std::string& name = m_table.name;
