@@ -36,6 +36,12 @@ constexpr const char* kUsage =
     "  pack TABLE\n"
     "      removes the deleted records for good and compacts the memo file; the old files are\n"
     "      kept as TABLE.dbf.bak (then .1.bak, .2.bak, ...) and the memo file's .bak\n"
+    "  codepage TABLE NAME [--convert [--encoding FROM]]\n"
+    "      marks a dBASE table as being in code page NAME (866, 1251, UTF-8, ISO-8859-5, ...):\n"
+    "      its language driver byte, or a .cpg file where no byte names it; --convert also\n"
+    "      re-encodes every text and memo value (read as FROM, default the table's own code\n"
+    "      page), refusing with nothing written when one has a character NAME lacks; the old\n"
+    "      files are kept as pack keeps them\n"
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
     "8.0;\").\n";
@@ -60,6 +66,7 @@ int main(int argc, char** argv) {
         if (command == "repair") return cli::runRepair(arguments);
         if (command == "recall") return cli::runRecall(arguments);
         if (command == "pack") return cli::runPack(arguments);
+        if (command == "codepage") return cli::runCodePage(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
         std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;
