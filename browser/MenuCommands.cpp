@@ -1,8 +1,10 @@
 // The command bar of the main window: New, Open, Close, Export, About and Exit.
 #include "base/ShownText.h"
 #include "browser/RecordCaption.h"
+#include "browser/TableTools.h"
 #include "browser/frmPrincipal.h"
 #include "browser/frmSelArchivo.h"
+#include "engine/Driver.h"
 #include "engine/Recordset.h"
 #include "export/ExportarExcel.h"
 #include "platform/Prompts.h"
@@ -121,8 +123,14 @@ void frmPrincipal::showOpenWarnings() {
         if (!text.empty()) text += "\n";
         text += base::shownText(warning);
     }
-    m_services.prompts.messageBox(text, platform::MessageButtons::Ok,
-                                  platform::MessageIcon::Exclamation, modPrincipal::kAppTitle);
+    // Damage that repair may mend is offered to be mended; worksheets have none.
+    const bool dbase = engine::isDbase(engine::parseDriver(dtcDbf.Connect()));
+    if (m_services.prompts.messageBox(
+            text, dbase ? platform::MessageButtons::OkRepair : platform::MessageButtons::Ok,
+            platform::MessageIcon::Exclamation,
+            modPrincipal::kAppTitle) == platform::MessageResult::Repair) {
+        m_tableTools->repair();
+    }
 }
 
 void frmPrincipal::closeTable() {

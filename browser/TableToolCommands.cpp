@@ -36,12 +36,14 @@ void requireUpdatable(engine::Recordset& set) {
 }  // namespace
 
 TableToolCommands::TableToolCommands(DataGrid& grid, engine::DataControl& dataControl,
-                                     shell::AppServices& services, QMenu& menu, QObject* parent)
+                                     shell::AppServices& services, QMenu& menu,
+                                     std::function<void()> reopen, QObject* parent)
     : QObject(parent),
       m_grid(grid),
       m_dataControl(dataControl),
       m_services(services),
-      m_menu(menu) {
+      m_menu(menu),
+      m_reopen(std::move(reopen)) {
     m_menu.addSeparator();
     m_showDeleted = add("Show deleted records", "gridShowDeleted");
     m_showDeleted->setCheckable(true);
@@ -123,7 +125,7 @@ void TableToolCommands::pack() {
     m_dataControl.SetRecordsetNothing();
     engine::PackResult result;
     try {
-        result = engine::packTable(path);
+        result = engine::packTable(path, &m_dataControl.Files());
     } catch (const std::exception& failure) {
         reopen(failure.what());
         throw;
@@ -140,7 +142,7 @@ void TableToolCommands::pack() {
 
 void TableToolCommands::reopen(const std::string& failure) {
     try {
-        m_dataControl.Refresh();
+        m_reopen();
     } catch (const std::exception& reopening) {
         // Both are told: what the tool did, and why the table is no longer open.
         const std::string done = failure.empty() ? "The table was packed." : failure;

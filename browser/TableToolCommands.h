@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <string>
 
 class QAction;
@@ -22,13 +23,15 @@ class DataGrid;
 
 // Adds its entries to the end of the grid's context menu (the menu of GridCommands) and keeps
 // their enabled states as the menu opens. Every question goes through the prompts, every failure
-// through MostrarError; a tool that rewrites the table closes the record set first and opens it
-// again through the data control afterwards, with the same settings.
+// through MostrarError; a tool that rewrites the table closes the record set first and has it
+// opened again afterwards through reopen (from the data control's settings, as the Open command
+// does).
 class TableToolCommands : public QObject {
     Q_OBJECT
 public:
     TableToolCommands(DataGrid& grid, engine::DataControl& dataControl,
-                      shell::AppServices& services, QMenu& menu, QObject* parent = nullptr);
+                      shell::AppServices& services, QMenu& menu, std::function<void()> reopen,
+                      QObject* parent = nullptr);
 
     // Shows or hides the deleted records among the live ones (the checkable entry follows).
     void showDeletedRecords(bool show);
@@ -56,6 +59,7 @@ private:
     QAction* m_recall;
     QAction* m_pack;
     QAction* m_import;
+    std::function<void()> m_reopen;
 };
 
 }  // namespace browser

@@ -23,6 +23,7 @@ class frmPrincipal;
 namespace browser {
 
 class GridCommands;
+class TableTools;
 class TableToolCommands;
 class NavigationBar;
 class RecordsetModel;
@@ -95,7 +96,8 @@ private:
     RecordsetModel* m_model;
     NavigationBar* m_navigationBar;
     GridCommands* m_gridCommands;
-    TableToolCommands* m_tableTools = nullptr;
+    TableTools* m_tableTools = nullptr;
+    TableToolCommands* m_deletedRecordTools = nullptr;
     // The grid's top, and the part of the client height not given to the grid (twips); set by
     // Form_Load, read by Form_Resize, under the names the layout rule uses.
     float sngGridTop = 0;     // NOLINT(readability-identifier-naming)

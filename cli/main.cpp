@@ -36,6 +36,12 @@ constexpr const char* kUsage =
     "  pack TABLE\n"
     "      removes the deleted records for good and compacts the memo file; the old files are\n"
     "      kept as TABLE.dbf.bak (then .1.bak, .2.bak, ...) and the memo file's .bak\n"
+    "  codepage TABLE NAME [--convert [--encoding FROM]]\n"
+    "      marks a dBASE table as being in code page NAME (866, 1251, UTF-8, ISO-8859-5, ...):\n"
+    "      its language driver byte, or a .cpg file where no byte names it; --convert also\n"
+    "      re-encodes every text and memo value (read as FROM, default the table's own code\n"
+    "      page), refusing with nothing written when one has a character NAME lacks; the old\n"
+    "      files are kept as pack keeps them\n"
     "  import TABLE FILE.csv [--encoding NAME] [--connect TEXT]\n"
     "      appends the CSV file's rows (UTF-8; a header row naming fields), all or none: a\n"
     "      row that cannot be stored is reported with its line and field, and nothing is added\n"
@@ -63,6 +69,7 @@ int main(int argc, char** argv) {
         if (command == "repair") return cli::runRepair(arguments);
         if (command == "recall") return cli::runRecall(arguments);
         if (command == "pack") return cli::runPack(arguments);
+        if (command == "codepage") return cli::runCodePage(arguments);
         if (command == "import") return cli::runImport(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {

@@ -113,6 +113,16 @@ void DataControl::SetRecordsetType(int type) { m_state->recordsetType = type; }
 const std::string& DataControl::Encoding() const { return m_state->encoding; }
 void DataControl::SetEncoding(std::string encoding) { m_state->encoding = std::move(encoding); }
 void DataControl::SetFileSystem(const dbf::FileSystem* files) { m_state->files = files; }
+const dbf::FileSystem& DataControl::Files() const {
+    return m_state->files != nullptr ? *m_state->files : dbf::diskFileSystem();
+}
+
+std::string DataControl::TablePath() const {
+    if (!isDbase(parseDriver(m_state->connect))) {
+        throw EngineError("This works on dBASE tables only, not on worksheets.");
+    }
+    return findTable(Files(), m_state->databaseName, m_state->recordSource);
+}
 
 const std::string& DataControl::Caption() const { return m_state->caption; }
 void DataControl::SetCaption(std::string caption) {

@@ -59,6 +59,11 @@ public:
     // from the start (tests give files held in memory). Not owned: it must outlive the sets
     // opened through it.
     void SetFileSystem(const dbf::FileSystem* files);
+    // The files Refresh opens tables through (the disk unless SetFileSystem gave others).
+    const dbf::FileSystem& Files() const;
+    // The dBASE table file the settings name, as Refresh finds it, for the tools that work on a
+    // table's files. Throws EngineError for a worksheet, or when there is no such file.
+    std::string TablePath() const;
 
     const std::string& Caption() const;
     void SetCaption(std::string caption);

@@ -180,6 +180,7 @@ void Recordset::MovePrevious() {
 void Recordset::AddNew() {
     Impl& impl = *m_impl;
     impl.requireUpdatable();
+    impl.dropPending();
     impl.mode = EditMode::AddNew;
     impl.pending.assign(impl.source->fields().size(), std::nullopt);
 }
@@ -188,6 +189,9 @@ void Recordset::Edit() {
     Impl& impl = *m_impl;
     impl.requireUpdatable();
     impl.requireCurrent();
+    // The record's lock from here to the store, and its bytes as the file holds them now.
+    if (impl.mode == EditMode::AddNew) impl.dropPending();
+    impl.source->holdRecord(impl.toPhysical(impl.position));
     impl.mode = EditMode::Edit;
     impl.pending.assign(impl.source->fields().size(), std::nullopt);
 }

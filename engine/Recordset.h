@@ -105,6 +105,11 @@ public:
     void MoveLast(int options = 0);
 
     void AddNew();
+    // Begins an edit of the current record: takes the record's lock, held until Update stores
+    // the edit, CancelUpdate, a move or Delete ends it, and reads the record again, so that its
+    // fields read as the file holds them now. Throws "Record is locked by another user." when
+    // another program holds the lock (after about half a second), "Record is deleted." when it
+    // has deleted the record.
     void Edit();
     // Stores the pending Edit or AddNew. Only the fields assigned are written; the others keep
     // their bytes. Update after AddNew with nothing assigned appends a blank record. The current

@@ -93,7 +93,9 @@ public:
         if (cursor != Cursor::Record) throw EngineError(kNoCurrentRecord);
     }
 
+    // Ends a pending Edit (giving up the record's lock) or AddNew.
     void dropPending() {
+        if (mode == EditMode::Edit) source->releaseRecord();
         mode = EditMode::None;
         pending.clear();
     }

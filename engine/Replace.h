@@ -20,7 +20,10 @@ struct ReplaceOutcome {
 
 // From the first record to past the last: every record whose named field holds exactly the text
 // oldText (a text value; case and spaces count; null and non-text values never match) gets
-// newValue, each stored at once by its own Edit and Update. progress hears of every record
+// newValue, each stored at once by its own Edit and Update. A record that matches as read is
+// matched again under its lock (Edit), so that of two scans at once, or a scan and another
+// program's store, each record is changed by one: the one that locked it first while it
+// matched. progress hears of every record
 // visited; when it answers false the scan stops there, between two records, the set standing on
 // the next one (past the last when there is none). Throws EngineError from the first failing
 // step (an empty set fails at MoveFirst, an unknown field name at the first lookup, a read-only

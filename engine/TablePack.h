@@ -10,7 +10,8 @@ namespace engine {
 
 namespace dbf {
 class FileSystem;
-}
+struct OpenedTable;
+}  // namespace dbf
 
 struct PackResult {
     std::uint32_t kept = 0;     // live records, now the table's records
@@ -32,6 +33,10 @@ struct PackResult {
 // read-only (its reason), one held open for writing by another program, records past the
 // header's count, a live record whose memo cannot be read whole (record and field named), an
 // I/O failure, a cancel.
+// Whether the table's file holds whole records after the last one its header counts (an
+// interrupted append), which a tool that writes the counted records anew would lose.
+bool holdsRecordsPastTheCount(const dbf::OpenedTable& table);
+
 PackResult packTable(const std::string& tablePath, const dbf::FileSystem* files = nullptr,
                      const Progress& progress = {});
 

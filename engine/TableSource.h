@@ -38,7 +38,18 @@ public:
     // Converts a value to what the field will hold (text parsed as number, date or logical;
     // blank text to null) and checks that it can be stored; throws EngineError if not.
     virtual Value prepareValue(int field, const Value& value) const = 0;
-    // Rewrites only the assigned fields of one record; all other bytes stay as they are.
+    // Takes the record's lock for an edit and reads the record again, so that what the edit reads
+    // and what it stores start from the record as the file holds it now (another program may
+    // have changed it since it was read); the lock stays until releaseRecord, or until the next
+    // holdRecord gives it up for another record. Throws EngineError, holding nothing new, when
+    // another program holds the lock ("Record is locked by another user."), has deleted the record
+    // or cut the file before it. Sources that are never written hold nothing.
+    virtual void holdRecord(std::uint32_t /*physical*/) {}
+    // Gives up the lock holdRecord took, if any.
+    virtual void releaseRecord() {}
+    // Rewrites only the assigned fields of one record, onto the bytes the file holds under the
+    // record's lock (the one holdRecord took, or one of its own); all other bytes stay as they
+    // are.
     virtual void updateRecord(std::uint32_t physical, const Assignments& assigned) = 0;
     // Appends a record (unassigned fields blank) and returns its physical number. The record is
     // written before the header's count is raised.

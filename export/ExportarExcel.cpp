@@ -3,6 +3,7 @@
 #include "base/AsciiCase.h"
 #include "base/SameFile.h"
 #include "base/ShownText.h"
+#include "base/TemporaryFile.h"
 #include "engine/CsvWriter.h"
 #include "engine/DataControl.h"
 #include "engine/EngineError.h"
@@ -10,7 +11,6 @@
 #include "export/ExcelVb.h"
 #include "export/RecordRows.h"
 #include "platform/Prompts.h"
-#include "platform/TemporaryFile.h"
 #include "spreadsheet/CellReference.h"
 #include "spreadsheet/SpreadsheetError.h"
 
@@ -110,7 +110,7 @@ bool writeCsvFile(const engine::Recordset& recordset, const std::string& target,
         throw cannot("the file is read-only");
     }
     try {
-        platform::TemporaryFile file(target, "new");
+        base::TemporaryFile file(target, "new");
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(file.path().c_str(), "wb"),
                                                             std::fclose);
         if (!out) throw cannot(std::strerror(errno));

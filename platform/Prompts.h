@@ -10,9 +10,10 @@
 
 namespace platform {
 
-enum class MessageButtons { Ok, OkCancel };
+// OkRepair: OK and "Repair...", for the warnings of an open table that repair may mend.
+enum class MessageButtons { Ok, OkCancel, OkRepair };
 enum class MessageIcon { None, Exclamation };
-enum class MessageResult { Ok, Cancel };
+enum class MessageResult { Ok, Cancel, Repair };
 
 // What the save dialog returns: the path, and which entry of its filter was chosen (0-based).
 struct SavedFileName {

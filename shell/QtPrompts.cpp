@@ -8,6 +8,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -36,6 +37,7 @@ platform::MessageResult QtPrompts::messageBox(const std::string& text,
     box.setTextFormat(Qt::PlainText);
     box.setIcon(icon == platform::MessageIcon::Exclamation ? QMessageBox::Warning
                                                            : QMessageBox::NoIcon);
+    QPushButton* repair = nullptr;
     if (buttons == platform::MessageButtons::OkCancel) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
@@ -43,8 +45,14 @@ platform::MessageResult QtPrompts::messageBox(const std::string& text,
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Ok);
+        if (buttons == platform::MessageButtons::OkRepair) {
+            repair = box.addButton(QStringLiteral("Repair..."), QMessageBox::ActionRole);
+            repair->setObjectName("repairButton");
+        }
+        box.setDefaultButton(QMessageBox::Ok);
     }
     box.exec();
+    if (repair != nullptr && box.clickedButton() == repair) return platform::MessageResult::Repair;
     return box.clickedButton() == box.button(QMessageBox::Cancel) ? platform::MessageResult::Cancel
                                                                   : platform::MessageResult::Ok;
 }

@@ -1,6 +1,6 @@
 // writeWorkbook: the frame from libxlsxwriter, the sheet parts streamed beside it, and the two
 // joined into the workbook file.
-#include "platform/TemporaryFile.h"
+#include "base/TemporaryFile.h"
 #include "xlsx/WorkbookView.h"
 #include "xlsx/detail/Frame.h"
 #include "xlsx/detail/SheetData.h"
@@ -86,9 +86,9 @@ void writeWorkbook(const std::string& path, const WorkbookView& workbook) {
     try {
         check(workbook);
         const std::filesystem::path target(path);
-        platform::TemporaryFile frame(path, "frame", 0600);
-        platform::TemporaryFile parts(path, "sheets", 0600);
-        platform::TemporaryFile result(path, "new");
+        base::TemporaryFile frame(path, "frame", 0600);
+        base::TemporaryFile parts(path, "sheets", 0600);
+        base::TemporaryFile result(path, "new");
         const std::string folder =
             target.has_parent_path() ? target.parent_path().string() : std::string(".");
         const detail::FrameStyles styles = detail::writeFrame(frame.path(), workbook, folder);

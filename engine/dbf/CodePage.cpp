@@ -252,4 +252,35 @@ std::uint8_t languageDriverFor(int codePageNumber) {
     }
 }
 
+std::uint8_t languageDriverMarking(int codePageNumber) {
+    if (std::uint8_t own = languageDriverFor(codePageNumber); own != 0) return own;
+    // 0xF0 is read as UTF-8 where a writer put it, but no reader expects it.
+    if (codePageNumber <= 0 || codePageNumber == 65001) return 0;
+    for (const LanguageDriver& driver : kLanguageDrivers) {
+        if (driver.codePage == codePageNumber) return driver.id;
+    }
+    return 0;
+}
+
+std::vector<CodePage> usualCodePages() {
+    std::vector<CodePage> pages;
+    for (int number : {437, 850, 852, 866, 874, 932, 936, 949, 950, 1250, 1251, 1252, 1253, 1254,
+                       1255, 1256, 1257, 1258}) {
+        CodePage page = makeCodePage(number);
+        if (!page.converter.empty()) pages.push_back(page);
+    }
+    for (int part = 1; part <= 16; ++part) {
+        if (std::optional<CodePage> page = resolveName("ISO-8859-" + std::to_string(part))) {
+            pages.push_back(*page);
+        }
+    }
+    pages.push_back(makeCodePage(65001));
+    return pages;
+}
+
+std::string userNameOf(const CodePage& page) {
+    if (page.number == 65001) return "UTF-8";
+    return page.number > 0 ? std::to_string(page.number) : page.converter;
+}
+
 }  // namespace engine::dbf

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine::dbf {
 
@@ -45,5 +46,18 @@ CodePage codePageFromUserName(const std::string& name);
 
 // The language driver byte that names this code page in new tables (0 when none does).
 std::uint8_t languageDriverFor(int codePageNumber);
+
+// The code pages a user is offered when a table's text reads wrong, those this system converts:
+// 437, 850, 852, 866, 874, 932, 936, 949, 950, 1250 to 1258, ISO-8859-1 to -16, UTF-8. Their
+// number (or name) is what codePageFromUserName takes.
+std::vector<CodePage> usualCodePages();
+
+// What codePageFromUserName takes to give this code page back: "866", "UTF-8", "ISO-8859-5".
+std::string userNameOf(const CodePage& page);
+
+// The language driver byte that marks an existing table as being in this code page: the one new
+// tables get, else the first that names it; 0 when none does (UTF-8, code pages known only by
+// name), where a .cpg file has to say it.
+std::uint8_t languageDriverMarking(int codePageNumber);
 
 }  // namespace engine::dbf

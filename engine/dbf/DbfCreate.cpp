@@ -1,6 +1,7 @@
 #include "engine/dbf/DbfCreate.h"
 
 #include "base/Endian.h"
+#include "base/TemporaryFile.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/CodePage.h"
 #include "engine/dbf/FieldKinds.h"
@@ -11,8 +12,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <stdio.h>
-#include <sys/stat.h>
+#include <memory>
+#include <system_error>
 #include <unistd.h>
 
 namespace engine::dbf {
@@ -29,58 +30,46 @@ std::string joined(const std::string& folder, const std::string& name) {
     return (std::filesystem::path(folder) / name).string();
 }
 
-// A file written under a temporary name, removed again unless it was moved into place.
-class TemporaryFile {
-public:
-    TemporaryFile(const std::string& folder, const std::vector<std::uint8_t>& bytes) {
-        std::string pattern = joined(folder, ".quillon-new-XXXXXX");
-        int fd = ::mkstemp(pattern.data());
-        if (fd < 0) fail(folder, errno);
-        m_path = pattern;
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-        std::size_t done = 0;
-        while (ok && done < bytes.size()) {
-            ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            if (ok) done += static_cast<std::size_t>(n);
-        }
-        ok = ok && ::fsync(fd) == 0;
-        int error = errno;
-        ok = ::close(fd) == 0 && ok;
-        if (!ok) {
-            ::unlink(m_path.c_str());
-            fail(folder, error);
-        }
-    }
-    ~TemporaryFile() {
-        if (!m_path.empty()) ::unlink(m_path.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    // Moves the file to target unless target exists. Returns errno, 0 on success.
-    int moveTo(const std::string& target) {
-        int result =
-            ::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
-        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            // A file system without exclusive rename: a hard link fails on an existing name too.
-            result = ::link(m_path.c_str(), target.c_str());
-            if (result == 0) ::unlink(m_path.c_str());
-        }
-        if (result != 0) return errno;
-        m_path.clear();
-        return 0;
-    }
-
-private:
-    [[noreturn]] static void fail(const std::string& folder, int error) {
+// The bytes written, durably, to a new temporary file beside the table (with no name where the
+// file system allows: a creation that is killed leaves nothing behind).
+std::unique_ptr<base::TemporaryFile> writeTemporary(const std::string& target,
+                                                    const std::vector<std::uint8_t>& bytes) {
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    auto fail = [&folder](int error) {
         throw EngineError("Cannot create the table in " + folder + ": " + errorText(error) + ".");
+    };
+    std::unique_ptr<base::TemporaryFile> file;
+    try {
+        file = std::make_unique<base::TemporaryFile>(target, "new");
+    } catch (const std::system_error& error) {
+        fail(error.code().value());
     }
-    std::string m_path;
-};
+    const int fd = ::open(file->path().c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) fail(errno);
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    const int error = errno;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) fail(error);
+    return file;
+}
+
+// Gives the temporary file its name; returns errno, 0 on success.
+int place(base::TemporaryFile& file, const std::string& target) {
+    try {
+        file.place(target);
+        return 0;
+    } catch (const std::system_error& error) {
+        return error.code().value();
+    }
+}
 
 [[noreturn]] void refuseMove(const std::string& target, int error) {
     if (error == EEXIST) {
@@ -149,14 +138,14 @@ void createTable(const NewTable& table) {
     const bool memo = hasMemo(table);
     const std::string dbfPath = joined(table.folder, table.dbfName);
     const std::string dbtPath = joined(table.folder, table.dbtName);
-    TemporaryFile dbf(table.folder, newTableBytes(table));
-    std::unique_ptr<TemporaryFile> dbt;
-    if (memo) dbt = std::make_unique<TemporaryFile>(table.folder, newMemoBytes(table));
+    auto dbf = writeTemporary(dbfPath, newTableBytes(table));
+    std::unique_ptr<base::TemporaryFile> dbt;
+    if (memo) dbt = writeTemporary(dbtPath, newMemoBytes(table));
     // The memo file first: a table file never appears without its memo file.
     if (dbt) {
-        if (int error = dbt->moveTo(dbtPath); error != 0) refuseMove(dbtPath, error);
+        if (int error = place(*dbt, dbtPath); error != 0) refuseMove(dbtPath, error);
     }
-    if (int error = dbf.moveTo(dbfPath); error != 0) {
+    if (int error = place(*dbf, dbfPath); error != 0) {
         if (dbt) ::unlink(dbtPath.c_str());
         refuseMove(dbfPath, error);
     }

@@ -27,7 +27,8 @@ struct NewTable {
 // Writes the table: version 0x03 (0x83 or 0x8B with memo fields), today's date, no records,
 // language driver 0x03 (code page 1252), then the end mark; with memo fields a memo file of one
 // header block. Both files are written under temporary names in the folder and renamed into
-// place without replacing anything. Throws EngineError, leaving nothing behind, when a file of
+// place without replacing anything (nameless until then where the file system allows, see
+// base/TemporaryFile.h). Throws EngineError, leaving nothing behind, when a file of
 // either name exists or on any I/O failure.
 void createTable(const NewTable& table);
 

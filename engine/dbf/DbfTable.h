@@ -33,6 +33,8 @@ public:
     void readFieldInto(std::uint32_t physical, int field, Value& out) const override;
     bool isWritable() const override { return m_table.writable; }
     Value prepareValue(int field, const Value& value) const override;
+    void holdRecord(std::uint32_t physical) override { m_writer.hold(physical); }
+    void releaseRecord() override { m_writer.release(); }
     void updateRecord(std::uint32_t physical, const Assignments& assigned) override;
     std::uint32_t appendRecord(const Assignments& assigned) override;
     void deleteRecord(std::uint32_t physical) override;

@@ -117,6 +117,56 @@ std::uint64_t RecordWriter::recordOffset(std::uint32_t physical) const {
     return m_table.header.headerLength + std::uint64_t{physical} * m_table.header.recordLength;
 }
 
+void RecordWriter::refuseCut(std::uint32_t physical, const char* verb) const {
+    throw EngineError("Cannot " + std::string(verb) + " record " + std::to_string(physical + 1) +
+                      " of " + m_table.path +
+                      ": the file now ends before it (another program may have cut the table "
+                      "short); nothing was written.");
+}
+
+void RecordWriter::requireInFile(std::uint32_t physical, const char* verb) const {
+    // Its last byte read is cheaper than the file's size.
+    std::uint8_t last = 0;
+    if (m_table.file->readAt(recordOffset(physical) + m_table.header.recordLength - 1, &last, 1) !=
+        1) {
+        refuseCut(physical, verb);
+    }
+}
+
+std::vector<std::uint8_t> RecordWriter::readLocked(std::uint32_t physical) const {
+    std::vector<std::uint8_t> record(m_table.header.recordLength);
+    if (m_table.file->readAt(recordOffset(physical), record.data(), record.size()) !=
+        record.size()) {
+        refuseCut(physical, "change");
+    }
+    if (record[0] == kDeletedFlag) throw EngineError("Record is deleted.");
+    return record;
+}
+
+void RecordWriter::hold(std::uint32_t physical) {
+    requireWritable();
+    requireRecord(physical);
+    File& file = *m_table.file;
+    // A lock taken again by the open file that holds it is the same lock: taken once, given up
+    // once.
+    const bool again = m_held == physical;
+    if (!again) file.lockByte(recordLockOffset(physical), kLockedMessage);
+    try {
+        m_heldRecord = readLocked(physical);
+        m_cache.patch(physical, 0, m_heldRecord.data(), m_heldRecord.size());
+    } catch (...) {
+        if (!again) file.unlockByte(recordLockOffset(physical));
+        throw;
+    }
+    if (m_held && !again) file.unlockByte(recordLockOffset(*m_held));
+    m_held = physical;
+}
+
+void RecordWriter::release() {
+    if (m_held) m_table.file->unlockByte(recordLockOffset(*m_held));
+    m_held.reset();
+}
+
 void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
     requireWritable();
     requireRecord(physical);
@@ -133,18 +183,22 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
         }
     }
     File& file = *m_table.file;
-    ByteLock lock(file, recordLockOffset(physical), kLockedMessage);
-    // The record as it is now, under the lock, with the new fields put in: the bytes from the
-    // first changed field to the end of the last go out in one write, so that a failing write
-    // leaves the record whole, old or new.
-    std::vector<std::uint8_t> record(header.recordLength);
-    file.readExactly(recordOffset(physical), record.data(), record.size());
-    if (record[0] == kDeletedFlag) throw EngineError("Record is deleted.");
+    // The record as it is now, under the lock (as hold read it, or read here), with the new
+    // fields put in: the bytes from the first changed field to the end of the last go out in one
+    // write, so that a failing write leaves the record whole, old or new, and the fields between
+    // keep what the file holds.
+    const bool held = m_held == physical;
+    std::optional<ByteLock> lock;
+    if (!held) lock.emplace(file, recordLockOffset(physical), kLockedMessage);
+    std::vector<std::uint8_t> record = held ? m_heldRecord : readLocked(physical);
     keepRoundedCells(record, assigned, writes);
     for (const auto& [field, value] : memos) {
         writes.push_back({field, storeMemo(field, *value), value->isNull()});
     }
-    if (writes.empty()) return;
+    if (writes.empty()) {
+        m_cache.patch(physical, 0, record.data(), record.size());
+        return;
+    }
     std::size_t first = record.size(), end = 0;
     for (const Cell& cell : writes) {
         const FieldDescriptor& descriptor = header.fields[static_cast<std::size_t>(cell.field)];
@@ -156,8 +210,11 @@ void RecordWriter::update(std::uint32_t physical, const Assignments& assigned) {
             end = std::max(end, header.nullFlagsOffset + header.nullFlagsSize);
         }
     }
+    // A record read just now was in the file; one read by hold may have been cut off since.
+    if (held) requireInFile(physical, "change");
     file.writeAt(recordOffset(physical) + first, record.data() + first, end - first);
-    m_cache.patch(physical, first, record.data() + first, end - first);
+    m_cache.patch(physical, 0, record.data(), record.size());
+    if (held) m_heldRecord = std::move(record);
 }
 
 void RecordWriter::keepRoundedCells(const std::vector<std::uint8_t>& record,
@@ -234,6 +291,13 @@ std::uint32_t RecordWriter::append(const Assignments& assigned) {
         throw EngineError("Cannot add a record to " + m_table.path +
                           ": another program removed records from the table since it was "
                           "opened; open it again.");
+    }
+    // Written past the end of a file another program cut short, the record would leave zeros
+    // where the records counted before it were.
+    if (file.size() < recordOffset(slot)) {
+        throw EngineError("Cannot add a record to " + m_table.path +
+                          ": the file now ends before the records its header counts (another "
+                          "program may have cut the table short); nothing was written.");
     }
     std::uint64_t end = recordOffset(slot) + recordLength + 1;
     if (end > kMaxFileSize || slot == 0xFFFF'FFFFu) {
@@ -315,7 +379,9 @@ std::vector<RecordWriter::Counter> RecordWriter::takeCounters(std::vector<std::u
 void RecordWriter::remove(std::uint32_t physical) {
     requireWritable();
     requireRecord(physical);
-    ByteLock lock(*m_table.file, recordLockOffset(physical), kLockedMessage);
+    std::optional<ByteLock> lock;
+    if (m_held != physical) lock.emplace(*m_table.file, recordLockOffset(physical), kLockedMessage);
+    requireInFile(physical, "delete");
     const std::uint8_t flag = kDeletedFlag;
     m_table.file->writeAt(recordOffset(physical), &flag, 1);
     m_cache.patch(physical, 0, &flag, 1);
@@ -325,6 +391,7 @@ void RecordWriter::recall(std::uint32_t physical) {
     requireWritable();
     requireRecord(physical);
     ByteLock lock(*m_table.file, recordLockOffset(physical), kLockedMessage);
+    requireInFile(physical, "recall");
     std::uint8_t flag = 0;
     m_table.file->readExactly(recordOffset(physical), &flag, 1);
     if (flag != kDeletedFlag) return;

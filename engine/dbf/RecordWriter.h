@@ -1,8 +1,12 @@
 // Changing a table's records: values checked and encoded before anything is written, then, under
 // the record's (or the header's) byte lock, only the bytes that change (in Visual FoxPro tables,
-// with the field's bits of the null flags). An append writes the record and the end mark before
-// it raises the header's count, and numbers autoincrement fields from their counters; a memo
-// goes to fresh blocks of the memo file before the record points at it.
+// with the field's bits of the null flags), put onto the record as the file holds it then. An
+// edit may hold the record's lock from the read it depends on to its store. Every write is
+// preceded, under the lock, by a look at the file's end: a record past the end of a file that
+// another program cut short is refused, never written (which would grow the file with zeros). An
+// append writes the record and the end mark before it raises the header's count, and numbers
+// autoincrement fields from their counters; a memo goes to fresh blocks of the memo file before
+// the record points at it.
 #pragma once
 
 #include "engine/TableSource.h"
@@ -11,6 +15,7 @@
 #include "engine/dbf/TableOpen.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,8 +30,11 @@ public:
     RecordWriter(OpenedTable& table, RecordCache& cache, const CellContext& context)
         : m_table(table), m_cache(cache), m_context(context) {}
 
-    // As TableSource::prepareValue, updateRecord, appendRecord, deleteRecord and recallRecord.
+    // As TableSource::prepareValue, holdRecord, releaseRecord, updateRecord, appendRecord,
+    // deleteRecord and recallRecord. A write to the held record uses the lock held.
     Value prepare(int field, const Value& value) const;
+    void hold(std::uint32_t physical);
+    void release();
     void update(std::uint32_t physical, const Assignments& assigned);
     std::uint32_t append(const Assignments& assigned);
     void remove(std::uint32_t physical);
@@ -50,6 +58,13 @@ private:
     // Refuses assignments to fields the table keeps itself or that hold binary data.
     void requireAssignable(const Assignments& assigned) const;
     void requireRecord(std::uint32_t physical) const;
+    // Throws, saying that nothing was written, when the file now ends before the record's last
+    // byte (another program cut it short). verb: "change", "delete".
+    void requireInFile(std::uint32_t physical, const char* verb) const;
+    [[noreturn]] void refuseCut(std::uint32_t physical, const char* verb) const;
+    // The record as the file holds it now, read under its lock (which the caller holds). Throws
+    // when the file ends before it, or when it is marked deleted.
+    std::vector<std::uint8_t> readLocked(std::uint32_t physical) const;
     std::uint64_t recordOffset(std::uint32_t physical) const;
     bool isMemo(int field) const;
     // The bytes a field that is not a memo stores for a prepared value.
@@ -71,6 +86,10 @@ private:
     OpenedTable& m_table;
     RecordCache& m_cache;
     const CellContext& m_context;
+    // The record whose lock an edit holds, and its bytes as read under the lock (and as
+    // written since).
+    std::optional<std::uint32_t> m_held;
+    std::vector<std::uint8_t> m_heldRecord;
 };
 
 }  // namespace engine::dbf

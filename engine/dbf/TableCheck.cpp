@@ -50,8 +50,12 @@ std::size_t fieldsLength(const TableHeader& header) {
 class Checker {
 public:
     Checker(const std::string& path, const FileSystem& files, const Progress& progress,
-            TableFindings& out)
-        : m_path(path), m_files(files), m_progress(progress), m_out(out) {}
+            bool tableLocked, TableFindings& out)
+        : m_path(path),
+          m_files(files),
+          m_progress(progress),
+          m_tableLocked(tableLocked),
+          m_out(out) {}
 
     void run();
 
@@ -79,6 +83,7 @@ private:
     const std::string& m_path;
     const FileSystem& m_files;
     const Progress& m_progress;
+    bool m_tableLocked;
     TableFindings& m_out;
     TableHeader& m_header = m_out.header;
     std::unique_ptr<File> m_file;
@@ -153,6 +158,7 @@ bool Checker::parse() {
         DbfOpenOptions options;
         options.writable = false;
         options.fileSystem = &m_files;
+        options.waitOutAppend = !m_tableLocked;
         m_table = openTable(m_path, options);
     } catch (const EngineError&) {
         m_table.reset();
@@ -402,9 +408,9 @@ void Checker::checkIndexFlag() {
 }  // namespace
 
 TableFindings findTableProblems(const std::string& path, const FileSystem& files,
-                                const Progress& progress) {
+                                const Progress& progress, bool tableLocked) {
     TableFindings findings;
-    Checker(path, files, progress, findings).run();
+    Checker(path, files, progress, tableLocked, findings).run();
     return findings;
 }
 

@@ -51,7 +51,8 @@ struct TableFindings {
 };
 
 // Checks the table at path (see checkTable in engine/TableRepair.h, which this serves).
+// tableLocked: the caller holds the table's whole-file lock (repair).
 TableFindings findTableProblems(const std::string& path, const FileSystem& files,
-                                const Progress& progress);
+                                const Progress& progress, bool tableLocked = false);
 
 }  // namespace engine::dbf

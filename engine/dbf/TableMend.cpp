@@ -77,7 +77,7 @@ private:
 MendOutcome Mender::run() {
     std::unique_ptr<File> table = m_files.open(m_path, File::Mode::ReadWrite);
     const WholeFileLock lock(*table, busy("the table"));
-    m_found = findTableProblems(m_path, m_files, m_progress);
+    m_found = findTableProblems(m_path, m_files, m_progress, true);
     const TableMends& mends = m_found.mends;
     MendOutcome outcome;
     if (!mends.any()) return outcome;

@@ -4,6 +4,7 @@
 #include "base/Endian.h"
 #include "engine/EngineError.h"
 #include "engine/dbf/FieldKinds.h"
+#include "engine/dbf/TableEnding.h"
 #include "engine/dbf/TableReplacement.h"
 
 #include <algorithm>
@@ -310,12 +311,17 @@ void Opener::buildFieldInfos() {
 }
 
 void Opener::reconcileCount() {
-    const TableHeader& header = m_table.header;
+    TableHeader& header = m_table.header;
+    TableEnding ending =
+        readTableEnding(*m_table.file, header, m_fileSize, m_options.waitOutAppend);
+    header.declaredCount = ending.declared;
+    m_fileSize = ending.fileSize;
     const std::string& name = m_table.name;
     const std::uint64_t headerLength = header.headerLength;
     const std::uint64_t recordLength = header.recordLength;
     const std::uint64_t declared = header.declaredCount;
-    const std::uint64_t present = (m_fileSize - headerLength) / recordLength;
+    const std::uint64_t present =
+        m_fileSize > headerLength ? (m_fileSize - headerLength) / recordLength : 0;
     if (declared > present) {
         m_table.count = static_cast<std::uint32_t>(present);
         makeReadOnly("the file is shorter than its header says",
@@ -332,12 +338,8 @@ void Opener::reconcileCount() {
                              WarningSeverity::Detail);
         return;
     }
-    std::vector<std::uint8_t> tail(
-        static_cast<std::size_t>(std::min<std::uint64_t>(m_fileSize - end, 64 * 1024)));
-    tail.resize(m_table.file->readAt(end, tail.data(), tail.size()));
-    bool onlyMarkers =
-        std::all_of(tail.begin(), tail.end(), [](std::uint8_t b) { return b == kEndOfFile; });
-    if (onlyMarkers) return;
+    const std::vector<std::uint8_t>& tail = ending.tail;
+    if (ending.agrees(header)) return;
     bool moreRecords =
         present > declared && !tail.empty() && (tail[0] == kLiveFlag || tail[0] == kDeletedFlag);
     if (moreRecords && declared == 0) {

@@ -17,12 +17,15 @@
 namespace engine::dbf {
 
 struct DbfOpenOptions {
-    // False opens the table read-only: nothing is written and no lock is taken.
+    // False opens the table read-only: nothing is written and no lock is held.
     bool writable = true;
     // Overrides the table's code page ("" = the table's own); see codePageFromUserName.
     std::string encoding;
     // Where the table's files are; null: on disk.
     const FileSystem* fileSystem = nullptr;
+    // False when the caller itself holds the table's lock (a tool that checks the table it is
+    // about to change): no append can be under way then, and a wait would only wait on itself.
+    bool waitOutAppend = true;
 };
 
 struct OpenedTable {
@@ -52,10 +55,11 @@ struct OpenedTable {
 // Opens the table file at path (finishing first a replacement of it that a killed process left
 // half done; see TableReplacement.h). Opened for writing, the file holds a shared lock on
 // kOpenLockOffset while it is open. Throws EngineError for a file that is missing, unreadable or
-// refused (see parseHeader). A table that can be read but not safely written (missing memo
-// file, truncated file, production or structural index, incomplete transaction, write-protected
-// file, a code page without converter, a read-only version, a FoxPro table with fields of unknown
-// types or one that belongs to a database container) opens read-only with a warning saying why.
+// refused (see parseHeader). An append in progress is waited out (see TableEnding.h). A table that
+// can be read but not safely written (missing memo file, truncated file, production or structural
+// index, incomplete transaction, write-protected file, a code page without converter, a read-only
+// version, a FoxPro table with fields of unknown types or one that belongs to a database container)
+// opens read-only with a warning saying why.
 OpenedTable openTable(const std::string& path, const DbfOpenOptions& options);
 
 }  // namespace engine::dbf

@@ -166,7 +166,8 @@ private:
     std::uint32_t m_removed = 0;
 };
 
-// Whole records after the last one the header counts (an interrupted append) would be lost.
+}  // namespace
+
 bool holdsRecordsPastTheCount(const OpenedTable& table) {
     const std::uint64_t end =
         table.header.headerLength + std::uint64_t{table.count} * table.header.recordLength;
@@ -175,8 +176,6 @@ bool holdsRecordsPastTheCount(const OpenedTable& table) {
     table.file->readExactly(end, &flag, 1);
     return flag == kLiveFlag || flag == kDeletedFlag;
 }
-
-}  // namespace
 
 PackResult packTable(const std::string& tablePath, const dbf::FileSystem* files,
                      const Progress& progress) {

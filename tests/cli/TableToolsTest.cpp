@@ -20,13 +20,15 @@ CommandResult cli(std::vector<std::string> arguments) {
 
 // The live records as dbfread reads them: "NAME|NOTE" lines (dbfread reads a dBASE IV memo's
 // length as leaving out its block header, so its text comes with eight more bytes, NULs here).
-std::string readWithDbfread(const std::filesystem::path& table) {
+// encoding: the one dbfread is told ("": what the language driver byte says).
+std::string readWithDbfread(const std::filesystem::path& table, const std::string& encoding = "") {
     const char* script =
         "import sys, dbfread\n"
-        "table = dbfread.DBF(sys.argv[1], load=False, char_decode_errors='replace')\n"
+        "table = dbfread.DBF(sys.argv[1], load=False, char_decode_errors='replace',\n"
+        "                    encoding=sys.argv[2] or None)\n"
         "for record in table:\n"
         "    print('|'.join('' if v is None else str(v).rstrip('\\0') for v in record.values()))\n";
-    CommandResult result = testsupport::runPython(script, {table.string()});
+    CommandResult result = testsupport::runPython(script, {table.string(), encoding});
     return result.exitStatus == 0 ? result.out : "dbfread failed: " + result.err;
 }
 
@@ -112,4 +114,40 @@ TEST(TableToolsTest, RepairSaysWhatItChangedKeepsBackupsAndOtherReadersReadTheRe
                               "file m.dbt is missing"),
               std::string::npos)
         << result.out;
+}
+
+TEST(TableToolsTest, CodePageMarksOrConvertsAndRefusesWhatTheNewCodePageLacks) {
+    TempDir dir;
+    const auto table = DbfBuilder(0x83)
+                           .field("NAME", 'C', 8)
+                           .field("NOTE", 'M', 10)
+                           .languageDriver(0x03)
+                           .record({"Jos\xE9", "caf\xE9"})
+                           .write(dir.path(), "people");
+    CommandResult result = cli({"codepage", table.string(), "866", "--convert"});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err.rfind("Cannot convert people.dbf: record 1, field NAME: the character "
+                               "U+00E9",
+                               0),
+              0u)
+        << result.err;
+    EXPECT_FALSE(std::filesystem::exists(table.string() + ".bak"));
+
+    result = cli({"codepage", table.string(), "UTF-8", "--convert"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "Converted " + table.string() +
+                              " to code page 65001 (UTF-8) (people.cpg (UTF-8)): 2 values "
+                              "re-encoded. The old files are now " +
+                              table.string() + ".bak and " + (dir / "people.dbt.bak").string() +
+                              ".\n");
+    EXPECT_EQ(readWithDbfread(table, "utf-8"), "José|café\n");
+
+    // Marking alone changes no record: the UTF-8 bytes now read as code page 1251.
+    result = cli({"codepage", table.string(), "1251"});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "Marked " + table.string() +
+                              " as code page 1251 (Cyrillic Windows) (language driver byte 0xC9 "
+                              "and people.cpg (1251)); no record was changed.\n");
+    EXPECT_EQ(cli({"dump", table.string()}).out, "NAME,NOTE\r\nJosГ©,cafГ©\r\n");
+    EXPECT_EQ(cli({"codepage", table.string(), "--convert"}).exitStatus, 1);
 }

@@ -1,7 +1,7 @@
 // The extension a chosen save-dialog filter gives a name without one, and temporary files beside
 // their target.
+#include "base/TemporaryFile.h"
 #include "platform/Prompts.h"
-#include "platform/TemporaryFile.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/TestPaths.h"
 
@@ -56,19 +56,33 @@ TEST(TemporaryFileTest, LeavesNothingBehindButTheTargetItReplaces) {
     for (const auto& [name, kept] : others) testsupport::writeFileBytes(dir / name, {'x'});
     const int holder = ::open((dir / ".quillon-new-13-out.csv").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    { platform::TemporaryFile dropped(target, "new"); }
+    { base::TemporaryFile dropped(target, "new"); }
     for (const auto& [name, kept] : others) EXPECT_EQ(fs::exists(dir / name), kept) << name;
     ::close(holder);
     {
-        platform::TemporaryFile kept(target, "new");
+        base::TemporaryFile kept(target, "new");
         testsupport::writeFileBytes(kept.path(), {'n', 'e', 'w'});
         kept.replace(target);
     }
     EXPECT_EQ(testsupport::readFileBytes(target), (testsupport::Bytes{'n', 'e', 'w'}));
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    {
+        // Placed, a file never replaces one.
+        base::TemporaryFile placed(target, "new");
+        testsupport::writeFileBytes(placed.path(), {'p'});
+        try {
+            placed.place(target);
+            ADD_FAILURE() << "placed over a file";
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code().value(), EEXIST);
+        }
+        placed.place((dir / "fresh.csv").string());
+    }
+    EXPECT_EQ(testsupport::readFileBytes(target), (testsupport::Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(testsupport::readFileBytes(dir / "fresh.csv"), (testsupport::Bytes{'p'}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}),
-              3);  // out.csv, two look-alikes
-    EXPECT_THROW(platform::TemporaryFile((dir / "none" / "x").string(), "new"), std::system_error);
+              4);  // out.csv, fresh.csv, two look-alikes
+    EXPECT_THROW(base::TemporaryFile((dir / "none" / "x").string(), "new"), std::system_error);
 }
 
 }  // namespace

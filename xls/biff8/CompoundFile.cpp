@@ -1,6 +1,6 @@
 #include "xls/biff8/CompoundFile.h"
 
-#include "platform/TemporaryFile.h"
+#include "base/TemporaryFile.h"
 #include "xls/WorkbookData.h"
 
 #include <gsf/gsf-infile-msole.h>
@@ -248,7 +248,7 @@ CompoundContent readCompoundFile(const std::string& path) {
 }
 
 struct CompoundFileWriter::Handles {
-    std::unique_ptr<platform::TemporaryFile> file;
+    std::unique_ptr<base::TemporaryFile> file;
     GPtr<GsfOutput> sink;
     GPtr<GsfOutfile> container;
     GPtr<GsfOutput> stream;
@@ -290,7 +290,7 @@ CompoundFileWriter::CompoundFileWriter(const std::string& path)
     // Our own temporary file rather than libgsf's, which a killed save would leave behind.
     std::FILE* out = nullptr;
     try {
-        m_handles->file = std::make_unique<platform::TemporaryFile>(path, "new");
+        m_handles->file = std::make_unique<base::TemporaryFile>(path, "new");
         out = std::fopen(m_handles->file->path().c_str(), "wb");
         if (out == nullptr) throw std::system_error(errno, std::generic_category(), path);
     } catch (const std::system_error& failure) {

@@ -30,7 +30,7 @@ CompoundContent readCompoundFile(const std::string& path);
 
 // A new compound file at path holding the single stream "Workbook", whose bytes are appended
 // piece by piece. libgsf writes into a temporary file of the same folder
-// (platform/TemporaryFile.h), put in place of path only when commit() succeeds, so the file
+// (base/TemporaryFile.h), put in place of path only when commit() succeeds, so the file
 // appears whole or not at all, a file already at path stays as it was on failure, and a save
 // that is killed leaves nothing to see. Every failure throws XlsError naming the file.
 class CompoundFileWriter {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace platform {
+namespace base {
 
 // A new, empty file in the folder of target, created with mode (the umask applies, as for any
 // new file). Where the file system allows, the file has no name at all until replace() (an
@@ -12,8 +12,8 @@ namespace platform {
 // name that starts with ".quillon-" and holds a lock while this object lives, and such files
 // whose lock no one holds any more (left by a process that was killed) are removed when the next
 // one is made in that folder. It is discarded when the object is destroyed, unless it has
-// replaced the target. Throws std::system_error, whose what() ends in the system's reason, when
-// the file cannot be made.
+// replaced the target or been placed. Throws std::system_error, whose what() ends in the system's
+// reason, when the file cannot be made.
 class TemporaryFile {
 public:
     TemporaryFile(const std::string& target, const std::string& role, unsigned mode = 0666);
@@ -27,8 +27,14 @@ public:
     // takes); it is then no longer discarded. Throws std::system_error when that fails; the file
     // stays temporary.
     void replace(const std::string& target);
+    // Gives the file the name target, which no file may have yet (std::system_error with EEXIST
+    // when one does: nothing is replaced); it is then no longer discarded.
+    void place(const std::string& target);
 
 private:
+    // The file has its name: it is no longer discarded.
+    void settle();
+
     std::string m_folder;
     std::string m_role;
     std::string m_path;
@@ -36,4 +42,4 @@ private:
     bool m_nameless = false;
 };
 
-}  // namespace platform
+}  // namespace base

@@ -1,6 +1,7 @@
-#include "platform/TemporaryFile.h"
+#include "base/TemporaryFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -10,7 +11,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace platform {
+namespace base {
 
 namespace {
 
@@ -129,10 +130,31 @@ void TemporaryFile::replace(const std::string& target) {
         if (m_nameless) ::unlink(named.c_str());
         throw systemError(error, "cannot replace " + target);
     }
+    settle();
+}
+
+void TemporaryFile::place(const std::string& target) {
+    int result = 0;
+    if (m_nameless) {
+        // A link never replaces a file.
+        result = ::linkat(AT_FDCWD, m_path.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW);
+    } else {
+        result = ::renameat2(AT_FDCWD, m_path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system without exclusive renames: a hard link fails on an existing name too.
+            result = ::link(m_path.c_str(), target.c_str());
+            if (result == 0) ::unlink(m_path.c_str());
+        }
+    }
+    if (result != 0) throw systemError(errno, "cannot make " + target);
+    settle();
+}
+
+void TemporaryFile::settle() {
     m_path.clear();
     m_nameless = false;
     ::close(m_fd);
     m_fd = -1;
 }
 
-}  // namespace platform
+}  // namespace base
