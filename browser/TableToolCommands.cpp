@@ -158,8 +158,22 @@ void TableToolCommands::importCsv() {
         m_services.prompts.openFileName("CSV files (*.csv)|*.csv|All files (*.*)|*.*");
     if (!file) return;
     m_grid.finishEditing();
-    const long rows = engine::importCsv(*set, *file);
-    m_grid.Refresh();
+    // With deleted records shown every row appended would lay the whole view out again: they
+    // are shown again once the rows are in.
+    const bool deletedShown = m_grid.view().showsDeletedRecords();
+    if (deletedShown) showDeletedRecords(false);
+    const auto showAgain = [&] {
+        m_grid.Refresh();
+        if (deletedShown) showDeletedRecords(true);
+    };
+    long rows = 0;
+    try {
+        rows = engine::importCsv(*set, *file);
+    } catch (...) {
+        showAgain();
+        throw;
+    }
+    showAgain();
     m_services.prompts.messageBox("Imported " + recordsText(rows, "row", "rows") + ".",
                                   platform::MessageButtons::Ok, platform::MessageIcon::None,
                                   kImportTitle);
