@@ -372,6 +372,7 @@ void GridCommands::redo() {
 }
 
 void GridCommands::recordRemoved(long) { m_undo.clear(); }
+void GridCommands::recordRecalled(long) { m_undo.clear(); }
 void GridCommands::recordsetReplaced() { m_undo.clear(); }
 
 // ---- The view ----

@@ -68,6 +68,7 @@ private:
     // engine's failure.
     void storeCell(long position, int column, const engine::Value& value);
     void recordRemoved(long position) override;
+    void recordRecalled(long position) override;
     void recordsetReplaced() override;
 
     DataGrid& m_grid;

@@ -4,6 +4,8 @@
 #include "browser/ValueVariant.h"
 #include "engine/Recordset.h"
 
+#include <QFont>
+
 #include <algorithm>
 #include <climits>
 #include <exception>
@@ -120,8 +122,13 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
     // While a deletion is being announced the record set has already closed the gap.
     const long position =
         m_removedRow >= 0 && index.row() > m_removedRow ? index.row() - 1 : index.row();
+    return cellText(field, role, [&] { return set->readValue(position, index.column()); });
+}
+
+QVariant RecordsetModel::cellText(const engine::FieldInfo& field, int role,
+                                  const std::function<engine::Value()>& read) const {
     try {
-        const QString text = displayText(set->readValue(position, index.column()));
+        const QString text = displayText(read());
         if (role == Qt::DisplayRole) return singleLine(text);
         if (role == Qt::ToolTipRole) {
             return field.type == engine::FieldType::Memo ? QVariant(text.left(2000)) : QVariant();
@@ -132,6 +139,26 @@ QVariant RecordsetModel::data(const QModelIndex& index, int role) const {
         return role == Qt::ToolTipRole
                    ? QVariant(QString::fromStdString(base::shownText(failure.what())))
                    : QVariant();
+    }
+}
+
+QVariant RecordsetModel::deletedRecordData(std::uint32_t recordNumber, int column, int role) const {
+    const engine::Recordset* set = recordset();
+    if (set == nullptr || column < 0 || column >= m_columnCount) return QVariant();
+    const engine::FieldInfo& field = set->fieldInfos()[static_cast<std::size_t>(column)];
+    switch (role) {
+        case Qt::FontRole: {
+            QFont font;
+            font.setStrikeOut(true);
+            return font;
+        }
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+        case Qt::ToolTipRole:
+            return cellText(field, role,
+                            [&] { return set->readDeletedValue(recordNumber, column); });
+        default:
+            return data(createIndex(0, column), role);
     }
 }
 
@@ -324,6 +351,15 @@ void RecordsetModel::recordRemoved(long position) {
         --m_markedRow;
     }
     endRemoveRows();
+}
+
+void RecordsetModel::recordRecalled(long position) {
+    const int row = static_cast<int>(position);
+    if (row < 0 || row > m_recordCount) return;
+    beginInsertRows(QModelIndex(), row, row);
+    ++m_recordCount;
+    if (m_markedRow >= row) ++m_markedRow;
+    endInsertRows();
 }
 
 void RecordsetModel::recordChanged(long position) {

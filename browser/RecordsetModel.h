@@ -10,6 +10,7 @@
 #include <functional>
 
 namespace engine {
+struct FieldInfo;
 class Recordset;
 class Value;
 }  // namespace engine
@@ -67,6 +68,9 @@ public:
     // Deletes the records at these rows, without confirmation; the new-record row is ignored.
     // Stops at the first failure, announced through editFailed.
     void deleteRows(QList<int> rows);
+    // A cell of the deleted record with that number (see Recordset::deletedRecordNumbers), for
+    // views that show deleted records: as a live record's cell, struck through.
+    QVariant deletedRecordData(std::uint32_t recordNumber, int column, int role) const;
     // Marks row as the current record in the vertical header (-1: none).
     void markCurrentRow(int row);
 
@@ -88,11 +92,15 @@ private:
     void recordAppended(long position) override;
     void recordRemoved(long position) override;
     void recordChanged(long position) override;
+    void recordRecalled(long position) override;
 
     engine::Recordset* recordset() const;
     bool showsNewRecordRow() const;
     bool storeValue(int row, int column, const engine::Value& value);
     bool readCell(int row, int column, engine::Value& value) const;
+    // The display, edit and tool-tip roles of a cell from how its value is read.
+    QVariant cellText(const engine::FieldInfo& field, int role,
+                      const std::function<engine::Value()>& read) const;
 
     engine::DataControl& m_dataControl;
     int m_recordCount = 0;

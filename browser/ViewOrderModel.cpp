@@ -67,14 +67,43 @@ bool ViewOrderModel::sourceShowsNewRecordRow() const {
     return m_source != nullptr && m_source->rowCount() > m_source->recordCount();
 }
 
+const std::vector<std::uint32_t>& ViewOrderModel::deletedNumbers() const {
+    return openSet().deletedRecordNumbers();
+}
+
+bool ViewOrderModel::deletedShown() const {
+    return m_withDeleted && m_source != nullptr &&
+           m_source->dataControl().GetRecordset() != nullptr;
+}
+
+int ViewOrderModel::shownRecordCount() const {
+    const long shown = m_order.size();
+    if (!deletedShown()) return static_cast<int>(shown);
+    return static_cast<int>(shown + static_cast<long>(deletedNumbers().size()));
+}
+
+long ViewOrderModel::deletedRecordAt(int viewRow) const {
+    if (!deletedShown() || viewRow < 0 || viewRow >= shownRecordCount()) return -1;
+    const auto& deleted = deletedNumbers();
+    const auto number = static_cast<std::uint32_t>(viewRow);
+    return std::binary_search(deleted.begin(), deleted.end(), number) ? viewRow : -1;
+}
+
 int ViewOrderModel::sourceRow(int viewRow) const {
     if (viewRow < 0) return -1;
+    if (deletedShown() && viewRow < shownRecordCount()) {
+        if (deletedRecordAt(viewRow) >= 0) return -1;
+        return static_cast<int>(openSet().livePositionsBefore(static_cast<std::uint32_t>(viewRow)));
+    }
     if (viewRow < m_order.size()) return static_cast<int>(m_order.positionAt(viewRow));
-    return viewRow == m_order.size() && sourceShowsNewRecordRow() ? m_records : -1;
+    return viewRow == shownRecordCount() && sourceShowsNewRecordRow() ? m_records : -1;
 }
 
 int ViewOrderModel::viewRow(int sourceRow) const {
     if (sourceRow < 0) return -1;
+    if (deletedShown() && sourceRow < m_records) {
+        return static_cast<int>(openSet().recordNumber(sourceRow));
+    }
     if (sourceRow < m_records) return static_cast<int>(m_order.rowOf(sourceRow));
     return sourceRow == m_records && sourceShowsNewRecordRow() ? shownRecordCount() : -1;
 }
@@ -88,6 +117,7 @@ bool ViewOrderModel::isNewRecordRow(int viewRow) const {
 
 void ViewOrderModel::replaceOrder(Positions rows, bool ascending) {
     beginResetModel();
+    m_withDeleted = false;
     m_order.showRows(std::move(rows), ascending, m_records);
     endResetModel();
     emit viewChanged();
@@ -157,7 +187,39 @@ void ViewOrderModel::showAll() {
     emit viewChanged();
 }
 
+void ViewOrderModel::showDeletedRecords(bool show) {
+    if (show == m_withDeleted) return;
+    if (show) openSet();  // throws when no table is open
+    beginResetModel();
+    m_withDeleted = show;
+    m_sortColumn = -1;
+    m_filtered = false;
+    m_order.showAll(m_records);
+    endResetModel();
+    emit viewChanged();
+}
+
 // ---- The model ----
+
+QVariant ViewOrderModel::data(const QModelIndex& index, int role) const {
+    const long number = index.isValid() ? deletedRecordAt(index.row()) : -1;
+    if (number < 0) return QAbstractProxyModel::data(index, role);
+    return m_source->deletedRecordData(static_cast<std::uint32_t>(number), index.column(), role);
+}
+
+QVariant ViewOrderModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical && role == Qt::DisplayRole && deletedRecordAt(section) >= 0) {
+        return QStringLiteral("\u2715");
+    }
+    return QAbstractProxyModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags ViewOrderModel::flags(const QModelIndex& index) const {
+    if (index.isValid() && deletedRecordAt(index.row()) >= 0) {
+        return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    }
+    return QAbstractProxyModel::flags(index);
+}
 
 QModelIndex ViewOrderModel::index(int row, int column, const QModelIndex& parent) const {
     if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) {
@@ -204,6 +266,12 @@ void ViewOrderModel::sourceReset() {
 }
 
 void ViewOrderModel::sourceRowsAboutToBeInserted(const QModelIndex&, int first, int last) {
+    if (m_withDeleted) {
+        // A record appended or recalled: the deleted rows around it move.
+        m_pending = Pending::Reset;
+        beginResetModel();
+        return;
+    }
     m_pending = Pending::Rows;
     if (m_order.isIdentity()) {
         beginInsertRows(QModelIndex(), first, last);
@@ -222,11 +290,23 @@ void ViewOrderModel::sourceRowsInserted(const QModelIndex&, int first, int) {
     const int firstAdded = first > m_records ? m_records : first;
     for (int i = 0; i < added; ++i) m_order.recordAppended(firstAdded + i);
     m_records = records;
+    const Pending pending = m_pending;
     m_pending = Pending::None;
+    if (pending == Pending::Reset) {
+        m_order.showAll(m_records);
+        endResetModel();
+        return;
+    }
     endInsertRows();
 }
 
 void ViewOrderModel::sourceRowsAboutToBeRemoved(const QModelIndex&, int first, int last) {
+    if (m_withDeleted) {
+        // A deleted record stays, struck through.
+        m_pending = Pending::Reset;
+        beginResetModel();
+        return;
+    }
     if (m_order.isIdentity()) {
         m_pending = Pending::Rows;
         beginRemoveRows(QModelIndex(), first, last);
@@ -263,7 +343,10 @@ void ViewOrderModel::sourceDataChanged(const QModelIndex& topLeft, const QModelI
     if (rowCount() == 0) return;
     int top = 0;
     int bottom = rowCount() - 1;
-    if (m_order.isIdentity()) {
+    if (m_withDeleted) {
+        if (topLeft.row() == bottomRight.row()) top = bottom = viewRow(topLeft.row());
+        if (top < 0) return;
+    } else if (m_order.isIdentity()) {
         top = topLeft.row();
         bottom = std::min(bottomRight.row(), bottom);
     } else if (topLeft.row() == bottomRight.row()) {
@@ -274,7 +357,7 @@ void ViewOrderModel::sourceDataChanged(const QModelIndex& topLeft, const QModelI
 }
 
 void ViewOrderModel::sourceHeaderDataChanged(Qt::Orientation orientation, int first, int last) {
-    if (orientation == Qt::Horizontal || m_order.isIdentity()) {
+    if (orientation == Qt::Horizontal || (m_order.isIdentity() && !m_withDeleted)) {
         emit headerDataChanged(orientation, first, last);
         return;
     }

@@ -1,6 +1,6 @@
 // The grid's view of the record set model: every record in record order, or sorted by one
-// column, or only the records whose column holds one value. A view order only: nothing is
-// written to the table.
+// column, or only the records whose column holds one value, or every record in table order with
+// the deleted ones among the live. A view order only: nothing is written to the table.
 #pragma once
 
 #include "browser/RowOrder.h"
@@ -37,8 +37,8 @@ public:
     int sourceRow(int viewRow) const;
     int viewRow(int sourceRow) const;
     bool isNewRecordRow(int viewRow) const;
-    // The records shown (the new-record row not counted).
-    int shownRecordCount() const { return static_cast<int>(m_order.size()); }
+    // The records shown (the new-record row not counted), deleted ones included.
+    int shownRecordCount() const;
     const RowOrder& rowOrder() const { return m_order; }
 
     // -1 while the view is in record order.
@@ -53,6 +53,20 @@ public:
     void showOnly(int column, const engine::Value& value);
     // Drops the filter; a sort stays.
     void showAll();
+
+    // Deleted records shown among the live ones, each in its place in the table: view row r
+    // then shows record number r. Turning it on drops a sort and a filter; a sort or a filter
+    // turns it off. The rows of deleted records map to no source row, are read-only, are struck
+    // through and carry a mark in the row header.
+    void showDeletedRecords(bool show);
+    bool showsDeletedRecords() const { return m_withDeleted; }
+    // The number (0-based slot in the table) of the deleted record a view row shows, or -1.
+    long deletedRecordAt(int viewRow) const;
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     QModelIndex index(int row, int column,
                       const QModelIndex& parent = QModelIndex()) const override;
@@ -71,6 +85,8 @@ private:
     const engine::Recordset& openSet() const;
     bool sourceShowsNewRecordRow() const;
     void replaceOrder(Positions rows, bool ascending);
+    const std::vector<std::uint32_t>& deletedNumbers() const;
+    bool deletedShown() const;  // deleted records asked for, and a set open
 
     void sourceAboutToBeReset();
     void sourceReset();
@@ -88,6 +104,7 @@ private:
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_filtered = false;
+    bool m_withDeleted = false;
     // How the source change being announced is passed on.
     enum class Pending { None, Rows, Reset, Nothing } m_pending = Pending::None;
 };

@@ -4,6 +4,7 @@
 #include "browser/NavigationBar.h"
 #include "browser/RecordCaption.h"
 #include "browser/RecordsetModel.h"
+#include "browser/TableToolCommands.h"
 #include "browser/TableTools.h"
 #include "browser/ViewOrderModel.h"
 #include "engine/Recordset.h"
@@ -90,6 +91,8 @@ frmPrincipal::frmPrincipal(shell::AppServices& services, QWidget* parent)
     m_gridCommands = new GridCommands(*ui->dbgDbf, dtcDbf, services, this);
     m_tableTools = new TableTools(
         *ui->dbgDbf, dtcDbf, services, m_gridCommands->menu(), [this] { completeOpen(); }, this);
+    m_deletedRecordTools = new TableToolCommands(
+        *ui->dbgDbf, dtcDbf, services, m_gridCommands->menu(), [this] { completeOpen(); }, this);
     m_navigationBar->setRowOrder(&ui->dbgDbf->view().rowOrder());
     connectHandlers();
     connectShortcuts();
@@ -100,6 +103,7 @@ frmPrincipal::frmPrincipal(shell::AppServices& services, QWidget* parent)
 frmPrincipal::~frmPrincipal() {
     // Everything that listens to dtcDbf goes before it does.
     dtcDbf.removeListener(this);
+    delete m_deletedRecordTools;
     delete m_tableTools;
     delete m_gridCommands;
     m_navigationBar->setRowOrder(nullptr);

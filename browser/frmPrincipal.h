@@ -24,6 +24,7 @@ namespace browser {
 
 class GridCommands;
 class TableTools;
+class TableToolCommands;
 class NavigationBar;
 class RecordsetModel;
 
@@ -96,6 +97,7 @@ private:
     NavigationBar* m_navigationBar;
     GridCommands* m_gridCommands;
     TableTools* m_tableTools = nullptr;
+    TableToolCommands* m_deletedRecordTools = nullptr;
     // The grid's top, and the part of the client height not given to the grid (twips); set by
     // Form_Load, read by Form_Resize, under the names the layout rule uses.
     float sngGridTop = 0;     // NOLINT(readability-identifier-naming)

@@ -46,5 +46,6 @@ int runRepair(const std::vector<std::string>& arguments);
 int runRecall(const std::vector<std::string>& arguments);
 int runPack(const std::vector<std::string>& arguments);
 int runCodePage(const std::vector<std::string>& arguments);
+int runImport(const std::vector<std::string>& arguments);
 
 }  // namespace cli

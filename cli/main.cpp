@@ -42,6 +42,9 @@ constexpr const char* kUsage =
     "      re-encodes every text and memo value (read as FROM, default the table's own code\n"
     "      page), refusing with nothing written when one has a character NAME lacks; the old\n"
     "      files are kept as pack keeps them\n"
+    "  import TABLE FILE.csv [--encoding NAME] [--connect TEXT]\n"
+    "      appends the CSV file's rows (UTF-8; a header row naming fields), all or none: a\n"
+    "      row that cannot be stored is reported with its line and field, and nothing is added\n"
     "A TABLE is a .dbf file or an .xls workbook (its worksheet Sheet1); --connect overrides the\n"
     "driver chosen by the extension (\"dBASE III;\", \"dBASE IV;\", \"dBASE V;\", \"Excel "
     "8.0;\").\n";
@@ -67,6 +70,7 @@ int main(int argc, char** argv) {
         if (command == "recall") return cli::runRecall(arguments);
         if (command == "pack") return cli::runPack(arguments);
         if (command == "codepage") return cli::runCodePage(arguments);
+        if (command == "import") return cli::runImport(arguments);
         throw cli::UsageError("unknown command " + command);
     } catch (const cli::UsageError& error) {
         std::cerr << "quillon-cli: " << base::shownText(error.what()) << "\n" << kUsage;

@@ -53,6 +53,13 @@ public:
     // chosen path as typed and the entry chosen, or nullopt when cancelled.
     virtual std::optional<SavedFileName> saveFileName(const std::string& filter) = 0;
 
+    // The modal open dialog, for an existing file; filter as for saveFileName. Returns the chosen
+    // path, or nullopt when cancelled (or where there is no one to ask).
+    virtual std::optional<std::string> openFileName(const std::string& filter) {
+        (void)filter;
+        return std::nullopt;
+    }
+
     // Starts reporting the progress of long work: a modal box with text, title and Cancel, shown
     // only once the work has lasted about half a second.
     virtual std::unique_ptr<ProgressReport> progress(const std::string& text,

@@ -77,6 +77,13 @@ std::optional<platform::SavedFileName> QtPrompts::saveFileName(const std::string
                                    index < 0 ? 0 : static_cast<std::size_t>(index)};
 }
 
+std::optional<std::string> QtPrompts::openFileName(const std::string& filter) {
+    const QString chosen =
+        QFileDialog::getOpenFileName(dialogParent(), QString(), QString(), qtFileFilter(filter));
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+}
+
 namespace {
 
 class QtProgressReport : public platform::ProgressReport {

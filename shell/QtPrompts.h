@@ -18,6 +18,7 @@ public:
                                        const std::string& title) override;
     std::string inputBox(const std::string& prompt, const std::string& title) override;
     std::optional<platform::SavedFileName> saveFileName(const std::string& filter) override;
+    std::optional<std::string> openFileName(const std::string& filter) override;
     // A QProgressDialog, application-modal, shown after half a second when the work is still
     // under way then (or is expected to last that long); asked at most 20 times a second.
     std::unique_ptr<platform::ProgressReport> progress(const std::string& text,

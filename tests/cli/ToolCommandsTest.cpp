@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using testsupport::CommandResult;
 using testsupport::DbfBuilder;
 using testsupport::TempDir;
@@ -108,4 +110,33 @@ print([r['NOTE'] and r['NOTE'].rstrip('\x00') for r in DBF(sys.argv[1])])
     result = cli({"pack", table});
     EXPECT_NE(result.out.find(table + ".1.bak and " + memo + ".1.bak"), std::string::npos)
         << result.out;
+}
+
+TEST(ToolCommandsTest, ImportAppendsEveryRowOrNone) {
+    TempDir dir;
+    const auto path = fourWithTwoDeleted(dir);
+    const auto csv = dir / "new.csv";
+    auto importing = [&](const std::string& text) {
+        std::ofstream(csv, std::ios::binary) << text;
+        return cli({"import", path.string(), csv.string()});
+    };
+    auto result = importing("name,note\nEve,\"two\nlines\"\nFay,\n");
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "Imported 2 rows from " + csv.string() + ".\n");
+    EXPECT_EQ(dbfread(path), "live: Ann,Cy,Eve,Fay | deleted: Bob,Dot\n");
+    auto notes = testsupport::runPython(R"(
+import sys
+from dbfread import DBF
+print([r['NOTE'] and r['NOTE'].rstrip('\x00') for r in DBF(sys.argv[1])][2:])
+)",
+                                        {path.string()});
+    EXPECT_EQ(notes.out, "['two\\nlines', None]\n") << notes.err;
+
+    result = importing("NAME\nGus\nTOOLONGNAME\n");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err.rfind("Nothing was imported. Line 3, field NAME: ", 0), 0u) << result.err;
+    result = importing("NAME,AGE\nGus,3\n");
+    EXPECT_EQ(result.err, "Nothing was imported: line 1: The table has no field named AGE.\n");
+    EXPECT_EQ(dbfread(path), "live: Ann,Cy,Eve,Fay | deleted: Bob,Dot\n");
+    EXPECT_EQ(cli({"import", path.string()}).exitStatus, 1);
 }

@@ -55,29 +55,6 @@ DbfBuilder inventory() {
     return builder;
 }
 
-// A properties area with standard entries (field number from 1, property) and rule entries.
-Bytes propertiesArea(const std::vector<std::pair<int, int>>& standard, int rules = 0) {
-    Bytes area(512, 0);
-    auto put16 = [&](std::size_t at, std::size_t value) {
-        area[at] = static_cast<std::uint8_t>(value);
-        area[at + 1] = static_cast<std::uint8_t>(value >> 8);
-    };
-    const std::size_t rulesAt = 16 + 15 * standard.size();
-    put16(0, standard.size());
-    put16(2, 16);
-    put16(6, rulesAt);
-    put16(8, static_cast<std::size_t>(rules));
-    put16(10, rulesAt);
-    put16(12, rulesAt + 22 * static_cast<std::size_t>(rules));
-    for (std::size_t i = 0; i < standard.size(); ++i) {
-        put16(16 + 15 * i + 2, static_cast<std::size_t>(standard[i].first));
-        area[16 + 15 * i + 4] = static_cast<std::uint8_t>(standard[i].second);
-        area[16 + 15 * i + 6] = 0x02;
-    }
-    area[511] = 0x1A;
-    return area;
-}
-
 }  // namespace
 
 TEST(Dbase7Test, BinaryCellsReadAsTheirValues) {
@@ -187,7 +164,7 @@ TEST(Dbase7Test, LongNamesKindsAndBinaryMemosRead) {
 TEST(Dbase7Test, AppendsNumberTheRecordAndKeepTheRestOfTheHeader) {
     MemoryFileSystem files;
     DbfBuilder builder = inventory();
-    builder.fieldProperties(propertiesArea({}));
+    builder.fieldProperties(testsupport::dbase7Properties({}));
     const std::string path = putTable(files, builder, "/t/t");
     const Bytes before = files.bytes(path);
     auto table = openTable(files, path);
@@ -224,13 +201,13 @@ TEST(Dbase7Test, FieldPropertiesDecideWhatMayBeWritten) {
         Bytes area;
         const char* readOnly;  // fragment of the reason, or "" when writable
     };
-    Bytes broken = propertiesArea({{2, 1}});
+    Bytes broken = testsupport::dbase7Properties({{2, 1}});
     broken[3] = 0x02;  // the standard entries would start past the area
     const Case cases[] = {
-        {propertiesArea({{2, 1}, {3, 1}}), ""},
-        {propertiesArea({{3, 2}}), "value constraints or defaults"},
-        {propertiesArea({{0, 6}}), "value constraints or defaults"},
-        {propertiesArea({}, 1), "referential-integrity rules"},
+        {testsupport::dbase7Properties({{2, 1}, {3, 1}}), ""},
+        {testsupport::dbase7Properties({{3, 2}}), "value constraints or defaults"},
+        {testsupport::dbase7Properties({{0, 6}}), "value constraints or defaults"},
+        {testsupport::dbase7Properties({}, 1), "referential-integrity rules"},
         {broken, "its field properties cannot be read"},
     };
     for (const Case& c : cases) {
@@ -334,7 +311,7 @@ TEST(Dbase7Test, DbaseIITablesAreReadOnlyAndMustHaveTheirLayout) {
 
 TEST(Dbase7Test, AnyDamagedOrCutFileOpensOrIsRefusedWithoutHarm) {
     DbfBuilder dbase7 = inventory();
-    dbase7.fieldProperties(propertiesArea({{2, 1}}));
+    dbase7.fieldProperties(testsupport::dbase7Properties({{2, 1}}));
     enginetest::expectDamageHandled(dbase7, 68 + 48 * 7 + 1 + 64);
     DbfBuilder dbaseII(0x02);
     dbaseII.field("EMP:NMBR", 'N', 4).field("NAME", 'C', 8).field("OK", 'L', 1);

@@ -279,6 +279,28 @@ std::filesystem::path DbfBuilder::write(const std::filesystem::path& folder,
     return path;
 }
 
+Bytes dbase7Properties(const std::vector<std::pair<int, int>>& standard, int rules) {
+    Bytes area(512, 0);
+    auto put16 = [&](std::size_t at, std::size_t value) {
+        area[at] = static_cast<std::uint8_t>(value);
+        area[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    };
+    const std::size_t rulesAt = 16 + 15 * standard.size();
+    put16(0, standard.size());
+    put16(2, 16);
+    put16(6, rulesAt);
+    put16(8, static_cast<std::size_t>(rules));
+    put16(10, rulesAt);
+    put16(12, rulesAt + 22 * static_cast<std::size_t>(rules));
+    for (std::size_t i = 0; i < standard.size(); ++i) {
+        put16(16 + 15 * i + 2, static_cast<std::size_t>(standard[i].first));
+        area[16 + 15 * i + 4] = static_cast<std::uint8_t>(standard[i].second);
+        area[16 + 15 * i + 6] = 0x02;
+    }
+    area[511] = 0x1A;
+    return area;
+}
+
 Bytes readFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -91,6 +91,10 @@ private:
     Bytes m_properties;
 };
 
+// A dBASE 7 field-properties area with standard entries (field number from 1, property: 1 makes
+// the field required) and rule entries.
+Bytes dbase7Properties(const std::vector<std::pair<int, int>>& standard, int rules = 0);
+
 Bytes readFileBytes(const std::filesystem::path& path);
 void writeFileBytes(const std::filesystem::path& path, const Bytes& bytes);
 // Cuts a file to size bytes.

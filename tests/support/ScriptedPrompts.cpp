@@ -29,6 +29,14 @@ std::optional<platform::SavedFileName> ScriptedPrompts::saveFileName(const std::
     return answer;
 }
 
+std::optional<std::string> ScriptedPrompts::openFileName(const std::string& filter) {
+    asked.push_back({Kind::OpenFile, filter, {}});
+    if (openAnswers.empty()) return std::nullopt;
+    std::optional<std::string> answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
 namespace {
 
 class ScriptedProgress : public platform::ProgressReport {

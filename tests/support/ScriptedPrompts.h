@@ -14,21 +14,22 @@ namespace testsupport {
 
 class ScriptedPrompts : public platform::Prompts {
 public:
-    enum class Kind { Message, Input, SaveFile };
+    enum class Kind { Message, Input, SaveFile, OpenFile };
 
     struct Question {
         Kind kind = Kind::Message;
-        std::string text;   // message text, input prompt, or save filter
-        std::string title;  // empty for the save dialog
+        std::string text;   // message text, input prompt, or file filter
+        std::string title;  // empty for the file dialogs
         platform::MessageButtons buttons = platform::MessageButtons::Ok;
         platform::MessageIcon icon = platform::MessageIcon::None;
     };
 
     // Queued answers; when a queue is empty, a message box answers Ok, an input box "" (as
-    // Cancel), and the save dialog nullopt (cancelled).
+    // Cancel), and the file dialogs nullopt (cancelled).
     std::deque<platform::MessageResult> messageAnswers;
     std::deque<std::string> inputAnswers;
     std::deque<std::optional<platform::SavedFileName>> saveAnswers;
+    std::deque<std::optional<std::string>> openAnswers;
 
     std::vector<Question> asked;
 
@@ -50,6 +51,7 @@ public:
                                        const std::string& title) override;
     std::string inputBox(const std::string& prompt, const std::string& title) override;
     std::optional<platform::SavedFileName> saveFileName(const std::string& filter) override;
+    std::optional<std::string> openFileName(const std::string& filter) override;
     std::unique_ptr<platform::ProgressReport> progress(const std::string& text,
                                                        const std::string& title) override;
 
