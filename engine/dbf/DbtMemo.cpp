@@ -162,11 +162,11 @@ private:
     std::vector<std::uint8_t> framed(std::string_view bytes) const {
         std::vector<std::uint8_t> memo;
         if (m_style == MemoStyle::IV) {
-            memo.resize(kMemoBlockHeaderSize);
+            memo.resize(kMemoBlockHeaderSize + bytes.size());
             std::copy(std::begin(kMemoSignature), std::end(kMemoSignature), memo.begin());
             base::storeLittle(memo.data() + 4,
                               static_cast<std::uint32_t>(bytes.size() + kMemoBlockHeaderSize));
-            memo.insert(memo.end(), bytes.begin(), bytes.end());
+            std::copy(bytes.begin(), bytes.end(), memo.begin() + kMemoBlockHeaderSize);
         } else {
             memo.assign(bytes.begin(), bytes.end());
             memo.push_back(kEndOfFile);

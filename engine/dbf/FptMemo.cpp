@@ -122,9 +122,12 @@ public:
 private:
     // A memo as a block of the file holds it: its type, its length, its bytes.
     static std::vector<std::uint8_t> framed(std::uint32_t type, std::string_view bytes) {
-        std::vector<std::uint8_t> memo(kFptBlockHeaderSize);
-        base::storeBig(memo.data(), type);
-        base::storeBig(memo.data() + 4, static_cast<std::uint32_t>(bytes.size()));
+        std::uint8_t header[kFptBlockHeaderSize];
+        base::storeBig(header, type);
+        base::storeBig(header + 4, static_cast<std::uint32_t>(bytes.size()));
+        std::vector<std::uint8_t> memo;
+        memo.reserve(sizeof header + bytes.size());
+        memo.assign(std::begin(header), std::end(header));
         memo.insert(memo.end(), bytes.begin(), bytes.end());
         return memo;
     }
