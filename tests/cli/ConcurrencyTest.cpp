@@ -220,6 +220,32 @@ TEST_P(ConcurrencyTest, AnOpenDuringAnAppendSeesWholeRecordsAndMayWrite) {
     EXPECT_EQ(opened.out, "150 0\n") << opened.err;
 }
 
+TEST_P(ConcurrencyTest, AReplaceOrAnAppendKilledPartWayLeavesEveryRecordOldOrNew) {
+    // A kill stops the program between any two writes: each record is still one of its values,
+    // the appended ones come whole and in order, and the table can be written again.
+    constexpr int kAppends = 20000;
+    for (int milliseconds : {40, 150, 300}) {
+        SCOPED_TRACE(std::to_string(milliseconds) + " ms");
+        TempDir dir;
+        const std::string table = GetParam().build(dir.path(), kRaceRecords).string();
+        testsupport::killAfter(QUILLON_CLI, {"replace", table, "CODE", "AAAA", "PPPP"},
+                               milliseconds);
+        testsupport::killAfter(
+            TABLE_WORKER, {"append", table, "NAME", "a", std::to_string(kAppends)}, milliseconds);
+        const CommandResult dumped = cli({"dump", table});
+        ASSERT_EQ(dumped.exitStatus, 0) << dumped.err;
+        auto all = rows(dumped.out);
+        ASSERT_GE(all.size(), static_cast<std::size_t>(kRaceRecords));
+        const std::vector<std::vector<std::string>> appended(all.begin() + kRaceRecords, all.end());
+        all.resize(kRaceRecords);
+        codesAt(all, kRaceRecords, {"AAAA", "PPPP"});
+        for (std::size_t i = 0; i < appended.size(); ++i) {
+            EXPECT_EQ(appended[i].at(1), "a" + std::to_string(i + 1));
+        }
+        EXPECT_EQ(cli({"replace", table, "CODE", "BBBB", "QQQQ"}).exitStatus, 0);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Dialects, ConcurrencyTest, testing::ValuesIn(kDialects),
                          [](const testing::TestParamInfo<Dialect>& param) {
                              std::string shown = param.param.name;

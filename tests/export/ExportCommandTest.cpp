@@ -6,15 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <set>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -79,18 +72,7 @@ TEST(ExportCommandTest, AnExportKilledPartWayLeavesNothingToSee) {
     for (const std::string name : {"out.xls", "out.xlsx", "out.csv"}) {
         const std::string out = (dir / name).string();
         for (int milliseconds : {30, 120, 300}) {
-            std::vector<char*> argv = {const_cast<char*>(QUILLON_CLI), const_cast<char*>("export"),
-                                       const_cast<char*>(table.c_str()),
-                                       const_cast<char*>(out.c_str()), nullptr};
-            posix_spawn_file_actions_t quiet;
-            posix_spawn_file_actions_init(&quiet);
-            posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-            pid_t pid = 0;
-            ASSERT_EQ(posix_spawn(&pid, QUILLON_CLI, &quiet, nullptr, argv.data(), environ), 0);
-            posix_spawn_file_actions_destroy(&quiet);
-            ::usleep(static_cast<useconds_t>(milliseconds) * 1000);
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
+            testsupport::killAfter(QUILLON_CLI, {"export", table, out}, milliseconds);
             // A hidden file of ours is there only where files cannot be made without a name.
             for (const std::string& left : names()) {
                 EXPECT_TRUE(left == "t.dbf" || left == name || left.rfind(".quillon-", 0) == 0)

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -100,6 +101,27 @@ CommandResult runPython(const std::string& script, const std::vector<std::string
     std::vector<std::string> all{"-c", script};
     all.insert(all.end(), arguments.begin(), arguments.end());
     return runCommand(kSystemPython, all);
+}
+
+void killAfter(const std::string& program, const std::vector<std::string>& arguments,
+               int milliseconds) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0) throw std::runtime_error("cannot start " + program);
+    ::usleep(static_cast<useconds_t>(milliseconds) * 1000);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
 }
 
 }  // namespace testsupport

@@ -18,6 +18,11 @@ struct CommandResult {
 CommandResult runCommand(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& stdinText = {});
 
+// Starts program with arguments (its output thrown away), lets it run for milliseconds, then
+// kills it with SIGKILL, as a crash or a power cut would stop it, and waits for it to go.
+void killAfter(const std::string& program, const std::vector<std::string>& arguments,
+               int milliseconds);
+
 // Debian's Python, which owns the python3-dbfread, python3-dbf and python3-xlrd packages
 // (the python3 first on PATH may be another one).
 inline constexpr const char* kSystemPython = "/usr/bin/python3";
