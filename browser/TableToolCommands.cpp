@@ -9,11 +9,7 @@
 #include "engine/Recordset.h"
 #include "engine/TablePack.h"
 #include "platform/Prompts.h"
-#include "shell/AppServices.h"
-#include "shell/Handlers.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QSignalBlocker>
 
 namespace browser {
@@ -38,27 +34,13 @@ void requireUpdatable(engine::Recordset& set) {
 TableToolCommands::TableToolCommands(DataGrid& grid, engine::DataControl& dataControl,
                                      shell::AppServices& services, QMenu& menu,
                                      std::function<void()> reopen, QObject* parent)
-    : QObject(parent),
-      m_grid(grid),
-      m_dataControl(dataControl),
-      m_services(services),
-      m_menu(menu),
-      m_reopen(std::move(reopen)) {
-    m_menu.addSeparator();
-    m_showDeleted = add("Show deleted records", "gridShowDeleted");
+    : GridMenuTools(grid, dataControl, services, menu, std::move(reopen), parent) {
+    m_showDeleted = alsoOnGrid(addEntry("Show deleted records", "gridShowDeleted",
+                                        [this](bool checked) { showDeletedRecords(checked); }));
     m_showDeleted->setCheckable(true);
-    shell::connectHandler(m_showDeleted, &QAction::triggered, this, m_services.prompts,
-                          [this](bool checked) { showDeletedRecords(checked); });
-    m_recall = add("Recall", "gridRecall");
-    shell::connectHandler(m_recall, &QAction::triggered, this, m_services.prompts,
-                          [this] { recall(); });
-    m_pack = add("Pack", "gridPack");
-    shell::connectHandler(m_pack, &QAction::triggered, this, m_services.prompts,
-                          [this] { pack(); });
-    m_import = add("Import CSV...", "gridImportCsv");
-    shell::connectHandler(m_import, &QAction::triggered, this, m_services.prompts,
-                          [this] { importCsv(); });
-    connect(&m_menu, &QMenu::aboutToShow, this, &TableToolCommands::enableForMenu);
+    m_recall = alsoOnGrid(addEntry("Recall", "gridRecall", [this] { recall(); }));
+    m_pack = alsoOnGrid(addEntry("Pack", "gridPack", [this] { pack(); }));
+    m_import = alsoOnGrid(addEntry("Import CSV...", "gridImportCsv", [this] { importCsv(); }));
     // The check follows the view: a sort or a filter ends the display of deleted records.
     connect(&m_grid.view(), &ViewOrderModel::viewChanged, this, [this] {
         const QSignalBlocker quiet(m_showDeleted);
@@ -66,11 +48,8 @@ TableToolCommands::TableToolCommands(DataGrid& grid, engine::DataControl& dataCo
     });
 }
 
-QAction* TableToolCommands::add(const QString& text, const char* name) {
-    auto* action = new QAction(text, &m_menu);
-    action->setObjectName(name);
+QAction* TableToolCommands::alsoOnGrid(QAction* action) {
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    m_menu.addAction(action);
     m_grid.addAction(action);
     return action;
 }

@@ -2,31 +2,19 @@
 // records, recall, pack and import from a CSV file.
 #pragma once
 
-#include <QObject>
+#include "browser/GridMenuTools.h"
 
 #include <functional>
 #include <string>
 
-class QAction;
-class QMenu;
-
-namespace engine {
-class DataControl;
-}
-namespace shell {
-struct AppServices;
-}
-
 namespace browser {
-
-class DataGrid;
 
 // Adds its entries to the end of the grid's context menu (the menu of GridCommands) and keeps
 // their enabled states as the menu opens. Every question goes through the prompts, every failure
 // through MostrarError; a tool that rewrites the table closes the record set first and has it
 // opened again afterwards through reopen (from the data control's settings, as the Open command
 // does).
-class TableToolCommands : public QObject {
+class TableToolCommands : public GridMenuTools {
     Q_OBJECT
 public:
     TableToolCommands(DataGrid& grid, engine::DataControl& dataControl,
@@ -43,23 +31,19 @@ public:
     void importCsv();
 
 private:
-    QAction* add(const QString& text, const char* name);
-    void enableForMenu();
+    // Makes an entry a shortcut of the grid's as well.
+    QAction* alsoOnGrid(QAction* action);
+    void enableForMenu() override;
     // The table file of the open dBASE set; throws when none is open.
     std::string openTablePath() const;
     // Opens the table again after a tool rewrote it; when that fails, throws both the tool's
     // failure (empty: it succeeded) and why the table could not be opened.
     void reopen(const std::string& failure);
 
-    DataGrid& m_grid;
-    engine::DataControl& m_dataControl;
-    shell::AppServices& m_services;
-    QMenu& m_menu;
     QAction* m_showDeleted;
     QAction* m_recall;
     QAction* m_pack;
     QAction* m_import;
-    std::function<void()> m_reopen;
 };
 
 }  // namespace browser

@@ -10,11 +10,6 @@
 #include "engine/TableCodePage.h"
 #include "engine/TableRepair.h"
 #include "platform/Prompts.h"
-#include "shell/AppServices.h"
-#include "shell/Handlers.h"
-
-#include <QAction>
-#include <QMenu>
 
 #include <filesystem>
 
@@ -43,27 +38,9 @@ engine::Progress progressOf(platform::ProgressReport& report) {
 TableTools::TableTools(DataGrid& grid, engine::DataControl& dataControl,
                        shell::AppServices& services, QMenu& menu, std::function<void()> reopen,
                        QObject* parent)
-    : QObject(parent),
-      m_grid(grid),
-      m_dataControl(dataControl),
-      m_services(services),
-      m_menu(menu),
-      m_reopen(std::move(reopen)) {
-    m_menu.addSeparator();
-    const std::pair<const char*, void (TableTools::*)()> entries[] = {
-        {"Reopen with code page...", &TableTools::reopenWithCodePage},
-        {"Convert code page...", &TableTools::convertCodePage},
-    };
-    const char* names[] = {"gridReopenCodePage", "gridConvertCodePage"};
-    for (std::size_t i = 0; i < std::size(entries); ++i) {
-        auto* action = new QAction(entries[i].first, &m_menu);
-        action->setObjectName(names[i]);
-        const auto command = entries[i].second;
-        shell::connectHandler(action, &QAction::triggered, this, m_services.prompts,
-                              [this, command] { (this->*command)(); });
-        m_menu.addAction(action);
-    }
-    connect(&m_menu, &QMenu::aboutToShow, this, &TableTools::enableForMenu);
+    : GridMenuTools(grid, dataControl, services, menu, std::move(reopen), parent) {
+    addEntry("Reopen with code page...", "gridReopenCodePage", [this] { reopenWithCodePage(); });
+    addEntry("Convert code page...", "gridConvertCodePage", [this] { convertCodePage(); });
 }
 
 void TableTools::enableForMenu() {

@@ -2,22 +2,11 @@
 // page, converting its code page, and (from the open warnings) repairing it.
 #pragma once
 
-#include <QObject>
+#include "browser/GridMenuTools.h"
 
 #include <functional>
 
-class QMenu;
-
-namespace engine {
-class DataControl;
-}
-namespace shell {
-struct AppServices;
-}
-
 namespace browser {
-
-class DataGrid;
 
 // Adds its entries to the grid's context menu (after those already there) and enables them
 // while a dBASE table is open. A tool that rewrites the table drops the record set first (its
@@ -25,7 +14,7 @@ class DataGrid;
 // opens it from the data control's settings as the Open command does, whether the tool worked
 // or failed. Failures are reported through MostrarError; every question goes through the
 // prompts.
-class TableTools : public QObject {
+class TableTools : public GridMenuTools {
     Q_OBJECT
 public:
     TableTools(DataGrid& grid, engine::DataControl& dataControl, shell::AppServices& services,
@@ -43,15 +32,9 @@ public:
     void repair();
 
 private:
-    void enableForMenu();
+    void enableForMenu() override;
     // Runs the work with the record set dropped, then opens the table again.
     void withTableClosed(const std::function<void()>& work);
-
-    DataGrid& m_grid;
-    engine::DataControl& m_dataControl;
-    shell::AppServices& m_services;
-    QMenu& m_menu;
-    std::function<void()> m_reopen;
 };
 
 }  // namespace browser

@@ -72,6 +72,21 @@ public:
     virtual std::vector<std::uint8_t> freshHeader(std::uint32_t next) const = 0;
 };
 
+// Why a memo whose read gave status cannot be copied whole ("it lies past the end of the memo
+// file"), or nullptr when it can.
+inline const char* unreadableMemo(MemoStore::ReadStatus status) {
+    switch (status) {
+        case MemoStore::ReadStatus::PastEnd:
+            return "it lies past the end of the memo file";
+        case MemoStore::ReadStatus::Cut:
+            return "it runs past the end of the memo file";
+        case MemoStore::ReadStatus::InHeader:
+            return "it points into the memo file's header";
+        default:
+            return nullptr;
+    }
+}
+
 // A .dbt file; style is the one the table's version byte names (None when it names none: the
 // style is then taken from the file's header). Throws EngineError when the header cannot be read.
 std::unique_ptr<MemoStore> openDbtMemo(std::unique_ptr<File> file, MemoStyle style);

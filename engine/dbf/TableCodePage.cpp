@@ -107,19 +107,6 @@ bool ascii(const std::uint8_t* bytes, std::size_t size) {
     return std::all_of(bytes, bytes + size, [](std::uint8_t b) { return b < 0x80; });
 }
 
-const char* unreadable(MemoStore::ReadStatus status) {
-    switch (status) {
-        case MemoStore::ReadStatus::PastEnd:
-            return "it lies past the end of the memo file";
-        case MemoStore::ReadStatus::Cut:
-            return "it runs past the end of the memo file";
-        case MemoStore::ReadStatus::InHeader:
-            return "it points into the memo file's header";
-        default:
-            return nullptr;
-    }
-}
-
 // Re-encodes the records' text: checking only (no new files), or writing the new table.
 class Converter {
 public:
@@ -214,7 +201,7 @@ private:
             return;
         }
         std::string& raw = m_memoBytes;
-        if (const char* why = unreadable(m_table.memo->read(block, raw))) {
+        if (const char* why = unreadableMemo(m_table.memo->read(block, raw))) {
             throw EngineError("the memo of " + m_where + " cannot be read whole (" + why +
                               "); repair the table first.");
         }

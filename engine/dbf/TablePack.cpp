@@ -44,19 +44,6 @@ private:
     std::vector<std::uint8_t> m_buffer;
 };
 
-const char* unreadable(MemoStore::ReadStatus status) {
-    switch (status) {
-        case MemoStore::ReadStatus::PastEnd:
-            return "it lies past the end of the memo file";
-        case MemoStore::ReadStatus::Cut:
-            return "it runs past the end of the memo file";
-        case MemoStore::ReadStatus::InHeader:
-            return "it points into the memo file's header";
-        default:
-            return nullptr;
-    }
-}
-
 class Packer {
 public:
     Packer(OpenedTable& table, TableReplacement& replacement, const Progress& progress)
@@ -137,7 +124,7 @@ private:
             }
             if (block == 0 || !m_table.memo) continue;
             MemoStore::ReadStatus status = m_table.memo->readStored(block, m_stored);
-            if (const char* why = unreadable(status)) {
+            if (const char* why = unreadableMemo(status)) {
                 refuse("the memo of " + where + ", cannot be read whole (" + why + ")");
             }
             const std::uint32_t blockSize = m_table.memo->blockSize();
