@@ -5,7 +5,7 @@
 #include "browser/RecordCaption.h"
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
-#include "tests/browser/OpenWindowSteps.h"
+#include "tests/browser/MainWindowTest.h"
 #include "tests/support/TableFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowServices.h"
@@ -25,44 +25,22 @@ const Rows kTwoRecords = {{"Ann", "5", "1.5"}, {"Bob", "41", ""}};
 
 }  // namespace
 
-class tst_DataGrid : public QObject {
+class tst_DataGrid : public browsertest::MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::WindowServices> m_services;
-    std::unique_ptr<browser::frmPrincipal> m_window;
-    std::unique_ptr<testsupport::TempDir> m_temp;
     std::filesystem::path m_file;
 
-    template <typename T>
-    T* child(const char* name) {
-        T* found = m_window->findChild<T*>(name);
-        if (found == nullptr) qFatal("no control %s", name);
-        return found;
-    }
-    browser::DataGrid* grid() { return child<browser::DataGrid>("dbgDbf"); }
-    QString barCaption() { return QString::fromStdString(m_window->dataControl().Caption()); }
-    engine::Recordset& records() { return *m_window->dataControl().GetRecordset(); }
     Rows onDisk() { return testsupport::readTable(m_file); }
 
     // Writes the table and opens it through the "Open" command.
     void open(const Rows& rows) {
         m_file = testsupport::makeTable(m_temp->path(), "PEOPLE", kFields, rows);
-        const QString folder = QString::fromStdString(m_temp->path().string());
-        m_services->workModal = [&](QDialog& dialog) {
-            browsertest::chooseInOpenWindow(dialog, folder, "PEOPLE.dbf");
-        };
-        child<QButtonGroup>("cmdMenu")->button(browser::frmPrincipal::kOpen)->click();
-        m_services->workModal = nullptr;
+        openTable(m_file);
         // The open window took the activation with it.
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     }
 
-    // Keys go where the user's keys go: to the widget that has the focus.
-    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-        QCoreApplication::processEvents();
-    }
     static void type(const QString& text) {
         for (const QChar c : text) QTest::keyClicks(QApplication::focusWidget(), QString(c));
         QCoreApplication::processEvents();
@@ -74,20 +52,8 @@ class tst_DataGrid : public QObject {
     }
 
 private slots:
-    void init() {
-        m_temp = std::make_unique<testsupport::TempDir>();
-        m_services = std::make_unique<testsupport::WindowServices>();
-        m_window = std::make_unique<browser::frmPrincipal>(m_services->services);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    }
-
-    void cleanup() {
-        m_window.reset();
-        m_services.reset();
-        m_temp.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void init() { start(); }
+    void cleanup() { stop(); }
 
     void fieldsTypedAcrossTheNewRowMakeOneRecord() {
         open(kTwoRecords);

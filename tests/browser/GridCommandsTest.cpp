@@ -4,7 +4,7 @@
 #include "browser/DataGrid.h"
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
-#include "tests/browser/OpenWindowSteps.h"
+#include "tests/browser/MainWindowTest.h"
 #include "tests/support/TableFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowServices.h"
@@ -38,32 +38,18 @@ Rows generated() {
 
 }  // namespace
 
-class tst_GridCommands : public QObject {
+class tst_GridCommands : public browsertest::MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TempDir> m_temp;
-    std::unique_ptr<testsupport::WindowServices> m_services;
-    std::unique_ptr<browser::frmPrincipal> m_window;
     std::filesystem::path m_file;
 
-    browser::DataGrid* grid() { return m_window->findChild<browser::DataGrid*>("dbgDbf"); }
     QAbstractItemModel* view() { return grid()->model(); }
-    engine::Recordset& records() { return *m_window->dataControl().GetRecordset(); }
-    QString caption() { return QString::fromStdString(m_window->dataControl().Caption()); }
     QStringList messages() {
         QStringList texts;
         for (const auto& question : m_services->prompts.messages()) {
             texts << QString::fromStdString(question.text);
         }
         return texts;
-    }
-    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
-        QCoreApplication::processEvents();
-    }
-    void trigger(const char* action) {
-        m_window->findChild<QAction*>(action)->trigger();
-        QCoreApplication::processEvents();
     }
     void goTo(int row, int column) {
         grid()->setCurrentIndex(view()->index(row, column));
@@ -98,35 +84,19 @@ class tst_GridCommands : public QObject {
 
 private slots:
     void init() {
-        m_temp = std::make_unique<testsupport::TempDir>();
-        m_services = std::make_unique<testsupport::WindowServices>();
-        m_window = std::make_unique<browser::frmPrincipal>(m_services->services);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        start();
         m_file = testsupport::makeTable(m_temp->path(), "GEN", kFields, generated());
-        const QString folder = QString::fromStdString(m_temp->path().string());
-        m_services->workModal = [&](QDialog& dialog) {
-            browsertest::chooseInOpenWindow(dialog, folder, "GEN.dbf");
-        };
-        m_window->findChild<QButtonGroup*>("cmdMenu")
-            ->button(browser::frmPrincipal::kOpen)
-            ->click();
-        m_services->workModal = nullptr;
+        openTable(m_file);
         refocus();
     }
 
-    void cleanup() {
-        m_window.reset();
-        m_services.reset();
-        m_temp.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void cleanup() { stop(); }
 
     void findMovesTheRecordSetFromTheCurrentRecordAndWrapsRound() {
         goTo(5, 0);
         findWithDialog("R2", false, false);
         QCOMPARE(records().AbsolutePosition(), 20L);
-        QCOMPARE(caption(), QString("Record: 20/30"));
+        QCOMPARE(barCaption(), QString("Record: 20/30"));
         press(Qt::Key_F3);
         QCOMPARE(records().AbsolutePosition(), 21L);
         goTo(29, 2);
@@ -146,7 +116,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(names(4), QStringList({"r0", "r3", "r6", "r9"}));  // the 7s in record order
         QCOMPARE(records().AbsolutePosition(), 3L);
-        QCOMPARE(caption(), QString("Record: 3/30"));
+        QCOMPARE(barCaption(), QString("Record: 3/30"));
         QCOMPARE(grid()->currentIndex().data().toString(), QString("7"));
         grid()->headerClicked(1);
         QCOMPARE(names(3), QStringList({"r1", "r2", "r4"}));  // ages 39, 38, 36
@@ -162,12 +132,12 @@ private slots:
         goTo(6, 1);  // age 7
         trigger("gridShowOnly");
         QCOMPARE(view()->rowCount(), 10 + 1);
-        QCOMPARE(caption(), QString("Record: 6/10 (filtered)"));
+        QCOMPARE(barCaption(), QString("Record: 6/10 (filtered)"));
         m_window->findChild<QToolButton*>("next")->click();
         QCOMPARE(records().AbsolutePosition(), 9L);
         trigger("gridShowAll");
         QCOMPARE(view()->rowCount(), 30 + 1);
-        QCOMPARE(caption(), QString("Record: 9/30"));
+        QCOMPARE(barCaption(), QString("Record: 9/30"));
         QVERIFY(messages().isEmpty());
     }
 

@@ -5,7 +5,7 @@
 #include "engine/Recordset.h"
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/PosixFile.h"
-#include "tests/browser/OpenWindowSteps.h"
+#include "tests/browser/MainWindowTest.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowServices.h"
@@ -16,22 +16,13 @@
 
 #include <fstream>
 
-class tst_TableToolCommands : public QObject {
+class tst_TableToolCommands : public browsertest::MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TempDir> m_temp;
-    std::unique_ptr<testsupport::WindowServices> m_services;
-    std::unique_ptr<browser::frmPrincipal> m_window;
     std::filesystem::path m_file;
 
-    browser::DataGrid* grid() { return m_window->findChild<browser::DataGrid*>("dbgDbf"); }
     QAbstractItemModel* view() { return grid()->model(); }
-    engine::Recordset& records() { return *m_window->dataControl().GetRecordset(); }
-    QAction* action(const char* name) { return m_window->findChild<QAction*>(name); }
-    void trigger(const char* name) {
-        action(name)->trigger();
-        QCoreApplication::processEvents();
-    }
+    QAction* action(const char* name) { return child<QAction>(name); }
     // Each record row as shown: its name, "~" after a struck-through one, "x" after a read-only
     // one, and the row header's mark.
     QString rows() {
@@ -57,11 +48,7 @@ class tst_TableToolCommands : public QObject {
 
 private slots:
     void init() {
-        m_temp = std::make_unique<testsupport::TempDir>();
-        m_services = std::make_unique<testsupport::WindowServices>();
-        m_window = std::make_unique<browser::frmPrincipal>(m_services->services);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        start();
         m_file = testsupport::DbfBuilder(0x03)
                      .field("NAME", 'C', 8)
                      .field("QTY", 'N', 4)
@@ -70,24 +57,12 @@ private slots:
                      .record({"Cy", "3"})
                      .record({"Dot", "4"}, true)
                      .write(m_temp->path(), "PEOPLE");
-        const QString folder = QString::fromStdString(m_temp->path().string());
-        m_services->workModal = [&](QDialog& dialog) {
-            browsertest::chooseInOpenWindow(dialog, folder, "PEOPLE.dbf");
-        };
-        m_window->findChild<QButtonGroup*>("cmdMenu")
-            ->button(browser::frmPrincipal::kOpen)
-            ->click();
-        m_services->workModal = nullptr;
+        openTable(m_file);
         QCoreApplication::processEvents();
         m_services->prompts.asked.clear();
     }
 
-    void cleanup() {
-        m_window.reset();
-        m_services.reset();
-        m_temp.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void cleanup() { stop(); }
 
     void deletedRecordsShowInTheirPlacesAndAreRecalled() {
         QCOMPARE(rows(), QString("Ann\u25B6 Cy"));

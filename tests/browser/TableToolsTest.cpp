@@ -4,7 +4,7 @@
 #include "browser/DataGrid.h"
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
-#include "tests/browser/OpenWindowSteps.h"
+#include "tests/browser/MainWindowTest.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/WindowServices.h"
@@ -39,31 +39,15 @@ std::string fileBytes(const std::filesystem::path& path) {
 
 }  // namespace
 
-class tst_TableTools : public QObject {
+class tst_TableTools : public browsertest::MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<testsupport::TempDir> m_temp;
-    std::unique_ptr<testsupport::WindowServices> m_services;
-    std::unique_ptr<browser::frmPrincipal> m_window;
-
-    browser::DataGrid* grid() { return m_window->findChild<browser::DataGrid*>("dbgDbf"); }
     QString cell(int row, int column) {
         return grid()->model()->index(row, column).data().toString();
     }
     engine::DataControl& data() { return m_window->dataControl(); }
     std::vector<testsupport::ScriptedPrompts::Question> messages() {
         return m_services->prompts.messages();
-    }
-    void open(const std::filesystem::path& table) {
-        const QString folder = QString::fromStdString(table.parent_path().string());
-        const QString name = QString::fromStdString(table.filename().string());
-        m_services->workModal = [&](QDialog& dialog) {
-            browsertest::chooseInOpenWindow(dialog, folder, name);
-        };
-        m_window->findChild<QButtonGroup*>("cmdMenu")
-            ->button(browser::frmPrincipal::kOpen)
-            ->click();
-        m_services->workModal = nullptr;
     }
     // Triggers the menu entry with the code page dialog answered: choose encoding and accept
     // (the preview's rows seen first by look), or cancel when encoding is "".
@@ -81,24 +65,12 @@ class tst_TableTools : public QObject {
     }
 
 private slots:
-    void init() {
-        m_temp = std::make_unique<testsupport::TempDir>();
-        m_services = std::make_unique<testsupport::WindowServices>();
-        m_window = std::make_unique<browser::frmPrincipal>(m_services->services);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    }
-
-    void cleanup() {
-        m_window.reset();
-        m_services.reset();
-        m_temp.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void init() { start(); }
+    void cleanup() { stop(); }
 
     void thePreviewShowsWhichCodePageReadsRightAndReopeningUsesIt() {
         const auto table = misreadTable(m_temp->path());
-        open(table);
+        openTable(table);
         QCOMPARE(cell(0, 0), QString("\u2020\u00E3\u00AA"));    // as 1252 reads it
         grid()->setCurrentIndex(grid()->model()->index(0, 1));  // AGE holds no text: NAME shows
         QString shownFor866, shownForCurrent;
@@ -122,7 +94,7 @@ private slots:
 
     void convertingRewritesTheTextOrRefusesWithTheTableAsItWas() {
         const auto table = misreadTable(m_temp->path());
-        open(table);
+        openTable(table);
         throughDialog("gridReopenCodePage", "866");
         // Into 1252, which has no Ж: refused, and the table is back as it was.
         m_services->prompts.messageAnswers = {MessageResult::Ok};
@@ -152,7 +124,7 @@ private slots:
                                .declaredCount(1)
                                .write(m_temp->path(), "HIDDEN");
         m_services->prompts.messageAnswers = {MessageResult::Repair, MessageResult::Ok};
-        open(table);
+        openTable(table);
         const auto asked = messages();
         QCOMPARE(asked.size(), std::size_t{3});
         QCOMPARE(asked[0].buttons, MessageButtons::OkRepair);

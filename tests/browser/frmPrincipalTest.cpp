@@ -5,7 +5,7 @@
 #include "browser/frmPrincipal.h"
 #include "engine/Recordset.h"
 #include "shell/Twips.h"
-#include "tests/browser/OpenWindowSteps.h"
+#include "tests/browser/MainWindowTest.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/MemoryFile.h"
 #include "tests/support/TableFiles.h"
@@ -41,30 +41,17 @@ const std::vector<std::vector<std::string>> kThreePeople = {
 
 }  // namespace
 
-class tst_frmPrincipal : public QObject {
+class tst_frmPrincipal : public browsertest::MainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<testsupport::WindowServices> m_services;
-    std::unique_ptr<browser::frmPrincipal> m_window;
-    std::unique_ptr<testsupport::TempDir> m_temp;
 
     browser::frmPrincipal& window() { return *m_window; }
     testsupport::ScriptedPrompts& prompts() { return m_services->prompts; }
     QString folder() const { return QString::fromStdString(m_temp->path().string()); }
 
-    template <typename T>
-    T* child(const char* name) {
-        T* found = m_window->findChild<T*>(name);
-        if (found == nullptr) qFatal("no control %s", name);
-        return found;
-    }
     QAbstractButton* menu(int index) { return child<QButtonGroup>("cmdMenu")->button(index); }
     QPushButton* addButton() { return child<QPushButton>("cmdRegistroAgregar"); }
     QPushButton* deleteButton() { return child<QPushButton>("cmdRegistroEliminar"); }
     QPushButton* replaceButton() { return child<QPushButton>("cmdRegistroReemplazar"); }
-    browser::DataGrid* grid() { return child<browser::DataGrid>("dbgDbf"); }
-    QString barCaption() { return QString::fromStdString(window().dataControl().Caption()); }
-    engine::Recordset& records() { return *window().dataControl().GetRecordset(); }
     // Which of Add, Delete, Replace are enabled, as "ADR" with "-" for a disabled one.
     QString recordButtons() {
         return QString(addButton()->isEnabled() ? "A" : "-") +
@@ -74,11 +61,9 @@ class tst_frmPrincipal : public QObject {
 
     // Presses "Open" and picks fileName in the open window (nothing when cancel is true).
     void openThroughWindow(const QString& fileName, bool cancel = false) {
-        m_services->workModal = [&](QDialog& dialog) {
+        pressOpen([&](QDialog& dialog) {
             if (!cancel) chooseInOpenWindow(dialog, folder(), fileName);
-        };
-        menu(browser::frmPrincipal::kOpen)->click();
-        m_services->workModal = nullptr;
+        });
         QCoreApplication::processEvents();
     }
 
@@ -88,20 +73,8 @@ class tst_frmPrincipal : public QObject {
     }
 
 private slots:
-    void init() {
-        m_temp = std::make_unique<testsupport::TempDir>();
-        m_services = std::make_unique<testsupport::WindowServices>();
-        m_window = std::make_unique<browser::frmPrincipal>(m_services->services);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    }
-
-    void cleanup() {
-        m_window.reset();
-        m_services.reset();
-        m_temp.reset();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
+    void init() { start(false); }
+    void cleanup() { stop(); }
 
     void startsInItsDesignState() {
         QCOMPARE(window().windowTitle(), QString("Morvane - Quillon"));

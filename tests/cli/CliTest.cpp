@@ -1,21 +1,19 @@
 // quillon-cli info, dump and replace, run as separate processes on tables built for each test.
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/PosixFile.h"
+#include "tests/cli/RunCli.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TestPaths.h"
 
 #include <gtest/gtest.h>
 
+using clitest::cli;
 using testsupport::CommandResult;
 using testsupport::DbfBuilder;
 using testsupport::TempDir;
 
 namespace {
-
-CommandResult cli(std::vector<std::string> arguments) {
-    return testsupport::runCommand(QUILLON_CLI, arguments);
-}
 
 // Values that need care in CSV: a comma, quotes, a line break, trailing pad spaces, nulls.
 std::filesystem::path awkward(const TempDir& dir) {

@@ -1,6 +1,7 @@
 // Two processes on one table at once, in every dialect the engine writes: two replaces of the
 // same value, a dump during a replace, two appenders, opens during an append. Every record ends
 // old or new, no update is lost and the counts add up.
+#include "tests/cli/RunCli.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/FoxBuilder.h"
 #include "tests/support/RunCommand.h"
@@ -15,6 +16,7 @@
 #include <map>
 #include <sstream>
 
+using clitest::cli;
 using testsupport::CommandResult;
 using testsupport::DbfBuilder;
 using testsupport::FoxBuilder;
@@ -76,10 +78,6 @@ const Dialect kDialects[] = {
          return table.write(folder, "t");
      }},
 };
-
-CommandResult cli(const std::vector<std::string>& arguments) {
-    return testsupport::runCommand(QUILLON_CLI, arguments);
-}
 
 CommandResult worker(const std::vector<std::string>& arguments) {
     return testsupport::runCommand(TABLE_WORKER, arguments);

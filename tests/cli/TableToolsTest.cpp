@@ -1,5 +1,6 @@
 // quillon-cli check and repair, run as separate processes on damaged tables, the results read by
 // python3-dbfread.
+#include "tests/cli/RunCli.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TestPaths.h"
@@ -8,15 +9,12 @@
 
 #include <filesystem>
 
+using clitest::cli;
 using testsupport::CommandResult;
 using testsupport::DbfBuilder;
 using testsupport::TempDir;
 
 namespace {
-
-CommandResult cli(std::vector<std::string> arguments) {
-    return testsupport::runCommand(QUILLON_CLI, arguments);
-}
 
 // The live records as dbfread reads them: "NAME|NOTE" lines (dbfread reads a dBASE IV memo's
 // length as leaving out its block header, so its text comes with eight more bytes, NULs here).

@@ -2,6 +2,7 @@
 // import), run as separate processes, with python3-dbfread reading what they leave.
 #include "engine/dbf/DbfFormat.h"
 #include "engine/dbf/PosixFile.h"
+#include "tests/cli/RunCli.h"
 #include "tests/support/DbfBuilder.h"
 #include "tests/support/RunCommand.h"
 #include "tests/support/TestPaths.h"
@@ -10,15 +11,12 @@
 
 #include <fstream>
 
+using clitest::cli;
 using testsupport::CommandResult;
 using testsupport::DbfBuilder;
 using testsupport::TempDir;
 
 namespace {
-
-CommandResult cli(std::vector<std::string> arguments) {
-    return testsupport::runCommand(QUILLON_CLI, arguments);
-}
 
 // What python3-dbfread reads in the table: "live: A,B | deleted: C", the first field of each
 // record.
