@@ -102,19 +102,23 @@ void TableTools::convertCodePage() {
     }
     const std::string encoding = m_dataControl.Encoding();
     engine::CodePageResult result;
-    withTableClosed([&] {
-        auto report = prompts.progress("Converting " + fileName(path) + "...", kConvertTitle);
-        result = engine::convertCodePage(path, encoding, chosen.encoding, &m_dataControl.Files(),
-                                         progressOf(*report));
-        // The table names its code page now.
-        m_dataControl.SetEncoding("");
-    });
-    std::string done =
-        "Converted " + fileName(path) + " to code page " + result.codePage + ": " +
-        std::to_string(result.changedValues) + (result.changedValues == 1 ? " value" : " values") +
-        " re-encoded. The old files are now " + fileName(result.tableBackup) +
-        (result.memoBackup.empty() ? "" : " and " + fileName(result.memoBackup)) + ".";
-    prompts.messageBox(done, platform::MessageButtons::Ok, platform::MessageIcon::None,
+    auto done = [&] {
+        return "Converted " + fileName(path) + " to code page " + result.codePage + ": " +
+               std::to_string(result.changedValues) +
+               (result.changedValues == 1 ? " value" : " values") +
+               " re-encoded. The old files are now " + fileName(result.tableBackup) +
+               (result.memoBackup.empty() ? "" : " and " + fileName(result.memoBackup)) + ".";
+    };
+    withTableClosed(
+        [&] {
+            auto report = prompts.progress("Converting " + fileName(path) + "...", kConvertTitle);
+            result = engine::convertCodePage(path, encoding, chosen.encoding,
+                                             &m_dataControl.Files(), progressOf(*report));
+            // The table names its code page now.
+            m_dataControl.SetEncoding("");
+        },
+        done);
+    prompts.messageBox(done(), platform::MessageButtons::Ok, platform::MessageIcon::None,
                        kConvertTitle);
 }
 
@@ -152,26 +156,33 @@ void TableTools::repair() {
         return;
     }
     engine::TableRepairReport repaired;
-    withTableClosed([&] {
-        auto report = prompts.progress("Repairing " + fileName(path) + "...", kRepairTitle);
-        repaired = engine::repairTable(path, &m_dataControl.Files(), progressOf(*report));
-    });
-    std::string done = "Repaired " + fileName(path) + ":";
-    for (const engine::TableProblem& problem : repaired.mended) {
-        done += problemItem(problem.where, problem.mended);
-    }
-    if (repaired.rewritten) {
-        done += "\n\nThe old files are kept as " + fileName(repaired.tableBackup) +
-                (repaired.memoBackup.empty() ? "" : " and " + fileName(repaired.memoBackup)) + ".";
-    }
-    for (const engine::TableProblem& problem : repaired.after.problems) {
-        done += "\nLeft:" + problemItem(problem.where, problem.what);
-    }
-    prompts.messageBox(done, platform::MessageButtons::Ok, platform::MessageIcon::None,
+    auto done = [&] {
+        std::string text = "Repaired " + fileName(path) + ":";
+        for (const engine::TableProblem& problem : repaired.mended) {
+            text += problemItem(problem.where, problem.mended);
+        }
+        if (repaired.rewritten) {
+            text += "\n\nThe old files are kept as " + fileName(repaired.tableBackup) +
+                    (repaired.memoBackup.empty() ? "" : " and " + fileName(repaired.memoBackup)) +
+                    ".";
+        }
+        for (const engine::TableProblem& problem : repaired.after.problems) {
+            text += "\nLeft:" + problemItem(problem.where, problem.what);
+        }
+        return text;
+    };
+    withTableClosed(
+        [&] {
+            auto report = prompts.progress("Repairing " + fileName(path) + "...", kRepairTitle);
+            repaired = engine::repairTable(path, &m_dataControl.Files(), progressOf(*report));
+        },
+        done);
+    prompts.messageBox(done(), platform::MessageButtons::Ok, platform::MessageIcon::None,
                        kRepairTitle);
 }
 
-void TableTools::withTableClosed(const std::function<void()>& work) {
+void TableTools::withTableClosed(const std::function<void()>& work,
+                                 const std::function<std::string()>& done) {
     m_grid.finishEditing();
     m_dataControl.SetRecordsetNothing();
     try {
@@ -186,7 +197,12 @@ void TableTools::withTableClosed(const std::function<void()>& work) {
         }
         throw engine::EngineError(message);
     }
-    m_reopen();
+    try {
+        m_reopen();
+    } catch (const std::exception& reopening) {
+        // The tool's work stands: say what it did as well as why the table is not open.
+        throw engine::EngineError(done() + "\n" + reopening.what());
+    }
 }
 
 }  // namespace browser

@@ -33,8 +33,11 @@ public:
 
 private:
     void enableForMenu() override;
-    // Runs the work with the record set dropped, then opens the table again.
-    void withTableClosed(const std::function<void()>& work);
+    // Runs the work with the record set dropped, then opens the table again. When the work
+    // fails, the table is opened as it was; when only the opening fails, the failure begins
+    // with done(): what the work did.
+    void withTableClosed(const std::function<void()>& work,
+                         const std::function<std::string()>& done);
 };
 
 }  // namespace browser

@@ -133,6 +133,20 @@ private slots:
         QVERIFY(asked[2].text.find("Repaired HIDDEN.dbf:\n- header: raised the count to 2") == 0);
         QCOMPARE(data().GetRecordset()->RecordCount(), 2L);
         QCOMPARE(cell(1, 0), QString("Bob"));
+
+        // Repaired, then the table cannot be opened again: the failure says what was repaired.
+        std::fstream(table, std::ios::binary | std::ios::in | std::ios::out).seekp(4).put('\1');
+        m_services->prompts.asked.clear();
+        m_services->prompts.messageAnswers = {MessageResult::Repair, MessageResult::Ok};
+        m_services->prompts.onProgressClosed = [&](const auto& report) {
+            if (report.text.rfind("Repairing", 0) == 0) std::filesystem::remove(table);
+        };
+        openTable(table);
+        m_services->prompts.onProgressClosed = nullptr;
+        const auto told = messages();
+        QCOMPARE(told.size(), std::size_t{3});
+        QVERIFY(told[2].text.find("Repaired HIDDEN.dbf:") == 0);
+        QVERIFY(told[2].text.find("no such table file") != std::string::npos);
     }
 };
 

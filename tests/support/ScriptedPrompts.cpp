@@ -41,9 +41,13 @@ namespace {
 
 class ScriptedProgress : public platform::ProgressReport {
 public:
-    ScriptedProgress(ScriptedPrompts::Progress& record, std::optional<long> cancelAt)
-        : m_record(record), m_cancelAt(cancelAt) {}
-    ~ScriptedProgress() override { m_record.closed = true; }
+    ScriptedProgress(ScriptedPrompts::Progress& record, std::optional<long> cancelAt,
+                     std::function<void(const ScriptedPrompts::Progress&)> onClosed)
+        : m_record(record), m_cancelAt(cancelAt), m_onClosed(std::move(onClosed)) {}
+    ~ScriptedProgress() override {
+        m_record.closed = true;
+        if (m_onClosed) m_onClosed(m_record);
+    }
     bool advance(long done, long total) override {
         ++m_record.advances;
         m_record.done = done;
@@ -54,6 +58,7 @@ public:
 private:
     ScriptedPrompts::Progress& m_record;
     std::optional<long> m_cancelAt;
+    std::function<void(const ScriptedPrompts::Progress&)> m_onClosed;
 };
 
 }  // namespace
@@ -61,7 +66,8 @@ private:
 std::unique_ptr<platform::ProgressReport> ScriptedPrompts::progress(const std::string& text,
                                                                     const std::string& title) {
     progressReports.push_back({text, title});
-    return std::make_unique<ScriptedProgress>(progressReports.back(), cancelAtAdvance);
+    return std::make_unique<ScriptedProgress>(progressReports.back(), cancelAtAdvance,
+                                              onProgressClosed);
 }
 
 std::vector<ScriptedPrompts::Question> ScriptedPrompts::messages() const {

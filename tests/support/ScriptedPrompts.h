@@ -5,6 +5,7 @@
 #include "platform/Prompts.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,8 @@ public:
     std::deque<Progress> progressReports;
     // When set, a report answers false (cancel) from its n-th advance on.
     std::optional<long> cancelAtAdvance;
+    // When set, runs as a report closes (the work it reported on is over).
+    std::function<void(const Progress&)> onProgressClosed;
 
     platform::MessageResult messageBox(const std::string& text, platform::MessageButtons buttons,
                                        platform::MessageIcon icon,
