@@ -85,13 +85,13 @@ void writeSheetPart(detail::ZipWriter& parts, const std::string& name, const std
 void writeWorkbook(const std::string& path, const WorkbookView& workbook) {
     try {
         check(workbook);
-        const std::filesystem::path target(path);
         base::TemporaryFile frame(path, "frame", 0600);
         base::TemporaryFile parts(path, "sheets", 0600);
         base::TemporaryFile result(path, "new");
-        const std::string folder =
-            target.has_parent_path() ? target.parent_path().string() : std::string(".");
-        const detail::FrameStyles styles = detail::writeFrame(frame.path(), workbook, folder);
+        // libxlsxwriter names its temporary files for a moment before it unlinks them: they
+        // go where the system keeps such files, never beside the user's workbook.
+        const detail::FrameStyles styles = detail::writeFrame(
+            frame.path(), workbook, std::filesystem::temp_directory_path().string());
 
         detail::ZipReader frameZip(frame.path());
         const std::vector<std::string> names = frameZip.names();
