@@ -69,7 +69,7 @@ std::string TableToolCommands::openTablePath() const {
     engine::Recordset* set = m_dataControl.GetRecordset();
     if (set == nullptr) throw engine::EngineError("No table is open.");
     requireUpdatable(*set);
-    return set->sourceFiles().front();
+    return m_dataControl.TablePath();
 }
 
 void TableToolCommands::showDeletedRecords(bool show) {

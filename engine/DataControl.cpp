@@ -121,6 +121,8 @@ std::string DataControl::TablePath() const {
     if (!isDbase(parseDriver(m_state->connect))) {
         throw EngineError("This works on dBASE tables only, not on worksheets.");
     }
+    // The open table's own file: the settings may name another table by now.
+    if (m_state->recordset) return m_state->recordset->sourceFiles().front();
     return findTable(Files(), m_state->databaseName, m_state->recordSource);
 }
 

@@ -61,8 +61,9 @@ public:
     void SetFileSystem(const dbf::FileSystem* files);
     // The files Refresh opens tables through (the disk unless SetFileSystem gave others).
     const dbf::FileSystem& Files() const;
-    // The dBASE table file the settings name, as Refresh finds it, for the tools that work on a
-    // table's files. Throws EngineError for a worksheet, or when there is no such file.
+    // The dBASE table file for the tools that work on a table's files: the open record set's,
+    // else the one the settings name, as Refresh finds it. Throws EngineError for a worksheet,
+    // or when there is no such file.
     std::string TablePath() const;
 
     const std::string& Caption() const;
